@@ -1,0 +1,10 @@
+// The main window TMainForm: the archive window of the program.
+#pragma once
+
+#include <QMainWindow>
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+};

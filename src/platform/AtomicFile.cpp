@@ -1,0 +1,80 @@
+// Crash-safe replacement of a small file.
+#include "platform/AtomicFile.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+BeforeCommitHook beforeCommit = nullptr;
+
+bool WriteAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+void SetBeforeCommitHook(BeforeCommitHook hook) { beforeCommit = hook; }
+
+bool WriteFileAtomically(const std::string& hostPath, const std::string& contents) {
+    // A read-only file is not replaced, as on a system that checks the attribute even for an
+    // administrator.
+    struct stat old {};
+    const bool exists = ::stat(hostPath.c_str(), &old) == 0;
+    if (exists && !(old.st_mode & S_IWUSR)) {
+        errno = EACCES;
+        return false;
+    }
+    std::string temp = hostPath + ".XXXXXX.part";
+    const int fd = ::mkstemps(temp.data(), 5);
+    if (fd < 0)
+        return false;
+    // The new file keeps the permissions of the one it replaces.
+    ::fchmod(fd, exists ? (old.st_mode & 07777) : 0644);
+    bool ok = WriteAll(fd, contents) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok && beforeCommit)
+        beforeCommit();
+    if (ok)
+        ok = ::rename(temp.c_str(), hostPath.c_str()) == 0;
+    if (!ok)
+        ::unlink(temp.c_str());
+    return ok;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& hostPath) {
+    const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::string data;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        data.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return data;
+}
+
+} // namespace platform

@@ -1,0 +1,23 @@
+// Crash-safe replacement of a small file: the new contents go to a temporary file in the same
+// folder, which is flushed and then renamed over the old file, so a reader sees either the old or
+// the new file, never a half-written one.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// Replaces the host file at hostPath with contents. False when anything fails or the file is
+// read-only; the old file is then untouched and no temporary file is left behind.
+bool WriteFileAtomically(const std::string& hostPath, const std::string& contents);
+
+// The whole contents of a host file, or nothing when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string& hostPath);
+
+// Called after the temporary file is complete and before it is renamed into place. Tests use it
+// to stop a process at the most delicate moment; it is empty otherwise.
+using BeforeCommitHook = void (*)();
+void SetBeforeCommitHook(BeforeCommitHook hook);
+
+} // namespace platform

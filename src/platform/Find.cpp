@@ -1,0 +1,107 @@
+// Folder enumeration in the manner of find-first/find-next.
+#include "platform/Find.h"
+
+#include "platform/Files.h"
+#include "platform/PathMap.h"
+#include "platform/WinPath.h"
+
+#include <algorithm>
+#include <cstring>
+#include <dirent.h>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace win {
+
+struct FindRecord {
+    std::string hostFolder;
+    std::vector<std::string> names; // matching names, in order
+    std::size_t next = 0;
+};
+
+namespace {
+
+// Seconds since 1970 as 100-nanosecond intervals since 1601.
+FILETIME ToFileTime(const timespec& t) {
+    const std::uint64_t ticks = (static_cast<std::uint64_t>(t.tv_sec) + 11644473600ULL) * 10000000ULL +
+                                static_cast<std::uint64_t>(t.tv_nsec) / 100;
+    return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+void Fill(const FindRecord& record, const std::string& name, WIN32_FIND_DATAA* data) {
+    std::memset(data, 0, sizeof *data);
+    const std::string host = record.hostFolder + "/" + name;
+    data->dwFileAttributes = platform::AttributesOfHostFile(host);
+    struct stat st {};
+    if (::stat(host.c_str(), &st) == 0 || ::lstat(host.c_str(), &st) == 0) {
+        data->ftCreationTime = ToFileTime(st.st_ctim);
+        data->ftLastAccessTime = ToFileTime(st.st_atim);
+        data->ftLastWriteTime = ToFileTime(st.st_mtim);
+        if (!S_ISDIR(st.st_mode)) {
+            const auto size = static_cast<std::uint64_t>(st.st_size);
+            data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+            data->nFileSizeLow = static_cast<DWORD>(size);
+        }
+    }
+    std::strncpy(data->cFileName, name.c_str(), sizeof data->cFileName - 1);
+}
+
+} // namespace
+
+HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data) {
+    const std::string full = platform::FullWindowsPath(pattern ? pattern : "");
+    const std::string folder = ExtractFilePath(full);
+    const std::string mask = ExtractFileName(full);
+    const auto host = platform::HostPathOf(folder);
+    DIR* dir = host ? ::opendir(host->c_str()) : nullptr;
+    if (!dir) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    auto record = new FindRecord{*host, {}, 0};
+    const bool driveRoot = folder.size() == 3;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (driveRoot && (name == "." || name == ".."))
+            continue;
+        if (MatchesMask(name, mask))
+            record->names.push_back(name);
+    }
+    ::closedir(dir);
+    std::sort(record->names.begin(), record->names.end(), [](const auto& a, const auto& b) {
+        const auto ua = UpperCase(a), ub = UpperCase(b);
+        return ua != ub ? ua < ub : a < b;
+    });
+    if (record->names.empty()) {
+        delete record;
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    Fill(*record, record->names[record->next++], data);
+    return record;
+}
+
+BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) {
+    if (!find || find == INVALID_HANDLE_VALUE) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (find->next >= find->names.size()) {
+        SetLastError(ERROR_NO_MORE_FILES);
+        return FALSE;
+    }
+    Fill(*find, find->names[find->next++], data);
+    return TRUE;
+}
+
+BOOL FindClose(HANDLE find) {
+    if (!find || find == INVALID_HANDLE_VALUE) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    delete find;
+    return TRUE;
+}
+
+} // namespace win

@@ -1,0 +1,17 @@
+// Folder enumeration in the manner of find-first/find-next: a pattern "folder\mask" whose mask
+// holds "*" and "?", matched without regard to letter case ("*.*" matches every name).
+#pragma once
+
+#include "platform/WinTypes.h"
+
+namespace win {
+
+// The first entry of the folder that matches; INVALID_HANDLE_VALUE with the last error set to
+// ERROR_FILE_NOT_FOUND (nothing matches) or ERROR_PATH_NOT_FOUND (no such folder) otherwise.
+// Entries come in name order; "." and ".." are reported in folders other than drive roots.
+HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data);
+// The next matching entry; FALSE with ERROR_NO_MORE_FILES at the end.
+BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data);
+BOOL FindClose(HANDLE find);
+
+} // namespace win

@@ -1,0 +1,196 @@
+// Starting programs and opening documents.
+#include "platform/Process.h"
+
+#include "platform/Files.h"
+#include "platform/PathMap.h"
+#include "platform/WinPath.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <mutex>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace platform {
+namespace {
+
+constexpr win::UINT kBadFormat = 11;
+constexpr std::intptr_t kNoAssociation = 31;
+
+std::mutex hookLock;
+ProgramStartHook startHook;
+
+std::string FindOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        auto end = dirs.find(':', start);
+        if (end == std::string::npos)
+            end = dirs.size();
+        const std::string candidate = dirs.substr(start, end - start) + "/" + name;
+        if (::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        start = end + 1;
+    }
+    return {};
+}
+
+// Starts argv without waiting and without leaving a zombie: an intermediate child spawns the
+// program and ends at once, so the program is adopted by init.
+bool SpawnDetached(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        ::setsid();
+        pid_t program = 0;
+        const int rc = ::posix_spawn(&program, args[0], nullptr, nullptr, args.data(), environ);
+        ::_exit(rc == 0 ? 0 : 127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Offers the start to the hook; otherwise starts it.
+bool Start(const ProgramStart& start) {
+    ProgramStartHook hook;
+    {
+        std::lock_guard guard(hookLock);
+        hook = startHook;
+    }
+    if (hook && hook(start))
+        return true;
+    return SpawnDetached(start.hostArgv);
+}
+
+std::string FileHead(const std::string& hostPath) {
+    char head[4] = {};
+    const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    const ssize_t n = ::read(fd, head, sizeof head);
+    ::close(fd);
+    return n > 0 ? std::string(head, static_cast<std::size_t>(n)) : std::string();
+}
+
+bool IsAddress(const std::string& target) {
+    const std::string lower = win::LowerCase(target);
+    return lower.starts_with("http://") || lower.starts_with("https://") ||
+           lower.starts_with("ftp://") || lower.starts_with("mailto:");
+}
+
+} // namespace
+
+void SetProgramStartHook(ProgramStartHook hook) {
+    std::lock_guard guard(hookLock);
+    startHook = std::move(hook);
+}
+
+CommandLine SplitCommandLine(const std::string& commandLine) {
+    CommandLine result;
+    std::string rest;
+    const auto first = commandLine.find_first_not_of(' ');
+    const std::string line = first == std::string::npos ? "" : commandLine.substr(first);
+    if (line.starts_with("\"")) {
+        const auto close = line.find('"', 1);
+        result.program = line.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+        rest = close == std::string::npos ? "" : line.substr(close + 1);
+    } else {
+        std::size_t end = line.find(' ');
+        result.program = line.substr(0, end);
+        for (std::size_t at = end;; at = line.find(' ', at + 1)) {
+            const std::string candidate = line.substr(0, at);
+            if (FileExists(candidate) || FileExists(candidate + ".exe")) {
+                result.program = candidate;
+                end = at;
+                break;
+            }
+            if (at == std::string::npos)
+                break;
+        }
+        rest = end == std::string::npos ? "" : line.substr(end);
+    }
+    std::string word;
+    bool quoted = false, inWord = false;
+    for (char c : rest) {
+        if (c == '"') {
+            quoted = !quoted;
+            inWord = true;
+        } else if (c == ' ' && !quoted) {
+            if (inWord)
+                result.arguments.push_back(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord)
+        result.arguments.push_back(word);
+    return result;
+}
+
+} // namespace platform
+
+namespace win {
+
+UINT WinExec(LPCSTR commandLine, UINT) {
+    const auto split = platform::SplitCommandLine(commandLine ? commandLine : "");
+    std::string program = split.program;
+    if (!platform::FileExists(program) && platform::FileExists(program + ".exe"))
+        program += ".exe";
+    const auto host = platform::HostPathOf(program);
+    if (!host || !platform::FileExists(program))
+        return ERROR_FILE_NOT_FOUND;
+
+    platform::ProgramStart start{platform::ProgramStart::Kind::Program, commandLine, {}};
+    const std::string head = platform::FileHead(*host);
+    if (head.starts_with("MZ")) {
+        const std::string wine = platform::FindOnPath("wine");
+        if (wine.empty())
+            return platform::kBadFormat;
+        start.hostArgv = {wine, *host};
+    } else if (head.starts_with("#!") || head.starts_with("\x7f" "ELF")) {
+        // A program run directly needs its execute bit, which an extracted file lacks.
+        struct stat st {};
+        if (::stat(host->c_str(), &st) == 0 && !(st.st_mode & S_IXUSR))
+            ::chmod(host->c_str(), (st.st_mode | S_IXUSR) & 07777);
+        start.hostArgv = {*host};
+    } else {
+        return platform::kBadFormat;
+    }
+    start.hostArgv.insert(start.hostArgv.end(), split.arguments.begin(), split.arguments.end());
+    return platform::Start(start) ? 33 : platform::kBadFormat;
+}
+
+std::intptr_t ShellExecuteA(void*, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, int) {
+    const std::string target = file ? file : "";
+    if (verb && !SameText(verb, "open"))
+        return platform::kNoAssociation;
+    std::string hostTarget = target;
+    if (!platform::IsAddress(target)) {
+        const auto host = platform::HostPathOf(target);
+        if (!host || platform::AttributesOfHostFile(*host) == INVALID_FILE_ATTRIBUTES)
+            return ERROR_FILE_NOT_FOUND;
+        hostTarget = *host;
+    }
+    const std::string opener = platform::FindOnPath("xdg-open");
+    platform::ProgramStart start{platform::ProgramStart::Kind::ShellOpen, target,
+                                 {opener.empty() ? "xdg-open" : opener, hostTarget}};
+    return platform::Start(start) ? 42 : platform::kNoAssociation;
+}
+
+} // namespace win

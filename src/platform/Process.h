@@ -1,0 +1,50 @@
+// Starting programs and "opening" documents. A program is started from its command line without
+// waiting and never through a shell, so names with blanks or shell characters are safe: a
+// Windows executable (a file beginning with "MZ") runs through wine where it is installed, a
+// host executable or a "#!" script runs directly. Shell "open" hands a document, a web address
+// or a "mailto:" address to the desktop's default handler. Both pass through one hook, so tests
+// record what would start instead of starting it.
+#pragma once
+
+#include "platform/WinTypes.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct ProgramStart {
+    enum class Kind { Program, ShellOpen };
+    Kind kind;
+    std::string request;               // the command line, or the document or address opened
+    std::vector<std::string> hostArgv; // what runs on the host
+};
+
+// Returns true when it took the start, which then counts as done. An empty hook restores the
+// real starting of programs.
+using ProgramStartHook = std::function<bool(const ProgramStart&)>;
+void SetProgramStartHook(ProgramStartHook hook);
+
+// A command line split as the system does: a leading quoted program path, or else the shortest
+// run of blank-separated words that names an existing file (also with ".exe" added), followed by
+// the arguments (blank-separated, double quotes grouping).
+struct CommandLine {
+    std::string program; // Windows path
+    std::vector<std::string> arguments;
+};
+CommandLine SplitCommandLine(const std::string& commandLine);
+
+} // namespace platform
+
+namespace win {
+
+// Above 31 on success; ERROR_FILE_NOT_FOUND (2) for a missing program, 11 for a file that
+// cannot run here.
+UINT WinExec(LPCSTR commandLine, UINT showCommand);
+// Above 32 on success; 2 for a missing document, 31 when nothing can open it.
+std::intptr_t ShellExecuteA(void* owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                            LPCSTR directory, int showCommand);
+
+} // namespace win

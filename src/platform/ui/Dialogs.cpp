@@ -1,0 +1,177 @@
+// The dialog service and its real dialogs.
+#include "platform/ui/Dialogs.h"
+
+#include "platform/PathMap.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDialog>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPointer>
+
+namespace platform::ui {
+namespace {
+
+DialogHook& Hook() {
+    static DialogHook hook;
+    return hook;
+}
+
+std::optional<DialogAnswer> Hooked(const DialogRequest& request) {
+    if (!Hook())
+        return std::nullopt;
+    // A copy, so a hook may replace itself while it runs.
+    DialogHook hook = Hook();
+    return hook(request);
+}
+
+// "Zip file (*.zip)|*.zip|All (*.zip, *.exe)|*.zip;*.exe" in the form QFileDialog takes.
+QString QtFilter(const QString& filter) {
+    const QStringList parts = filter.split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        out << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    return out.join(";;");
+}
+
+std::optional<std::string> RunFileDialog(const FileDialogOptions& options, bool save) {
+    QFileDialog dialog(QApplication::activeWindow(), options.title);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(options.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilter(QtFilter(options.filter));
+    dialog.setDefaultSuffix(options.defaultExt);
+    if (!options.initialDir.empty())
+        if (const auto host = HostPathOf(options.initialDir))
+            dialog.setDirectory(QString::fromStdString(*host));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return WindowsPathOf(dialog.selectedFiles().first().toStdString());
+}
+
+} // namespace
+
+void SetDialogHook(DialogHook hook) { Hook() = std::move(hook); }
+
+QString ApplicationTitle() {
+    const QString name = QApplication::applicationDisplayName();
+    return name.isEmpty() ? QStringLiteral("Pakrune") : name;
+}
+
+void ShowMessage(const QString& text) {
+    const DialogRequest request{.kind = DialogKind::Message, .caption = ApplicationTitle(), .text = text};
+    if (Hooked(request))
+        return;
+    QMessageBox::information(QApplication::activeWindow(), request.caption, text, QMessageBox::Ok);
+}
+
+void ShowError(const QString& text) {
+    const DialogRequest request{.kind = DialogKind::Error, .caption = ApplicationTitle(), .text = text};
+    if (Hooked(request))
+        return;
+    QMessageBox::critical(QApplication::activeWindow(), request.caption, text, QMessageBox::Ok);
+}
+
+bool Confirm(const QString& text) {
+    const DialogRequest request{.kind = DialogKind::Confirm, .caption = QStringLiteral("Confirm"), .text = text};
+    if (const auto answer = Hooked(request))
+        return answer->accepted;
+    return QMessageBox::question(QApplication::activeWindow(), request.caption, text,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<QString> InputQuery(const QString& caption, const QString& prompt,
+                                  const QString& initial) {
+    const DialogRequest request{
+        .kind = DialogKind::Input, .caption = caption, .text = prompt, .initial = initial};
+    if (const auto answer = Hooked(request))
+        return answer->accepted ? std::optional(answer->text) : std::nullopt;
+    bool ok = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), caption, prompt,
+                                               QLineEdit::Normal, initial, &ok);
+    return ok ? std::optional(text) : std::nullopt;
+}
+
+std::optional<std::string> OpenFileName(const FileDialogOptions& options) {
+    const DialogRequest request{.kind = DialogKind::OpenFile, .caption = options.title, .file = options};
+    if (const auto answer = Hooked(request))
+        return answer->accepted ? std::optional(answer->text.toStdString()) : std::nullopt;
+    return RunFileDialog(options, false);
+}
+
+std::optional<std::string> SaveFileName(const FileDialogOptions& options) {
+    const DialogRequest request{.kind = DialogKind::SaveFile, .caption = options.title, .file = options};
+    if (const auto answer = Hooked(request))
+        return answer->accepted ? std::optional(answer->text.toStdString()) : std::nullopt;
+    return RunFileDialog(options, true);
+}
+
+std::optional<QFont> ChooseFont(const QFont& initial) {
+    const DialogRequest request{.kind = DialogKind::Font, .font = initial};
+    if (const auto answer = Hooked(request))
+        return answer->accepted ? std::optional(answer->font) : std::nullopt;
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, QApplication::activeWindow());
+    return ok ? std::optional(font) : std::nullopt;
+}
+
+std::optional<QColor> ChooseColour(const QColor& initial) {
+    const DialogRequest request{.kind = DialogKind::Colour, .colour = initial};
+    if (const auto answer = Hooked(request))
+        return answer->accepted ? std::optional(answer->colour) : std::nullopt;
+    const QColor colour = QColorDialog::getColor(initial, QApplication::activeWindow());
+    return colour.isValid() ? std::optional(colour) : std::nullopt;
+}
+
+bool ExecutePrintDialog(QPrinter& printer) {
+    const DialogRequest request{.kind = DialogKind::Print};
+    if (const auto answer = Hooked(request))
+        return answer->accepted;
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool ExecutePrinterSetup(QPrinter& printer) {
+    const DialogRequest request{.kind = DialogKind::PrinterSetup};
+    if (const auto answer = Hooked(request))
+        return answer->accepted;
+    QPageSetupDialog dialog(&printer, QApplication::activeWindow());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+int ShowModal(QWidget* window) {
+    const DialogRequest request{
+        .kind = DialogKind::Modal, .caption = window->windowTitle(), .window = window};
+    if (const auto answer = Hooked(request))
+        return answer->modalResult;
+    if (auto* dialog = qobject_cast<QDialog*>(window))
+        return dialog->exec();
+    // A plain window: modal until it hides.
+    QPointer<QWidget> guard(window);
+    window->setWindowModality(Qt::ApplicationModal);
+    window->show();
+    QEventLoop loop;
+    while (guard && guard->isVisible())
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    if (guard)
+        guard->setWindowModality(Qt::NonModal);
+    return 0;
+}
+
+void ShowModeless(QWidget* window) {
+    const DialogRequest request{
+        .kind = DialogKind::Modeless, .caption = window->windowTitle(), .window = window};
+    if (Hooked(request))
+        return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace platform::ui

@@ -1,0 +1,89 @@
+// The dialog service: every dialog the program shows (message, confirmation, input, open and save
+// file, font, colour, print, printer setup, find) and every one of our own windows shown modally
+// goes through here. A hook can take each request instead of a real dialog: tests script the
+// answers and read back, in order, what was shown.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QPrinter;
+class QWidget;
+
+namespace platform::ui {
+
+enum class DialogKind {
+    Message,      // text with OK
+    Error,        // the application's default error box
+    Confirm,      // text with Yes and No
+    Input,        // caption, prompt and a text to edit
+    OpenFile,
+    SaveFile,
+    Font,
+    Colour,
+    Print,
+    PrinterSetup,
+    Modal,        // one of our own windows, shown modally
+    Modeless      // one of our own windows, shown without modality (the find dialog, the readme)
+};
+
+// Options of the open and save dialogs. The filter is written as "Text|*.ext|Text|*.a;*.b".
+struct FileDialogOptions {
+    QString title;
+    QString filter;
+    QString defaultExt;
+    std::string initialDir; // Windows path
+    bool fileMustExist = false;
+    bool pathMustExist = false;
+    bool hideReadOnly = false;
+};
+
+struct DialogRequest {
+    DialogKind kind = DialogKind::Message;
+    QString caption{};
+    QString text{};    // message or prompt
+    QString initial{}; // the text an input starts with
+    FileDialogOptions file{};
+    QFont font{};
+    QColor colour{};
+    QWidget* window = nullptr; // Modal and Modeless
+};
+
+struct DialogAnswer {
+    bool accepted = false; // OK or Yes
+    QString text{};        // typed text, or the chosen file as a Windows path
+    QFont font{};
+    QColor colour{};
+    int modalResult = 0; // Modal: what the window ended with
+};
+
+// Takes every request while set; an empty hook restores the real dialogs.
+using DialogHook = std::function<DialogAnswer(const DialogRequest&)>;
+void SetDialogHook(DialogHook hook);
+
+// The application's title, shown as the caption of message boxes.
+QString ApplicationTitle();
+
+void ShowMessage(const QString& text);
+void ShowError(const QString& text);
+bool Confirm(const QString& text); // true for Yes
+std::optional<QString> InputQuery(const QString& caption, const QString& prompt,
+                                  const QString& initial);
+std::optional<std::string> OpenFileName(const FileDialogOptions& options);
+std::optional<std::string> SaveFileName(const FileDialogOptions& options);
+std::optional<QFont> ChooseFont(const QFont& initial);
+std::optional<QColor> ChooseColour(const QColor& initial);
+bool ExecutePrintDialog(QPrinter& printer);
+bool ExecutePrinterSetup(QPrinter& printer);
+
+// Shows window modally and returns its modal result (QDialog's result for dialogs, 0 for other
+// windows once they are hidden).
+int ShowModal(QWidget* window);
+// Shows window without modality.
+void ShowModeless(QWidget* window);
+
+} // namespace platform::ui

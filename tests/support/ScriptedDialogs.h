@@ -1,0 +1,51 @@
+// Scripted answers for the dialog service: a test queues what the user will do in each dialog,
+// and reads back, in order, every dialog that was shown. A dialog nobody scripted fails the test.
+#pragma once
+
+#include "platform/ui/Dialogs.h"
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace testing_support {
+
+using platform::ui::DialogAnswer;
+using platform::ui::DialogKind;
+using platform::ui::DialogRequest;
+
+struct ShownDialog {
+    DialogKind kind;
+    QString caption;
+    QString text;
+};
+
+class ScriptedDialogs {
+public:
+    ScriptedDialogs();  // takes over the dialog service
+    ~ScriptedDialogs(); // gives it back to the refusing hook
+
+    // The next dialog gets this answer; a Message or Error needs no script (it only has OK).
+    void Answer(DialogAnswer answer);
+    void AnswerYes() { Answer({.accepted = true}); }
+    void AnswerNo() { Answer({.accepted = false}); }
+    void AnswerText(const QString& text) { Answer({.accepted = true, .text = text}); }
+    void AnswerCancel() { Answer({.accepted = false}); }
+    // For a modal window: act on it (press a button, type a name) and return its modal result.
+    void Act(std::function<int(QWidget*)> action);
+
+    const std::vector<ShownDialog>& Shown() const { return shown_; }
+    // The texts of the Message and Error boxes shown so far, in order.
+    QStringList Messages() const;
+
+    // Outside a script every dialog fails the running test and is declined.
+    static void InstallRefusingHook();
+
+private:
+    DialogAnswer Take(const DialogRequest& request);
+
+    std::deque<std::function<DialogAnswer(const DialogRequest&)>> script_;
+    std::vector<ShownDialog> shown_;
+};
+
+} // namespace testing_support

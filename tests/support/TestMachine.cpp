@@ -1,0 +1,82 @@
+// A fresh machine for every test.
+#include "TestMachine.h"
+
+#include "platform/Prefix.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <ftw.h>
+#include <sstream>
+#include <unistd.h>
+
+namespace testing_support {
+namespace {
+
+std::string root;
+std::string startFolder;
+
+void RemoveTree(const std::string& dir) {
+    // Links are removed, never followed: z: points at the host root.
+    ::nftw(
+        dir.c_str(),
+        [](const char* path, const struct stat*, int type, struct FTW*) {
+            return type == FTW_DP ? ::rmdir(path) : ::unlink(path);
+        },
+        16, FTW_DEPTH | FTW_PHYS);
+}
+
+class MachineListener : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override {
+        std::string pattern = std::filesystem::temp_directory_path().string() + "/pakrune-test.XXXXXX";
+        if (!::mkdtemp(pattern.data()))
+            std::abort();
+        root = pattern;
+        std::filesystem::create_directories(root + "/home");
+        std::filesystem::create_directories(root + "/tmp");
+        ::setenv("PAKRUNE_PREFIX", (root + "/prefix").c_str(), 1);
+        ::setenv("HOME", (root + "/home").c_str(), 1);
+        ::setenv("TMPDIR", (root + "/tmp").c_str(), 1);
+        if (!platform::EnsurePrefix())
+            std::abort();
+        if (::chdir(DriveC().c_str()) != 0)
+            std::abort();
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        if (::chdir(startFolder.c_str()) != 0)
+            std::abort();
+        RemoveTree(root);
+        ::unsetenv("TMPDIR");
+    }
+};
+
+} // namespace
+
+void InstallTestMachine() {
+    startFolder = std::filesystem::current_path().string();
+    // The listener owns nothing of the real machine; the real home is never read.
+    ::testing::UnitTest::GetInstance()->listeners().Append(new MachineListener);
+}
+
+std::string MachineRoot() { return root; }
+std::string DriveC() { return root + "/prefix/drive_c"; }
+std::string HostTemp() { return root + "/tmp"; }
+
+void WriteHostFile(const std::string& hostPath, const std::string& contents) {
+    std::filesystem::create_directories(std::filesystem::path(hostPath).parent_path());
+    std::ofstream(hostPath, std::ios::binary) << contents;
+}
+
+std::string ReadHostFile(const std::string& hostPath) {
+    std::ifstream in(hostPath, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+bool HostExists(const std::string& hostPath) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(hostPath, error));
+}
+
+} // namespace testing_support

@@ -1,0 +1,26 @@
+// A fresh machine for every test: a temporary folder holding the prefix, the home folder and the
+// host temporary folder (so C:\WINDOWS\Temp is the test's own), removed when the test ends.
+// Nothing touches the real user's home or prefix.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace testing_support {
+
+// Installs the per-test machine as a gtest listener. Call once from main.
+void InstallTestMachine();
+
+// The host folder of the current test's machine.
+std::string MachineRoot();
+
+// Host path of C: (the prefix's drive_c) and of the test's temporary folder (C:\WINDOWS\Temp).
+std::string DriveC();
+std::string HostTemp();
+
+// Writes a host file, creating its folders.
+void WriteHostFile(const std::string& hostPath, const std::string& contents);
+std::string ReadHostFile(const std::string& hostPath);
+bool HostExists(const std::string& hostPath);
+
+} // namespace testing_support
