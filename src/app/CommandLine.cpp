@@ -20,11 +20,14 @@ void SetCommandLine(int argc, char** argv) {
     }
 }
 
-int ParamCount() { return arguments.empty() ? 0 : static_cast<int>(arguments.size()) - 1; }
+int ParamCount() {
+    return arguments.empty() ? 0 : static_cast<int>(arguments.size()) - 1;
+}
 
 std::string ParamStr(int index) {
-    return index >= 0 && index < static_cast<int>(arguments.size()) ? arguments[static_cast<std::size_t>(index)]
-                                                                     : std::string();
+    return index >= 0 && index < static_cast<int>(arguments.size())
+               ? arguments[static_cast<std::size_t>(index)]
+               : std::string();
 }
 
 } // namespace app

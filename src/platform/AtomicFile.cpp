@@ -27,7 +27,9 @@ bool WriteAll(int fd, const std::string& data) {
 
 } // namespace
 
-void SetBeforeCommitHook(BeforeCommitHook hook) { beforeCommit = hook; }
+void SetBeforeCommitHook(BeforeCommitHook hook) {
+    beforeCommit = hook;
+}
 
 bool WriteFileAtomically(const std::string& hostPath, const std::string& contents) {
     // A read-only file is not replaced, as on a system that checks the attribute even for an

@@ -21,7 +21,8 @@ namespace platform {
 namespace {
 
 constexpr const char* kDosAttrib = "user.DOSATTRIB";
-constexpr DWORD kStoredAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+constexpr DWORD kStoredAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
 DWORD StoredAttributes(const std::string& hostPath) {
     char value[32] = {};
@@ -73,7 +74,8 @@ std::optional<std::string> CopyBeside(const std::string& source, const std::stri
         return std::nullopt;
     struct stat st {};
     ::fstat(in, &st);
-    std::string temp = FolderOf(target) + "/." + target.substr(target.rfind('/') + 1) + ".XXXXXX.part";
+    std::string temp =
+        FolderOf(target) + "/." + target.substr(target.rfind('/') + 1) + ".XXXXXX.part";
     const int out = ::mkstemps(temp.data(), 5);
     if (out < 0) {
         const int error = errno;
@@ -192,9 +194,8 @@ BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {
     if (::stat(host->c_str(), &st) != 0)
         return platform::Fail(errno);
     const mode_t writable = S_IWUSR | S_IWGRP | S_IWOTH;
-    const mode_t mode = (attributes & FILE_ATTRIBUTE_READONLY)
-                            ? (st.st_mode & ~writable)
-                            : (st.st_mode | S_IWUSR);
+    const mode_t mode =
+        (attributes & FILE_ATTRIBUTE_READONLY) ? (st.st_mode & ~writable) : (st.st_mode | S_IWUSR);
     if (::chmod(host->c_str(), mode & 07777) != 0)
         return platform::Fail(errno);
     const DWORD stored = attributes & platform::kStoredAttributes;

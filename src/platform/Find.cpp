@@ -24,8 +24,9 @@ namespace {
 
 // Seconds since 1970 as 100-nanosecond intervals since 1601.
 FILETIME ToFileTime(const timespec& t) {
-    const std::uint64_t ticks = (static_cast<std::uint64_t>(t.tv_sec) + 11644473600ULL) * 10000000ULL +
-                                static_cast<std::uint64_t>(t.tv_nsec) / 100;
+    const std::uint64_t ticks =
+        (static_cast<std::uint64_t>(t.tv_sec) + 11644473600ULL) * 10000000ULL +
+        static_cast<std::uint64_t>(t.tv_nsec) / 100;
     return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 

@@ -83,8 +83,12 @@ BOOL FreeLibrary(HMODULE module) {
     return TRUE;
 }
 
-UINT SetErrorMode(UINT mode) { return errorMode.exchange(mode); }
-UINT GetErrorMode() { return errorMode.load(); }
+UINT SetErrorMode(UINT mode) {
+    return errorMode.exchange(mode);
+}
+UINT GetErrorMode() {
+    return errorMode.load();
+}
 
 } // namespace win
 

@@ -13,10 +13,11 @@
 namespace platform {
 namespace {
 
-constexpr const char* kDrivesIni = "; Drive types: unknown, removable, fixed, remote, cdrom, ramdisk\n"
-                                   "[Drives]\n"
-                                   "c=fixed\n"
-                                   "z=fixed\n";
+constexpr const char* kDrivesIni =
+    "; Drive types: unknown, removable, fixed, remote, cdrom, ramdisk\n"
+    "[Drives]\n"
+    "c=fixed\n"
+    "z=fixed\n";
 
 constexpr const char* kMachineRegistry = "; HKEY_LOCAL_MACHINE\n"
                                          "[Software\\Microsoft\\Windows\\CurrentVersion\\Setup]\n"
@@ -105,7 +106,8 @@ bool EnsurePrefix() {
 }
 
 std::string DriveLink(char letter) {
-    const char lower = static_cast<char>(letter >= 'A' && letter <= 'Z' ? letter - 'A' + 'a' : letter);
+    const char lower =
+        static_cast<char>(letter >= 'A' && letter <= 'Z' ? letter - 'A' + 'a' : letter);
     return PrefixDir() + "/dosdevices/" + lower + ":";
 }
 
@@ -114,6 +116,8 @@ bool DriveDefined(char letter) {
     return EnsurePrefix() && ::lstat(DriveLink(letter).c_str(), &st) == 0;
 }
 
-std::string PrefixFile(const std::string& name) { return PrefixDir() + "/" + name; }
+std::string PrefixFile(const std::string& name) {
+    return PrefixDir() + "/" + name;
+}
 
 } // namespace platform

@@ -163,7 +163,8 @@ UINT WinExec(LPCSTR commandLine, UINT) {
         if (wine.empty())
             return platform::kBadFormat;
         start.hostArgv = {wine, *host};
-    } else if (head.starts_with("#!") || head.starts_with("\x7f" "ELF")) {
+    } else if (head.starts_with("#!") || head.starts_with("\x7f"
+                                                          "ELF")) {
         // A program run directly needs its execute bit, which an extracted file lacks.
         struct stat st {};
         if (::stat(host->c_str(), &st) == 0 && !(st.st_mode & S_IXUSR))
@@ -188,7 +189,8 @@ std::intptr_t ShellExecuteA(void*, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, int
         hostTarget = *host;
     }
     const std::string opener = platform::FindOnPath("xdg-open");
-    platform::ProgramStart start{platform::ProgramStart::Kind::ShellOpen, target,
+    platform::ProgramStart start{platform::ProgramStart::Kind::ShellOpen,
+                                 target,
                                  {opener.empty() ? "xdg-open" : opener, hostTarget}};
     return platform::Start(start) ? 42 : platform::kNoAssociation;
 }

@@ -59,17 +59,28 @@ int RootIndex(HKEY key) {
     return raw >= 0x80000000 && raw <= 0x80000002 ? static_cast<int>(raw - 0x80000000) : -1;
 }
 
-std::string HiveFile(int root) { return platform::PrefixFile(std::string(kRootNames[root]) + ".reg"); }
+std::string HiveFile(int root) {
+    return platform::PrefixFile(std::string(kRootNames[root]) + ".reg");
+}
 
 std::string Escape(const std::string& text) {
     std::string out = "\"";
     for (char c : text) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '"': out += "\\\""; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
         }
     }
     return out + "\"";

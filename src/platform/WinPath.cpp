@@ -11,8 +11,12 @@ std::size_t AfterLastDelimiter(std::string_view path) {
     return pos == std::string_view::npos ? 0 : pos + 1;
 }
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Classic wildcard match with backtracking to the last "*": linear for masks with one "*".
 bool Match(std::string_view name, std::string_view mask) {
@@ -76,9 +80,9 @@ std::string LowerCase(std::string_view text) {
 }
 
 bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return AsciiUpper(x) == AsciiUpper(y);
+           });
 }
 
 bool MatchesMask(std::string_view name, std::string_view mask) {

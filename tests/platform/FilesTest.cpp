@@ -44,13 +44,17 @@ TEST(Files, Attributes) {
     EXPECT_EQ(GetFileAttributesA("C:\\d\\none"), INVALID_FILE_ATTRIBUTES);
 
     // Hidden, system and archive are kept where other Windows-on-POSIX layers keep them.
-    ASSERT_TRUE(SetFileAttributesA("C:\\d\\plain.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
-    EXPECT_EQ(GetFileAttributesA("C:\\d\\plain.txt"), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+    ASSERT_TRUE(
+        SetFileAttributesA("C:\\d\\plain.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(GetFileAttributesA("C:\\d\\plain.txt"),
+              FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
     char stored[16] = {};
     ASSERT_GT(::getxattr((DriveC() + "/d/plain.txt").c_str(), "user.DOSATTRIB", stored, 15), 0);
     EXPECT_STREQ(stored, "0x22");
-    ASSERT_TRUE(SetFileAttributesA("C:\\d\\plain.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM));
-    EXPECT_EQ(GetFileAttributesA("C:\\d\\plain.txt"), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM);
+    ASSERT_TRUE(
+        SetFileAttributesA("C:\\d\\plain.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_EQ(GetFileAttributesA("C:\\d\\plain.txt"),
+              FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM);
     ASSERT_TRUE(SetFileAttributesA("C:\\d\\plain.txt", FILE_ATTRIBUTE_NORMAL));
     EXPECT_EQ(GetFileAttributesA("C:\\d\\plain.txt"), FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(platform::DirectoryExists("c:\\d"));
@@ -62,8 +66,9 @@ TEST(Files, FindMatchesWithoutRegardToCase) {
         WriteHostFile(DriveC() + "/dir/" + name, "x");
     WriteHostFile(DriveC() + "/dir/Sub/inner", "x");
 
-    EXPECT_EQ(FindAll("C:\\DIR\\*.*"), (std::vector<std::string>{".", "..", "A.TXT", "b.txt",
-                                                                "README", "Setup.EXE", "Sub", "tool.exe"}));
+    EXPECT_EQ(FindAll("C:\\DIR\\*.*"),
+              (std::vector<std::string>{".", "..", "A.TXT", "b.txt", "README", "Setup.EXE", "Sub",
+                                        "tool.exe"}));
     EXPECT_EQ(FindAll("c:\\dir\\*.exe"), (std::vector<std::string>{"Setup.EXE", "tool.exe"}));
     EXPECT_EQ(FindAll("C:\\dir\\?.txt"), (std::vector<std::string>{"A.TXT", "b.txt"}));
     // A drive root has no "." and "..".

@@ -18,7 +18,8 @@ TEST(Prefix, IsLaidOutCompletely) {
     EXPECT_EQ(fs::read_symlink(prefix + "/dosdevices/z:"), "/");
     EXPECT_EQ(fs::read_symlink(prefix + "/drive_c/WINDOWS/Temp"), HostTemp());
     EXPECT_TRUE(fs::is_directory(prefix + "/drive_c/WINDOWS/SYSTEM"));
-    for (const char* file : {"drives.ini", "HKEY_LOCAL_MACHINE.reg", "HKEY_CURRENT_USER.reg", "HKEY_CLASSES_ROOT.reg"})
+    for (const char* file :
+         {"drives.ini", "HKEY_LOCAL_MACHINE.reg", "HKEY_CURRENT_USER.reg", "HKEY_CLASSES_ROOT.reg"})
         EXPECT_TRUE(fs::is_regular_file(prefix + "/" + file)) << file;
 }
 
@@ -38,7 +39,9 @@ TEST(Prefix, ManyProcessesMakeOneAndNobodyResetsIt) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     // Exactly one prefix, no half-built leftovers beside it.
-    EXPECT_EQ(std::distance(fs::directory_iterator(MachineRoot() + "/other"), fs::directory_iterator()), 1);
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(MachineRoot() + "/other"), fs::directory_iterator()),
+        1);
 
     WriteHostFile(fresh + "/drive_c/mine.txt", "kept");
     fs::remove(fresh + "/dosdevices/z:");

@@ -60,9 +60,14 @@ TEST(Process, ProgramsThatCannotRunHereFail) {
 TEST(Process, ShellOpenHandsDocumentsAndAddressesToTheDesktop) {
     WriteHostFile(HostTemp() + "/readme.txt", "x");
     RecordStarts record;
-    EXPECT_GT(ShellExecuteA(nullptr, "open", "C:\\WINDOWS\\Temp\\README.TXT", nullptr, nullptr, SW_SHOWNORMAL), 32);
-    EXPECT_GT(ShellExecuteA(nullptr, "open", "mailto:feedback@example.org", nullptr, nullptr, SW_SHOWNORMAL), 32);
-    EXPECT_EQ(ShellExecuteA(nullptr, "open", "C:\\missing.doc", nullptr, nullptr, SW_SHOWNORMAL), 2);
+    EXPECT_GT(ShellExecuteA(nullptr, "open", "C:\\WINDOWS\\Temp\\README.TXT", nullptr, nullptr,
+                            SW_SHOWNORMAL),
+              32);
+    EXPECT_GT(ShellExecuteA(nullptr, "open", "mailto:feedback@example.org", nullptr, nullptr,
+                            SW_SHOWNORMAL),
+              32);
+    EXPECT_EQ(ShellExecuteA(nullptr, "open", "C:\\missing.doc", nullptr, nullptr, SW_SHOWNORMAL),
+              2);
     ASSERT_EQ(record.starts.size(), 2u);
     EXPECT_EQ(record.starts[0].kind, ProgramStart::Kind::ShellOpen);
     EXPECT_EQ(record.starts[0].hostArgv.at(1), HostTemp() + "/readme.txt");

@@ -32,12 +32,14 @@ TEST(Profile, ReadsWithoutRegardToCaseAndFallsBackToTheDefault) {
     EXPECT_EQ(GetPrivateProfileIntA("Options", "AutoMove", 1, kIni), 0u);
     EXPECT_EQ(GetPrivateProfileIntA("Options", "Missing", 7, kIni), 7u);
     char buffer[16];
-    EXPECT_EQ(GetPrivateProfileStringA("A", "b", "dflt", buffer, sizeof buffer, "C:\\none.ini"), 4u);
+    EXPECT_EQ(GetPrivateProfileStringA("A", "b", "dflt", buffer, sizeof buffer, "C:\\none.ini"),
+              4u);
     EXPECT_STREQ(buffer, "dflt");
 }
 
 TEST(Profile, ABufferOf2048SeesAtMost2047Characters) {
-    WriteHostFile(DriveC() + "/Program/pakrune.ini", "[Last Files]\n1=" + std::string(3000, 'x') + "\n");
+    WriteHostFile(DriveC() + "/Program/pakrune.ini",
+                  "[Last Files]\n1=" + std::string(3000, 'x') + "\n");
     char buffer[2048];
     EXPECT_EQ(GetPrivateProfileStringA("Last Files", "1", "", buffer, sizeof buffer, kIni), 2047u);
     EXPECT_EQ(std::string(buffer), std::string(2047, 'x'));

@@ -1,7 +1,7 @@
 // The registry: values of each type, other processes, crashes and refused writes.
+#include "platform/Registry.h"
 #include "platform/AtomicFile.h"
 #include "platform/Prefix.h"
-#include "platform/Registry.h"
 
 #include "TestMachine.h"
 
@@ -55,12 +55,14 @@ template <typename Body> int InChild(Body body) {
 } // namespace
 
 TEST(Registry, ValuesOfEachTypeAndTheDefaultValue) {
-    EXPECT_EQ(GetString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Setup", "WinDir"),
+    EXPECT_EQ(GetString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Setup",
+                        "WinDir"),
               "C:\\WINDOWS"); // seeded when the prefix is made
 
     HKEY k = nullptr;
     DWORD disposition = 0;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "Pakrune\\shell\\open\\command", &k, &disposition), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "Pakrune\\shell\\open\\command", &k, &disposition),
+              ERROR_SUCCESS);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
     const std::string command = "C:\\Program Files\\pakrune \"%1\"";
     ASSERT_EQ(RegSetValueExA(k, nullptr, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
@@ -75,7 +77,8 @@ TEST(Registry, ValuesOfEachTypeAndTheDefaultValue) {
     const BYTE flags[] = {0, 0, 1, 0};
     ASSERT_EQ(RegSetValueExA(k, "EditFlags", REG_BINARY, flags, 4), ERROR_SUCCESS);
     const DWORD number = 0x0000000A;
-    ASSERT_EQ(RegSetValueExA(k, "Count", REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(k, "Count", REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4),
+              ERROR_SUCCESS);
     BYTE read[8] = {};
     DWORD size = 2, type = 0;
     EXPECT_EQ(RegQueryValueExA(k, "editflags", &type, read, &size), ERROR_MORE_DATA);
@@ -100,7 +103,8 @@ TEST(Registry, ValuesOfEachTypeAndTheDefaultValue) {
 }
 
 TEST(Registry, AnotherProcessSeesEveryChangeAtOnce) {
-    ASSERT_EQ(SetString(HKEY_CURRENT_USER, kKey, "application/x-pakrune", "C:\\pakrune"), ERROR_SUCCESS);
+    ASSERT_EQ(SetString(HKEY_CURRENT_USER, kKey, "application/x-pakrune", "C:\\pakrune"),
+              ERROR_SUCCESS);
     EXPECT_EQ(InChild([] {
                   if (GetString(HKEY_CURRENT_USER, kKey, "application/x-pakrune") != "C:\\pakrune")
                       ::_exit(1);
@@ -129,5 +133,6 @@ TEST(Registry, AWriteThatCannotBeStoredFails) {
     const std::string file = platform::PrefixFile("HKEY_CLASSES_ROOT.reg");
     std::filesystem::remove(file);
     std::filesystem::create_directories(file + "/blocked");
-    EXPECT_EQ(SetString(HKEY_CLASSES_ROOT, ".zip", "Content Type", "application/x-pakrune"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(SetString(HKEY_CLASSES_ROOT, ".zip", "Content Type", "application/x-pakrune"),
+              ERROR_ACCESS_DENIED);
 }

@@ -1,6 +1,6 @@
 // Drives and volumes as the directory tree and the program ask for them.
-#include "platform/Prefix.h"
 #include "platform/Volumes.h"
+#include "platform/Prefix.h"
 
 #include "TestMachine.h"
 
@@ -15,7 +15,8 @@ namespace {
 void AddDrive(char letter, const std::string& target, const char* type) {
     ASSERT_EQ(::symlink(target.c_str(), platform::DriveLink(letter).c_str()), 0);
     const std::string ini = ReadHostFile(platform::PrefixFile("drives.ini"));
-    WriteHostFile(platform::PrefixFile("drives.ini"), ini + std::string(1, letter) + "=" + type + "\n");
+    WriteHostFile(platform::PrefixFile("drives.ini"),
+                  ini + std::string(1, letter) + "=" + type + "\n");
 }
 
 } // namespace
@@ -46,25 +47,30 @@ TEST(Volumes, VolumeNameSerialAndMissingMedium) {
     WriteHostFile(DriveC() + "/.windows-serial", "1234-ABCD\n");
     char name[24] = {}, fs[32] = {};
     DWORD serial = 0;
-    ASSERT_TRUE(GetVolumeInformationA("C:\\", name, sizeof name, &serial, nullptr, nullptr, fs, sizeof fs));
+    ASSERT_TRUE(
+        GetVolumeInformationA("C:\\", name, sizeof name, &serial, nullptr, nullptr, fs, sizeof fs));
     EXPECT_STREQ(name, "SYSTEMDISK");
     EXPECT_EQ(serial, 0x1234ABCDu);
     char small[5] = {};
-    ASSERT_TRUE(GetVolumeInformationA("C:\\", small, sizeof small, nullptr, nullptr, nullptr, nullptr, 0));
+    ASSERT_TRUE(
+        GetVolumeInformationA("C:\\", small, sizeof small, nullptr, nullptr, nullptr, nullptr, 0));
     EXPECT_STREQ(small, "SYST"); // cut to the caller's buffer
 
     // No label file: an empty name; no serial file: a serial that stays the same.
     AddDrive('E', MachineRoot() + "/usb", "removable");
     WriteHostFile(MachineRoot() + "/usb/file", "x");
     DWORD first = 0, second = 0;
-    ASSERT_TRUE(GetVolumeInformationA("E:\\", name, sizeof name, &first, nullptr, nullptr, nullptr, 0));
+    ASSERT_TRUE(
+        GetVolumeInformationA("E:\\", name, sizeof name, &first, nullptr, nullptr, nullptr, 0));
     EXPECT_STREQ(name, "");
-    ASSERT_TRUE(GetVolumeInformationA("E:\\", name, sizeof name, &second, nullptr, nullptr, nullptr, 0));
+    ASSERT_TRUE(
+        GetVolumeInformationA("E:\\", name, sizeof name, &second, nullptr, nullptr, nullptr, 0));
     EXPECT_EQ(first, second);
 
     // A drive whose root is missing has no medium.
     AddDrive('D', MachineRoot() + "/no-disc", "cdrom");
-    EXPECT_FALSE(GetVolumeInformationA("D:\\", name, sizeof name, &serial, nullptr, nullptr, nullptr, 0));
+    EXPECT_FALSE(
+        GetVolumeInformationA("D:\\", name, sizeof name, &serial, nullptr, nullptr, nullptr, 0));
     EXPECT_EQ(GetLastError(), ERROR_NOT_READY);
     EXPECT_EQ(GetDriveTypeA("D:\\"), DRIVE_CDROM);
 }

@@ -6,7 +6,13 @@
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <vector>
+
+// Readable QStrings in test failures.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace testing_support {
 

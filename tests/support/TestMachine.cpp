@@ -28,7 +28,8 @@ void RemoveTree(const std::string& dir) {
 
 class MachineListener : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override {
-        std::string pattern = std::filesystem::temp_directory_path().string() + "/pakrune-test.XXXXXX";
+        std::string pattern =
+            std::filesystem::temp_directory_path().string() + "/pakrune-test.XXXXXX";
         if (!::mkdtemp(pattern.data()))
             std::abort();
         root = pattern;
@@ -58,9 +59,15 @@ void InstallTestMachine() {
     ::testing::UnitTest::GetInstance()->listeners().Append(new MachineListener);
 }
 
-std::string MachineRoot() { return root; }
-std::string DriveC() { return root + "/prefix/drive_c"; }
-std::string HostTemp() { return root + "/tmp"; }
+std::string MachineRoot() {
+    return root;
+}
+std::string DriveC() {
+    return root + "/prefix/drive_c";
+}
+std::string HostTemp() {
+    return root + "/tmp";
+}
 
 void WriteHostFile(const std::string& hostPath, const std::string& contents) {
     std::filesystem::create_directories(std::filesystem::path(hostPath).parent_path());

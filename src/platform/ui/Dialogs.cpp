@@ -12,9 +12,9 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QPointer>
 
 namespace platform::ui {
 namespace {
@@ -57,7 +57,9 @@ std::optional<std::string> RunFileDialog(const FileDialogOptions& options, bool 
 
 } // namespace
 
-void SetDialogHook(DialogHook hook) { Hook() = std::move(hook); }
+void SetDialogHook(DialogHook hook) {
+    Hook() = std::move(hook);
+}
 
 QString ApplicationTitle() {
     const QString name = QApplication::applicationDisplayName();
@@ -65,21 +67,24 @@ QString ApplicationTitle() {
 }
 
 void ShowMessage(const QString& text) {
-    const DialogRequest request{.kind = DialogKind::Message, .caption = ApplicationTitle(), .text = text};
+    const DialogRequest request{
+        .kind = DialogKind::Message, .caption = ApplicationTitle(), .text = text};
     if (Hooked(request))
         return;
     QMessageBox::information(QApplication::activeWindow(), request.caption, text, QMessageBox::Ok);
 }
 
 void ShowError(const QString& text) {
-    const DialogRequest request{.kind = DialogKind::Error, .caption = ApplicationTitle(), .text = text};
+    const DialogRequest request{
+        .kind = DialogKind::Error, .caption = ApplicationTitle(), .text = text};
     if (Hooked(request))
         return;
     QMessageBox::critical(QApplication::activeWindow(), request.caption, text, QMessageBox::Ok);
 }
 
 bool Confirm(const QString& text) {
-    const DialogRequest request{.kind = DialogKind::Confirm, .caption = QStringLiteral("Confirm"), .text = text};
+    const DialogRequest request{
+        .kind = DialogKind::Confirm, .caption = QStringLiteral("Confirm"), .text = text};
     if (const auto answer = Hooked(request))
         return answer->accepted;
     return QMessageBox::question(QApplication::activeWindow(), request.caption, text,
@@ -99,14 +104,16 @@ std::optional<QString> InputQuery(const QString& caption, const QString& prompt,
 }
 
 std::optional<std::string> OpenFileName(const FileDialogOptions& options) {
-    const DialogRequest request{.kind = DialogKind::OpenFile, .caption = options.title, .file = options};
+    const DialogRequest request{
+        .kind = DialogKind::OpenFile, .caption = options.title, .file = options};
     if (const auto answer = Hooked(request))
         return answer->accepted ? std::optional(answer->text.toStdString()) : std::nullopt;
     return RunFileDialog(options, false);
 }
 
 std::optional<std::string> SaveFileName(const FileDialogOptions& options) {
-    const DialogRequest request{.kind = DialogKind::SaveFile, .caption = options.title, .file = options};
+    const DialogRequest request{
+        .kind = DialogKind::SaveFile, .caption = options.title, .file = options};
     if (const auto answer = Hooked(request))
         return answer->accepted ? std::optional(answer->text.toStdString()) : std::nullopt;
     return RunFileDialog(options, true);

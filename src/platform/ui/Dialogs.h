@@ -17,26 +17,26 @@ class QWidget;
 namespace platform::ui {
 
 enum class DialogKind {
-    Message,      // text with OK
-    Error,        // the application's default error box
-    Confirm,      // text with Yes and No
-    Input,        // caption, prompt and a text to edit
+    Message, // text with OK
+    Error,   // the application's default error box
+    Confirm, // text with Yes and No
+    Input,   // caption, prompt and a text to edit
     OpenFile,
     SaveFile,
     Font,
     Colour,
     Print,
     PrinterSetup,
-    Modal,        // one of our own windows, shown modally
-    Modeless      // one of our own windows, shown without modality (the find dialog, the readme)
+    Modal,   // one of our own windows, shown modally
+    Modeless // one of our own windows, shown without modality (the find dialog, the readme)
 };
 
 // Options of the open and save dialogs. The filter is written as "Text|*.ext|Text|*.a;*.b".
 struct FileDialogOptions {
-    QString title;
-    QString filter;
-    QString defaultExt;
-    std::string initialDir; // Windows path
+    QString title{};
+    QString filter{};
+    QString defaultExt{};
+    std::string initialDir{}; // Windows path
     bool fileMustExist = false;
     bool pathMustExist = false;
     bool hideReadOnly = false;

@@ -5,8 +5,12 @@
 
 namespace platform::ui {
 
-void ShowDefaultError(const std::exception& error) { ShowError(QString::fromLocal8Bit(error.what())); }
+void ShowDefaultError(const std::exception& error) {
+    ShowError(QString::fromLocal8Bit(error.what()));
+}
 
-void ShowUnknownError() { ShowError(QStringLiteral("Unknown error")); }
+void ShowUnknownError() {
+    ShowError(QStringLiteral("Unknown error"));
+}
 
 } // namespace platform::ui

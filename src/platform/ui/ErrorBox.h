@@ -18,9 +18,7 @@ void ShowUnknownError();
 // A handler that runs f and shows whatever escapes it in the default error box.
 template <typename F> auto Guarded(F f) {
     // The constraint lets Qt find how many of a signal's arguments the handler takes.
-    return [f = std::move(f)](auto&&... args)
-               requires std::invocable<const F&, decltype(args)...>
-    {
+    return [f = std::move(f)](auto&&... args) requires std::invocable<const F&, decltype(args)...> {
         try {
             f(std::forward<decltype(args)>(args)...);
         } catch (const std::exception& error) {

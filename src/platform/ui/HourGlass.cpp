@@ -6,9 +6,13 @@
 
 namespace platform::ui {
 
-HourGlass::HourGlass() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+HourGlass::HourGlass() {
+    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
 
-HourGlass::~HourGlass() { QGuiApplication::restoreOverrideCursor(); }
+HourGlass::~HourGlass() {
+    QGuiApplication::restoreOverrideCursor();
+}
 
 bool HourGlassShown() {
     const QCursor* cursor = QGuiApplication::overrideCursor();

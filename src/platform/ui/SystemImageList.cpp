@@ -38,18 +38,26 @@ SystemImageList::SystemImageList() {
     const QIcon drive = provider.icon(QFileIconProvider::Drive);
     const QIcon network = provider.icon(QFileIconProvider::Network);
     const QIcon program = QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
-    icons_ = {{"file", file},       {"document", file}, {"program", program},
-              {"folder", folder},   {"folder-open", QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon)}};
+    icons_ = {{"file", file},
+              {"document", file},
+              {"program", program},
+              {"folder", folder},
+              {"folder-open", QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon)}};
     // Drive types 0 to 6: unknown, no root, removable, fixed, remote, CD-ROM, RAM disk.
-    const QIcon drives[] = {drive, drive, QApplication::style()->standardIcon(QStyle::SP_DriveFDIcon),
-                            QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon), network,
-                            QApplication::style()->standardIcon(QStyle::SP_DriveCDIcon), drive};
+    const QIcon drives[] = {drive,
+                            drive,
+                            QApplication::style()->standardIcon(QStyle::SP_DriveFDIcon),
+                            QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon),
+                            network,
+                            QApplication::style()->standardIcon(QStyle::SP_DriveCDIcon),
+                            drive};
     for (unsigned type = 0; type < 7; ++type)
         icons_.push_back({"drive-" + QString::number(type), drives[type]});
 }
 
 int SystemImageList::IndexOfFileName(const QString& name) {
-    const QString ext = QString::fromStdString(win::LowerCase(win::ExtractFileExt(name.toStdString())));
+    const QString ext =
+        QString::fromStdString(win::LowerCase(win::ExtractFileExt(name.toStdString())));
     if (ext == ".exe" || ext == ".com" || ext == ".bat")
         return kProgram;
     static const QMimeDatabase mimes;
@@ -71,8 +79,12 @@ QIcon SystemImageList::Icon(int index) const {
     return index >= 0 && index < Count() ? icons_[static_cast<std::size_t>(index)].icon : QIcon();
 }
 
-QPixmap SystemImageList::SmallIcon(int index) const { return Icon(index).pixmap(16, 16); }
-QPixmap SystemImageList::LargeIcon(int index) const { return Icon(index).pixmap(32, 32); }
+QPixmap SystemImageList::SmallIcon(int index) const {
+    return Icon(index).pixmap(16, 16);
+}
+QPixmap SystemImageList::LargeIcon(int index) const {
+    return Icon(index).pixmap(32, 32);
+}
 
 QString DriveDisplayName(char letter) {
     const std::string root = std::string(1, letter) + ":\\";
@@ -86,11 +98,20 @@ QString DriveDisplayName(char letter) {
         name = QString::fromLocal8Bit(label);
     if (name.isEmpty()) {
         switch (type) {
-        case win::DRIVE_REMOVABLE: name = "Removable Disk"; break;
-        case win::DRIVE_REMOTE: name = "Network Drive"; break;
-        case win::DRIVE_CDROM: name = "CD Drive"; break;
-        case win::DRIVE_RAMDISK: name = "RAM Disk"; break;
-        default: name = "Local Disk";
+        case win::DRIVE_REMOVABLE:
+            name = "Removable Disk";
+            break;
+        case win::DRIVE_REMOTE:
+            name = "Network Drive";
+            break;
+        case win::DRIVE_CDROM:
+            name = "CD Drive";
+            break;
+        case win::DRIVE_RAMDISK:
+            name = "RAM Disk";
+            break;
+        default:
+            name = "Local Disk";
         }
     }
     return name + " (" + QChar(letter).toUpper() + ":)";
@@ -109,8 +130,8 @@ std::optional<ShellFileInfo> GetShellFileInfo(const std::string& winPath, unsign
         return info;
     }
     const bool typeOnly = flags & SHGFI_USEFILEATTRIBUTES;
-    const win::DWORD attributes = typeOnly ? win::FILE_ATTRIBUTE_NORMAL
-                                           : win::GetFileAttributesA(winPath.c_str());
+    const win::DWORD attributes =
+        typeOnly ? win::FILE_ATTRIBUTE_NORMAL : win::GetFileAttributesA(winPath.c_str());
     if (attributes == win::INVALID_FILE_ATTRIBUTES)
         return std::nullopt;
     std::string trimmed = winPath;

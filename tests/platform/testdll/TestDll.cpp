@@ -1,2 +1,4 @@
 // A small library that LoadLibrary finds by its DLL name, TESTDLL.DLL.
-extern "C" int TestDllAnswer() { return 42; }
+extern "C" int TestDllAnswer() {
+    return 42;
+}

@@ -1,0 +1,85 @@
+// The dialog service: scripted answers, the record of what was shown, modal windows, and the
+// default error box behind every command handler.
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/ErrorBox.h"
+#include "platform/ui/HourGlass.h"
+
+#include "ScriptedDialogs.h"
+
+#include <QDialog>
+#include <QPushButton>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+using namespace platform::ui;
+using testing_support::ScriptedDialogs;
+
+TEST(Dialogs, ScriptedAnswersComeBackInOrderAndEverythingShownIsRecorded) {
+    ScriptedDialogs dialogs;
+    dialogs.AnswerYes();
+    dialogs.AnswerNo();
+    dialogs.AnswerText("new folder");
+    dialogs.AnswerCancel();
+    dialogs.AnswerText("C:\\DOWNLOAD\\tool.zip");
+
+    ShowMessage("No files selected");
+    EXPECT_TRUE(Confirm("Delete Existing Archive: C:\\a.zip?"));
+    EXPECT_FALSE(Confirm("Overwrite Existing File: C:\\b.zip?"));
+    EXPECT_EQ(InputQuery("Create directory", "Directory name: ", ""), QString("new folder"));
+    EXPECT_FALSE(InputQuery("Create directory", "Directory name: ", ""));
+    EXPECT_EQ(OpenFileName({.title = "Open Existing ZIP File"}),
+              std::string("C:\\DOWNLOAD\\tool.zip"));
+
+    ASSERT_EQ(dialogs.Shown().size(), 6u);
+    EXPECT_EQ(dialogs.Shown()[0].kind, DialogKind::Message);
+    EXPECT_EQ(dialogs.Shown()[0].caption, "Pakrune");
+    EXPECT_EQ(dialogs.Shown()[1].kind, DialogKind::Confirm);
+    EXPECT_EQ(dialogs.Shown()[2].text, "Overwrite Existing File: C:\\b.zip?");
+    EXPECT_EQ(dialogs.Shown()[3].caption, "Create directory");
+    EXPECT_EQ(dialogs.Shown()[3].text, "Directory name: ");
+    EXPECT_EQ(dialogs.Shown()[5].caption, "Open Existing ZIP File");
+    EXPECT_EQ(dialogs.Messages(), QStringList{"No files selected"});
+}
+
+TEST(Dialogs, AModalWindowIsScriptedByActingOnIt) {
+    QDialog window;
+    window.setWindowTitle("Extract to :");
+    auto* ok = new QPushButton("OK", &window);
+    bool pressed = false;
+    QObject::connect(ok, &QPushButton::clicked, [&] {
+        pressed = true;
+        window.accept();
+    });
+    ScriptedDialogs dialogs;
+    dialogs.Act([](QWidget* shown) {
+        shown->findChild<QPushButton*>()->click();
+        return static_cast<QDialog*>(shown)->result();
+    });
+    EXPECT_EQ(ShowModal(&window), QDialog::Accepted);
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(dialogs.Shown().at(0).kind, DialogKind::Modal);
+    EXPECT_EQ(dialogs.Shown().at(0).caption, "Extract to :");
+}
+
+TEST(Dialogs, AnErrorEscapingACommandIsShownAndTheProgramGoesOn) {
+    QPushButton button;
+    int runs = 0;
+    ConnectCommand(&button, &QPushButton::clicked, &button, [&] {
+        ++runs;
+        HourGlass busy;
+        throw std::runtime_error("Cannot open file C:\\locked.zip");
+    });
+    bool checkedArgument = true;
+    ConnectCommand(&button, &QPushButton::clicked, &button,
+                   [&](bool checked) { checkedArgument = checked; });
+
+    ScriptedDialogs dialogs;
+    button.click();
+    EXPECT_FALSE(HourGlassShown()); // the guard put the cursor back on the way out
+    button.click();
+    EXPECT_EQ(runs, 2);
+    EXPECT_FALSE(checkedArgument); // handlers may take the signal's arguments
+    ASSERT_EQ(dialogs.Shown().size(), 2u);
+    EXPECT_EQ(dialogs.Shown()[0].kind, DialogKind::Error);
+    EXPECT_EQ(dialogs.Shown()[0].text, "Cannot open file C:\\locked.zip");
+}
