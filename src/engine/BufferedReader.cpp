@@ -1,0 +1,55 @@
+// Buffered reading with the semantics of plain reads and seeks.
+#include "engine/BufferedReader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+BufferedReader::BufferedReader(int fd, std::size_t bufferSize) : fd_(fd), buffer_(bufferSize) {
+    struct stat st {};
+    if (::fstat(fd, &st) == 0)
+        size_ = static_cast<std::uint64_t>(st.st_size);
+}
+
+bool BufferedReader::Fill() {
+    bufferStart_ = position_;
+    bufferFill_ = 0;
+    if (position_ >= size_)
+        return false;
+    for (;;) {
+        const ssize_t n =
+            ::pread(fd_, buffer_.data(), buffer_.size(), static_cast<off_t>(position_));
+        if (n < 0 && errno == EINTR)
+            continue;
+        bufferFill_ = n > 0 ? static_cast<std::size_t>(n) : 0;
+        return bufferFill_ > 0;
+    }
+}
+
+std::size_t BufferedReader::Read(void* out, std::size_t size) {
+    auto* dest = static_cast<unsigned char*>(out);
+    std::size_t done = 0;
+    while (done < size) {
+        if (position_ < bufferStart_ || position_ >= bufferStart_ + bufferFill_) {
+            if (!Fill())
+                break;
+        }
+        const std::size_t offset = static_cast<std::size_t>(position_ - bufferStart_);
+        const std::size_t n = std::min(size - done, bufferFill_ - offset);
+        std::memcpy(dest + done, buffer_.data() + offset, n);
+        done += n;
+        position_ += n;
+    }
+    return done;
+}
+
+std::uint64_t BufferedReader::Skip(std::uint64_t count) {
+    position_ += count;
+    return position_;
+}
+
+void BufferedReader::Seek(std::uint64_t position) {
+    position_ = position;
+}

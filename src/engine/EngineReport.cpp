@@ -1,0 +1,57 @@
+// The engine side of the callback.
+#include "engine/EngineReport.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+EngineReport::EngineReport(EngineCallbackProc callback, void* owner, void* caller, bool zipEngine,
+                           bool verbose)
+    : callback_(callback), owner_(owner), caller_(caller), zipEngine_(zipEngine),
+      verbose_(verbose) {}
+
+bool EngineReport::Send(std::int32_t action, std::int32_t error, std::int64_t size,
+                        const std::string& text) {
+    if (!callback_)
+        return !aborted_;
+    CallbackInfo info{};
+    info.OwnerWindow = owner_;
+    info.Caller = caller_;
+    info.EngineVersion = 400;
+    info.IsZipEngine = zipEngine_ ? -1 : 0;
+    info.ActionCode = action;
+    info.ErrorCode = error;
+    info.FileSize = static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(size, 0, std::numeric_limits<std::int32_t>::max()));
+    const std::size_t n = std::min(text.size(), kCallbackTextSize - 1);
+    std::memcpy(info.Text, text.data(), n);
+    if (callback_(&info) == -1)
+        aborted_ = true;
+    return !aborted_;
+}
+
+bool EngineReport::FileStart(const std::string& name, std::int64_t size) {
+    pending_ = 0;
+    return Send(kActionFileStart, 0, size, name);
+}
+
+bool EngineReport::Progress(std::int64_t bytes) {
+    pending_ += bytes;
+    while (pending_ >= kBlockSize && !aborted_) {
+        pending_ -= kBlockSize;
+        Send(kActionBlockDone, 0, 0, {});
+    }
+    return !aborted_;
+}
+
+bool EngineReport::Message(EngineMessage code, const std::string& text) {
+    return Send(kActionMessage, code, 0, text);
+}
+
+bool EngineReport::Verbose(const std::string& text) {
+    return verbose_ ? Message(kMsgProcessed, text) : !aborted_;
+}
+
+void EngineReport::BatchEnd() {
+    Send(kActionBatchEnd, 0, 0, {});
+}

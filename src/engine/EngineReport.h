@@ -1,0 +1,50 @@
+// The engine side of the callback: the engines report through it when a file begins, for every
+// 32768 bytes of it, at the end of the call, and with numbered messages; an answer of -1 aborts.
+#pragma once
+
+#include "engine/ZCallBck.h"
+
+#include <cstdint>
+#include <string>
+
+// Message numbers (ErrorCode of action 4).
+enum EngineMessage : std::int32_t {
+    kMsgProcessed = 0,     // verbose: a file was processed
+    kMsgSkipped = 1,       // a file was left alone (exists, not newer, hidden, a folder)
+    kMsgNotFound = 2,      // a specification matched nothing
+    kMsgUnsafeName = 3,    // an entry name that would write outside the target folder
+    kMsgDataError = 4,     // CRC error, damaged or oversized data
+    kMsgWrongPassword = 5, // a missing or wrong password
+    kMsgWriteFailed = 6,   // a file could not be written or read
+    kMsgBadArchive = 7,    // the archive cannot be opened or is damaged
+    kMsgAborted = 8        // the caller aborted
+};
+
+constexpr std::int64_t kBlockSize = 32768;
+
+class EngineReport {
+public:
+    EngineReport(EngineCallbackProc callback, void* owner, void* caller, bool zipEngine,
+                 bool verbose);
+
+    // Each returns false once the caller has answered abort.
+    bool FileStart(const std::string& name, std::int64_t size);
+    // Counts bytes of the current file and reports each completed block.
+    bool Progress(std::int64_t bytes);
+    bool Message(EngineMessage code, const std::string& text);
+    // A message only in verbose or trace mode.
+    bool Verbose(const std::string& text);
+    void BatchEnd();
+    bool Aborted() const { return aborted_; }
+
+private:
+    bool Send(std::int32_t action, std::int32_t error, std::int64_t size, const std::string& text);
+
+    EngineCallbackProc callback_;
+    void* owner_;
+    void* caller_;
+    bool zipEngine_;
+    bool verbose_;
+    bool aborted_ = false;
+    std::int64_t pending_ = 0;
+};

@@ -1,0 +1,204 @@
+// TZipMaster::ReadDirectory: lists an archive by walking its local file headers from the front.
+// It searches for the first header (so a self-extracting .exe lists like a .zip), then skips each
+// entry's extra field and data by their stored lengths until the central directory or the end
+// record. It never reads the central directory.
+#include "engine/BufferedReader.h"
+#include "engine/ZipMstr.h"
+
+#include "platform/Files.h"
+#include "platform/PathMap.h"
+#include "platform/SharedFile.h"
+#include "platform/UserNotice.h"
+#include "platform/WinPath.h"
+
+#include <exception>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::uint32_t kLocalHeader = 0x04034B50;
+constexpr std::uint32_t kCentralHeader = 0x02014B50;
+constexpr std::uint32_t kEndOfCentralDirectory = 0x06054B50;
+constexpr int kMaxScanCandidates = 60000;
+constexpr std::uint64_t kExeSearchStart = 14000;
+constexpr std::int64_t kEndRecordSize = 22;
+constexpr std::size_t kMaxNameBytes = 256;
+
+const char* const kNoEntries = "No valid zip entries found";
+const char* const kErrorReading = "Error reading Zip File";
+const char* const kError2 = "Error 2 reading Zip file";
+const char* const kError3 = "Error 3 reading Zip file";
+const char* const kError4 = "Error 4 reading Zip file";
+const char* const kError5 = "Error 5 reading Zip file";
+
+std::uint16_t Le16(const unsigned char* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+std::uint32_t Le32(const unsigned char* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+std::uint64_t Le64(const unsigned char* p) {
+    return Le32(p) | static_cast<std::uint64_t>(Le32(p + 4)) << 32;
+}
+
+// The 26 bytes after a local header's signature, in the order and widths of the file.
+void ParseFixedFields(const unsigned char* p, ZipDirEntry& entry) {
+    entry.VersionNeeded = Le16(p);
+    entry.GeneralFlags = Le16(p + 2);
+    entry.CompressionMethod = Le16(p + 4);
+    entry.FileDateTime = static_cast<std::int32_t>(Le32(p + 6));
+    entry.Crc32 = Le32(p + 10);
+    entry.CompressedSize = static_cast<std::int32_t>(Le32(p + 14));
+    entry.UncompressedSize = static_cast<std::int32_t>(Le32(p + 18));
+    entry.FileNameLength = Le16(p + 22);
+    entry.ExtraFieldLength = Le16(p + 24);
+}
+
+// Reads the whole name field; keeps at most 256 bytes of it, cut at the first NUL.
+bool ReadName(BufferedReader& in, ZipDirEntry& entry) {
+    std::string raw(entry.FileNameLength, '\0');
+    if (in.Read(raw.data(), raw.size()) != raw.size())
+        return false;
+    raw.resize(std::min(raw.find('\0'), kMaxNameBytes));
+    entry.FileName = std::move(raw);
+    return true;
+}
+
+// The number of data bytes to skip. Sizes are unsigned 32-bit values; a Zip64 entry (0xFFFFFFFF)
+// has its real sizes in the Zip64 extra field, which is read for that purpose, leaving the
+// position where it was.
+std::uint64_t DataLength(BufferedReader& in, const ZipDirEntry& entry) {
+    const auto compressed = static_cast<std::uint32_t>(entry.CompressedSize);
+    const auto uncompressed = static_cast<std::uint32_t>(entry.UncompressedSize);
+    if (compressed != 0xFFFFFFFF || entry.ExtraFieldLength == 0)
+        return compressed;
+    const std::uint64_t start = in.Position();
+    std::vector<unsigned char> extra(entry.ExtraFieldLength);
+    const std::size_t got = in.Read(extra.data(), extra.size());
+    in.Seek(start);
+    for (std::size_t pos = 0; pos + 4 <= got;) {
+        const std::uint16_t tag = Le16(&extra[pos]);
+        const std::uint16_t size = Le16(&extra[pos + 2]);
+        const std::size_t body = pos + 4;
+        if (tag == 0x0001) {
+            const std::size_t at = uncompressed == 0xFFFFFFFF ? body + 8 : body;
+            if (at + 8 <= body + size && at + 8 <= got)
+                return Le64(&extra[at]);
+            break;
+        }
+        pos = body + size;
+    }
+    return compressed;
+}
+
+} // namespace
+
+void TZipMaster::ReadDirectory() {
+    ClearEntries();
+    if (zipFilename_.empty() || !platform::FileExists(zipFilename_)) {
+        if (OnDirUpdate)
+            OnDirUpdate(this);
+        return;
+    }
+    const auto host = platform::HostPathOf(zipFilename_);
+    const int fd = host ? platform::OpenReadDenyWrite(*host) : -1;
+    if (fd < 0)
+        throw EZipMaster("Cannot open file " + zipFilename_);
+    std::exception_ptr error;
+    try {
+        WalkLocalHeaders(fd, zipFilename_);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    // However the walk ended: the file is closed, the listing updated, then an error travels on.
+    ::close(fd);
+    if (OnDirUpdate)
+        OnDirUpdate(this);
+    if (error)
+        std::rethrow_exception(error);
+}
+
+void TZipMaster::WalkLocalHeaders(int fd, const std::string& path) {
+    BufferedReader in(fd);
+    firstHeaderOffset_ = 0;
+    enum class State { Scanning, Walking, LocalHeader } state = State::Scanning;
+    int scanned = 0;
+    if (win::UpperCase(win::ExtractFileExt(path)) == ".EXE")
+        in.Seek(kExeSearchStart);
+
+    // A header or name cut short, or data running past the end: before the first entry the
+    // search for a header goes on, after it the archive is broken.
+    auto rejectHeader = [&](const char* error, std::uint64_t resumeAt) {
+        if (!entries_.empty())
+            throw EZipMaster(error);
+        in.Seek(resumeAt);
+        state = State::Scanning;
+    };
+
+    for (;;) {
+        if (state == State::Scanning) {
+            unsigned char byte = 0;
+            if (in.Read(&byte, 1) != 1 || ++scanned > kMaxScanCandidates) {
+                platform::ShowMessage(kNoEntries);
+                return;
+            }
+            if (byte != 'P')
+                continue;
+            bool found = true;
+            for (const unsigned char expected : {'K', '\x03', '\x04'}) {
+                if (in.Read(&byte, 1) != 1) {
+                    platform::ShowMessage(kNoEntries);
+                    return;
+                }
+                if (byte != expected) {
+                    found = false; // the mismatching byte is not tried as a new "P"
+                    break;
+                }
+            }
+            if (found) {
+                firstHeaderOffset_ = static_cast<std::int32_t>(in.Position() - 4);
+                state = State::LocalHeader;
+            }
+            continue;
+        }
+
+        if (state == State::Walking) {
+            unsigned char signature[4];
+            if (in.Read(signature, 4) != 4)
+                throw EZipMaster(kErrorReading);
+            const std::uint32_t value = Le32(signature);
+            if (value == kLocalHeader)
+                state = State::LocalHeader;
+            else if (value == kCentralHeader || value == kEndOfCentralDirectory)
+                return;
+            continue; // anything else: on by 4 bytes
+        }
+
+        auto entry = std::make_unique<ZipDirEntry>();
+        unsigned char fixed[26];
+        if (in.Read(fixed, sizeof fixed) != sizeof fixed) {
+            rejectHeader(kError2, in.Position());
+            continue;
+        }
+        ParseFixedFields(fixed, *entry);
+        if (!ReadName(in, *entry)) {
+            rejectHeader(kError2, in.Position());
+            continue;
+        }
+        const std::uint64_t afterName = in.Position();
+        const std::uint64_t extraLength = entry->ExtraFieldLength;
+        const std::uint64_t dataLength = DataLength(in, *entry);
+        if (static_cast<std::int64_t>(afterName + extraLength + dataLength) >
+            static_cast<std::int64_t>(in.Size()) - kEndRecordSize) {
+            rejectHeader(kError3, afterName);
+            continue;
+        }
+        if (extraLength > 0 && in.Skip(extraLength) != afterName + extraLength)
+            throw EZipMaster(kError4);
+        const std::uint64_t dataStart = in.Position();
+        if (in.Skip(dataLength) != dataStart + dataLength)
+            throw EZipMaster(kError5);
+        entries_.push_back(std::move(entry));
+        state = State::Walking;
+    }
+}

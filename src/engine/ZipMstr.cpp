@@ -1,0 +1,307 @@
+// TZipMaster: properties, the engine libraries and the operations that drive them.
+#include "engine/ZipMstr.h"
+
+#include "platform/Files.h"
+#include "platform/Library.h"
+#include "platform/UserNotice.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr std::int32_t kTrue = -1;
+constexpr std::int32_t kFalse = 0;
+constexpr std::size_t kPathBufferSize = 256;
+constexpr std::size_t kPasswordBufferSize = 81;
+
+std::int32_t Flag(bool value) {
+    return value ? kTrue : kFalse;
+}
+
+// One engine library: its handle and its two entry points, shared by every component.
+struct Engine {
+    const char* dllName;
+    const char* execName;
+    const char* versionName;
+    const char* notFound;
+    const char* loaded;
+    win::HMODULE module = nullptr;
+    win::FARPROC exec = nullptr;
+    win::FARPROC version = nullptr;
+};
+
+Engine zipEngine{"ZIPDLL.DLL", "ZipDllExec", "GetZipDllVersion", "ZIPDLL.DLL not found",
+                 "ZIP DLL Loaded"};
+Engine unzEngine{"UNZDLL.DLL", "UnzDllExec", "GetUnzDllVersion", "UNZDLL.DLL not found",
+                 "UNZ DLL Loaded"};
+
+void Load(Engine& engine, bool trace) {
+    // No system box for a missing library or an empty drive on the way.
+    win::SetErrorMode(win::SEM_FAILCRITICALERRORS | win::SEM_NOGPFAULTERRORBOX);
+    engine.module = win::LoadLibraryA(engine.dllName);
+    if (!engine.module) {
+        win::SetErrorMode(0);
+        platform::ShowMessage(engine.notFound);
+        return;
+    }
+    if (trace)
+        platform::ShowMessage(engine.loaded);
+    engine.exec = win::GetProcAddress(engine.module, engine.execName);
+    engine.version = win::GetProcAddress(engine.module, engine.versionName);
+    if (!engine.exec)
+        platform::ShowMessage(std::string(engine.execName) + " function not found in " +
+                              engine.dllName);
+    if (!engine.version)
+        platform::ShowMessage(std::string(engine.versionName) + " function not found in " +
+                              engine.dllName);
+    win::SetErrorMode(0);
+}
+
+void Unload(Engine& engine) {
+    if (engine.module)
+        win::FreeLibrary(engine.module);
+    engine =
+        Engine{engine.dllName, engine.execName, engine.versionName, engine.notFound, engine.loaded};
+}
+
+// NUL-terminated copies of the texts a command record points to, alive for one call. A buffer
+// holds at least the record's documented size and always the whole text, so nothing is cut.
+class TextBuffers {
+public:
+    char* Add(const std::string& text, std::size_t minimumSize) {
+        auto& buffer = buffers_.emplace_back(std::max(minimumSize, text.size() + 1), '\0');
+        std::copy(text.begin(), text.end(), buffer.begin());
+        return buffer.data();
+    }
+
+private:
+    std::vector<std::vector<char>> buffers_;
+};
+
+bool IsLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+
+} // namespace
+
+TZipMaster::TZipMaster(void* ownerWindow) : ownerWindow_(ownerWindow) {}
+
+TZipMaster::~TZipMaster() {
+    ClearEntries();
+}
+
+void TZipMaster::ClearEntries() {
+    while (!entries_.empty())
+        entries_.pop_back(); // last to first
+}
+
+void TZipMaster::SetZipFilename(const std::string& path) {
+    zipFilename_ = path;
+    ReadDirectory();
+}
+
+int TZipMaster::Count() const {
+    return zipFilename_.empty() ? 0 : static_cast<int>(entries_.size());
+}
+
+void TZipMaster::LoadZipEngine() {
+    Load(zipEngine, Trace);
+}
+void TZipMaster::LoadUnzEngine() {
+    Load(unzEngine, Trace);
+}
+void TZipMaster::UnloadZipEngine() {
+    Unload(zipEngine);
+}
+void TZipMaster::UnloadUnzEngine() {
+    Unload(unzEngine);
+}
+bool TZipMaster::ZipEngineLoaded() {
+    return zipEngine.module != nullptr;
+}
+bool TZipMaster::UnzEngineLoaded() {
+    return unzEngine.module != nullptr;
+}
+
+void TZipMaster::Add() {
+    if (FSpecArgs.empty()) {
+        platform::ShowMessage("Error - no files to zip");
+        return;
+    }
+    if (zipFilename_.empty()) {
+        platform::ShowMessage("Error - no zip file specified");
+        return;
+    }
+    RunZipEngine(false);
+}
+
+void TZipMaster::Delete() {
+    if (FSpecArgs.empty()) {
+        platform::ShowMessage("Error - no files selected for deletion");
+        return;
+    }
+    if (!platform::FileExists(zipFilename_)) {
+        platform::ShowMessage("Error - no zip file specified");
+        return;
+    }
+    RunZipEngine(true);
+}
+
+void TZipMaster::RunZipEngine(bool deleting) {
+    if (zipBusy_)
+        return;
+    zipBusy_ = true;
+    AbortFlag = false;
+    const bool loadedHere = !ZipEngineLoaded();
+    if (loadedHere)
+        LoadZipEngine();
+    if (!ZipEngineLoaded()) {
+        zipBusy_ = false;
+        return;
+    }
+    const bool adding = !deleting;
+    auto option = [this](AddOptsEnum o) { return (AddOptions & o) != 0; };
+    ZipCommand& c = zipCommand_;
+    c = ZipCommand{};
+    c.OwnerWindow = ownerWindow_;
+    c.Caller = this;
+    c.Reserved8 = 130;
+    c.CallbackProc = &TZipMaster::EngineCallback;
+    c.TraceFlag = Flag(Trace);
+    c.EncryptFlag = Flag(adding && option(AddEncrypt));
+    c.HiddenFilesFlag = Flag(option(AddHiddenFiles));
+    c.Reserved44 = kTrue;
+    c.VerboseFlag = Flag(Verbose || Trace);
+    c.Reserved56 = kTrue;
+    c.CompressionLevel = AddCompLevel;
+    c.NoDirNamesFlag = Flag(adding && !option(AddDirNames));
+    c.RecurseFlag = Flag(adding && option(AddRecurseDirs));
+    c.Reserved80 = Flag(adding);
+    c.ForceDosFlag = Flag(option(AddForceDOS));
+    c.MoveFlag = Flag(adding && option(AddMove));
+    c.DeleteFlag = Flag(deleting);
+    c.UpdateFlag = Flag(adding && option(AddUpdate));
+    c.FreshenFlag = Flag(adding && option(AddFreshen) && !option(AddUpdate));
+    c.ZipTimeFlag = Flag(option(AddZipTime));
+    c.Reserved128 = 7;
+    resultCount_ = CallEngine(true);
+    if (loadedHere)
+        UnloadZipEngine();
+    AbortFlag = false;
+    zipBusy_ = false;
+    if (resultCount_ > 0)
+        ReadDirectory();
+}
+
+void TZipMaster::Extract() {
+    if (!platform::FileExists(zipFilename_)) {
+        platform::ShowMessage("Error - no zip file specified");
+        return;
+    }
+    if (unzBusy_)
+        return;
+    unzBusy_ = true;
+    AbortFlag = false;
+    const bool loadedHere = !UnzEngineLoaded();
+    if (loadedHere)
+        LoadUnzEngine();
+    if (!UnzEngineLoaded()) {
+        unzBusy_ = false;
+        return;
+    }
+    if (DirExists(ExtrBaseDir))
+        win::SetCurrentDirectoryA(ExtrBaseDir.c_str());
+    auto option = [this](ExtrOptsEnum o) { return (ExtrOptions & o) != 0; };
+    UnzCommand& c = unzCommand_;
+    c = UnzCommand{};
+    c.OwnerWindow = ownerWindow_;
+    c.Caller = this;
+    c.Reserved8 = 130;
+    c.CallbackProc = &TZipMaster::EngineCallback;
+    c.TraceFlag = Flag(Trace);
+    c.TestFlag = Flag(option(ExtrTest));
+    c.Reserved40 = kTrue;
+    c.VerboseFlag = Flag(Verbose || Trace);
+    c.UpdateFlag = Flag(option(ExtrUpdate));
+    c.FreshenFlag = Flag(option(ExtrFreshen) && !option(ExtrUpdate));
+    c.DirNamesFlag = Flag(option(ExtrDirNames));
+    c.OverwriteFlag = Flag(option(ExtrOverWrite));
+    c.Reserved72 = 7;
+    resultCount_ = CallEngine(false);
+    if (loadedHere)
+        UnloadUnzEngine();
+    AbortFlag = false;
+    unzBusy_ = false;
+}
+
+// Fills the texts of the prepared record, calls the engine and returns the new ResultCount. More
+// specifications than the record holds go in several calls whose counts add up. A fault, or a
+// missing entry point, keeps the previous count.
+std::int32_t TZipMaster::CallEngine(bool zipEngineCall) {
+    TextBuffers texts;
+    char* archive = texts.Add(zipFilename_, kPathBufferSize);
+    char* password = texts.Add(Password, kPasswordBufferSize);
+    const std::vector<std::string> specs = FSpecArgs;
+    std::int32_t total = 0;
+    bool faulted = false;
+    for (std::size_t first = 0; first == 0 || first < specs.size(); first += kMaxSpecs) {
+        const std::size_t count = std::min<std::size_t>(kMaxSpecs, specs.size() - first);
+        char** slots = zipEngineCall ? zipCommand_.SpecList : unzCommand_.SpecList;
+        std::fill(slots, slots + kMaxSpecs, nullptr);
+        for (std::size_t i = 0; i < count; ++i)
+            slots[i] = texts.Add(specs[first + i], kPathBufferSize);
+        try {
+            if (zipEngineCall) {
+                zipCommand_.ArchiveName = archive;
+                zipCommand_.PasswordText = password;
+                zipCommand_.SpecCount = static_cast<std::int32_t>(count);
+                if (!zipEngine.exec)
+                    throw std::runtime_error("no entry point");
+                total += reinterpret_cast<ZipDllExecProc>(zipEngine.exec)(&zipCommand_);
+            } else {
+                unzCommand_.ArchiveName = archive;
+                unzCommand_.PasswordText = password;
+                unzCommand_.SpecCount = static_cast<std::int32_t>(count);
+                if (!unzEngine.exec)
+                    throw std::runtime_error("no entry point");
+                total += reinterpret_cast<UnzDllExecProc>(unzEngine.exec)(&unzCommand_);
+            }
+        } catch (...) {
+            platform::ShowMessage("Fatal DLL Error: abort exception");
+            faulted = true;
+            break;
+        }
+    }
+    FSpecArgs.clear();
+    return faulted ? resultCount_ : total;
+}
+
+std::int32_t TZipMaster::EngineCallback(CallbackInfo* info) {
+    auto* self = static_cast<TZipMaster*>(info->Caller);
+    if (!self)
+        return 0;
+    const std::int32_t action = info->ActionCode;
+    const std::string text(info->Text, ::strnlen(info->Text, kCallbackTextSize));
+    if (action == kActionFileStart && self->OnProgress)
+        self->OnProgress(self, ProgressType::FileStart, text, info->FileSize);
+    else if (action == kActionBlockDone && self->OnProgress)
+        self->OnProgress(self, ProgressType::BlockDone, " ", 0);
+    else if (action == kActionBatchEnd && self->OnProgress)
+        self->OnProgress(self, ProgressType::BatchEnd, " ", 0);
+    else if (action >= kActionMessage && self->OnMessage) {
+        std::size_t cut = text.size();
+        if (cut >= 1 && IsLineBreak(text[cut - 1]))
+            cut = text.size() - 1;
+        if (text.size() >= 2 && IsLineBreak(text[text.size() - 2]))
+            cut = text.size() - 2;
+        self->OnMessage(self, info->ErrorCode, text.substr(0, cut));
+    }
+    return self->AbortFlag ? -1 : 0;
+}
+
+bool DirExists(const std::string& path) {
+    const win::DWORD attributes = win::GetFileAttributesA(path.c_str());
+    return attributes != win::INVALID_FILE_ATTRIBUTES &&
+           (attributes & win::FILE_ATTRIBUTE_DIRECTORY);
+}

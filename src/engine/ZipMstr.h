@@ -1,0 +1,137 @@
+// TZipMaster: the archive component. It lists an archive by walking its local file headers
+// (ReadDirectory), and adds, deletes and extracts through the two engine libraries it loads at
+// run time, turning their callbacks into OnProgress and OnMessage events.
+#pragma once
+
+#include "engine/UNZDLL.h"
+#include "engine/ZIPDLL.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// One archive entry as found in its local file header.
+struct ZipDirEntry {
+    std::uint16_t VersionNeeded = 0;
+    std::uint16_t GeneralFlags = 0;
+    std::uint16_t CompressionMethod = 0;
+    std::int32_t FileDateTime = 0; // DOS date-time: time in the low half, date in the high half
+    std::uint32_t Crc32 = 0;
+    std::int32_t CompressedSize = 0;
+    std::int32_t UncompressedSize = 0;
+    std::uint16_t FileNameLength = 0;
+    std::uint16_t ExtraFieldLength = 0;
+    std::string FileName; // the stored bytes, "/" separators, cut at a NUL, at most 256 bytes
+};
+
+// The error ReadDirectory raises for a damaged archive or a file it cannot open.
+class EZipMaster : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum AddOptsEnum : std::uint16_t {
+    AddDirNames = 1 << 0,
+    AddRecurseDirs = 1 << 1,
+    AddMove = 1 << 2,
+    AddFreshen = 1 << 3,
+    AddUpdate = 1 << 4,
+    AddZipTime = 1 << 5,
+    AddForceDOS = 1 << 6,
+    AddHiddenFiles = 1 << 7,
+    AddEncrypt = 1 << 8
+};
+using AddOpts = std::uint16_t;
+
+enum ExtrOptsEnum : std::uint8_t {
+    ExtrDirNames = 1 << 0,
+    ExtrOverWrite = 1 << 1,
+    ExtrFreshen = 1 << 2,
+    ExtrUpdate = 1 << 3,
+    ExtrTest = 1 << 4
+};
+using ExtrOpts = std::uint8_t;
+
+enum class ProgressType { FileStart = 0, BlockDone = 1, BatchEnd = 2 };
+
+class TZipMaster;
+using TNotifyEvent = std::function<void(TZipMaster* sender)>;
+using TProgressEvent = std::function<void(TZipMaster* sender, ProgressType progrType,
+                                          const std::string& filename, std::int32_t fileSize)>;
+using TMessageEvent =
+    std::function<void(TZipMaster* sender, std::int32_t errCode, const std::string& message)>;
+
+class TZipMaster {
+public:
+    // ownerWindow: the handle of the window that owns the component, handed to the engines.
+    explicit TZipMaster(void* ownerWindow = nullptr);
+    ~TZipMaster();
+    TZipMaster(const TZipMaster&) = delete;
+    TZipMaster& operator=(const TZipMaster&) = delete;
+
+    // Published properties.
+    bool Verbose = false;
+    bool Trace = false;
+    std::int32_t AddCompLevel = 9;
+    AddOpts AddOptions = 0;
+    std::string ExtrBaseDir;
+    ExtrOpts ExtrOptions = 0;
+    std::vector<std::string> FSpecArgs;
+    std::string Password;
+    std::string SFXPath;
+    TNotifyEvent OnDirUpdate;
+    TProgressEvent OnProgress;
+    TMessageEvent OnMessage;
+
+    // Setting the archive path always reads its directory, also when the path is unchanged.
+    const std::string& ZipFilename() const { return zipFilename_; }
+    void SetZipFilename(const std::string& path);
+
+    // The archive's entries in file order, as of the last ReadDirectory.
+    const std::vector<std::unique_ptr<ZipDirEntry>>& Entries() const { return entries_; }
+    int Count() const;
+    std::int32_t FirstHeaderOffset() const { return firstHeaderOffset_; }
+    std::int32_t ResultCount() const { return resultCount_; }
+    bool ZipBusy() const { return zipBusy_; }
+    bool UnzBusy() const { return unzBusy_; }
+
+    void ReadDirectory();
+    void Add();
+    void Delete();
+    void Extract();
+
+    void LoadZipEngine();
+    void LoadUnzEngine();
+    static void UnloadZipEngine();
+    static void UnloadUnzEngine();
+    static bool ZipEngineLoaded();
+    static bool UnzEngineLoaded();
+
+    // Turns one engine callback into OnProgress or OnMessage; answers -1 while AbortFlag is set.
+    static std::int32_t EngineCallback(CallbackInfo* info);
+
+    // While set, the callback answers abort. Cleared before and after every engine call.
+    bool AbortFlag = false;
+
+private:
+    void ClearEntries();
+    void WalkLocalHeaders(int fd, const std::string& path);
+    void RunZipEngine(bool deleting);
+    std::int32_t CallEngine(bool zipEngine);
+
+    void* ownerWindow_;
+    std::string zipFilename_;
+    std::vector<std::unique_ptr<ZipDirEntry>> entries_;
+    std::int32_t firstHeaderOffset_ = 0;
+    std::int32_t resultCount_ = 0;
+    bool zipBusy_ = false;
+    bool unzBusy_ = false;
+    ZipCommand zipCommand_{};
+    UnzCommand unzCommand_{};
+};
+
+// A path names an existing folder.
+bool DirExists(const std::string& path);

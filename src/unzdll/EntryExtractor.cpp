@@ -1,0 +1,245 @@
+// Extracts or tests the matching entries of an archive.
+#include "unzdll/EntryExtractor.h"
+
+#include "engine/EntryNames.h"
+#include "platform/WinPath.h"
+#include "unzdll/SafeName.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <random>
+#include <unistd.h>
+#include <zlib.h>
+
+namespace {
+
+constexpr std::size_t kReadBlock = 1 << 16;
+
+// Whether any pattern matches the name; marks each pattern that does.
+bool Matches(const std::string& name, const std::vector<std::string>& patterns,
+             std::vector<bool>& used) {
+    bool any = false;
+    for (std::size_t i = 0; i < patterns.size(); ++i) {
+        if (win::MatchesMask(name, patterns[i])) {
+            used[i] = true;
+            any = true;
+        }
+    }
+    return any;
+}
+
+// An entry time later than a file's by more than the two seconds a DOS time can be off.
+bool Newer(const zip_stat_t& entry, const struct stat& file) {
+    return (entry.valid & ZIP_STAT_MTIME) && entry.mtime > file.st_mtim.tv_sec + 1;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// A new temporary file in folder, with a name no entry is likely to have.
+int CreateTemporary(int folder, std::string& name) {
+    static std::mt19937 random{std::random_device{}()};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = ".pakrune-" + std::to_string(random()) + ".part";
+        const int fd = ::openat(folder, name.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+} // namespace
+
+EntryExtractor::EntryExtractor(zip_t* archive, int archiveFd, int baseFolder,
+                               const ExtractOptions& options, EngineReport& report)
+    : archive_(archive), tree_(baseFolder), options_(options), report_(report) {
+    ::fstat(archiveFd, &archiveStat_);
+}
+
+std::int32_t EntryExtractor::Run(const std::vector<std::string>& specs) {
+    std::vector<std::string> patterns;
+    for (std::string spec : specs) {
+        std::replace(spec.begin(), spec.end(), '\\', '/');
+        patterns.push_back(spec);
+    }
+    std::int32_t count = 0;
+    std::vector<bool> matched(patterns.size(), false);
+    const zip_int64_t entries = zip_get_num_entries(archive_, 0);
+    for (zip_int64_t i = 0; i < entries && !report_.Aborted(); ++i) {
+        const auto index = static_cast<zip_uint64_t>(i);
+        const char* raw = zip_get_name(archive_, index, ZIP_FL_ENC_RAW);
+        if (!raw)
+            continue;
+        const std::string name = DecodeEntryName(raw);
+        if (!Matches(name, patterns, matched))
+            continue;
+        zip_stat_t stat;
+        if (zip_stat_index(archive_, index, 0, &stat) != 0)
+            continue;
+        if (name.back() == '/' || name.back() == '\\') {
+            // A folder entry: made when folders are kept, so empty folders come back too.
+            const auto parts = SafeComponents(name);
+            if (parts && options_.dirNames && !options_.test)
+                tree_.Folder(*parts, parts->size(), true);
+            continue;
+        }
+        if (ExtractEntry(index, name, stat) == Result::Done)
+            ++count;
+    }
+    for (std::size_t i = 0; i < patterns.size() && !report_.Aborted(); ++i)
+        if (!matched[i])
+            report_.Message(kMsgNotFound, "No entry matches " + specs[i]);
+    return count;
+}
+
+bool EntryExtractor::Wanted(int folder, const std::string& fileName, const std::string& name,
+                            const zip_stat_t& stat) {
+    struct stat existing {};
+    if (::fstatat(folder, fileName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0)
+        return !options_.freshen; // freshening touches existing files only
+    if (S_ISDIR(existing.st_mode)) {
+        report_.Message(kMsgSkipped, "A folder has that name, not extracted: " + name);
+        return false;
+    }
+    if (existing.st_dev == archiveStat_.st_dev && existing.st_ino == archiveStat_.st_ino) {
+        report_.Message(kMsgSkipped, "Would overwrite the archive itself, not extracted: " + name);
+        return false;
+    }
+    if (options_.freshen || options_.update) {
+        if (!Newer(stat, existing)) {
+            report_.Verbose("Not newer, not extracted: " + name);
+            return false;
+        }
+        return true;
+    }
+    if (!options_.overwrite) {
+        report_.Message(kMsgSkipped, "File exists, not overwritten: " + name);
+        return false;
+    }
+    return true;
+}
+
+bool EntryExtractor::CopyData(zip_file_t* file, int out, const std::string& name,
+                              const zip_stat_t& stat) {
+    const bool encrypted =
+        (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE;
+    const auto dataError = [&](const std::string& what) {
+        report_.Message(encrypted ? kMsgWrongPassword : kMsgDataError,
+                        (encrypted ? "Wrong password or " + what : what) + " in " + name);
+        return false;
+    };
+    std::vector<char> buffer(kReadBlock);
+    uLong crc = crc32(0, Z_NULL, 0);
+    std::uint64_t total = 0;
+    // Always read to the end: only the last read reports a CRC error.
+    for (;;) {
+        const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
+        if (n < 0) {
+            const int code = zip_error_code_zip(zip_file_get_error(file));
+            return dataError(code == ZIP_ER_CRC ? "CRC error" : "damaged data");
+        }
+        if (n == 0)
+            break;
+        total += static_cast<std::uint64_t>(n);
+        if ((stat.valid & ZIP_STAT_SIZE) && total > stat.size)
+            return dataError("data longer than its declared size");
+        if (out >= 0 && !WriteAll(out, buffer.data(), static_cast<std::size_t>(n))) {
+            report_.Message(kMsgWriteFailed, "Cannot write " + name);
+            return false;
+        }
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.data()), static_cast<uInt>(n));
+        if (!report_.Progress(n))
+            return false;
+    }
+    if ((stat.valid & ZIP_STAT_SIZE) && total != stat.size)
+        return dataError("data shorter than its declared size");
+    if ((stat.valid & ZIP_STAT_CRC) && crc != stat.crc)
+        return dataError("CRC error");
+    return true;
+}
+
+EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const std::string& name,
+                                                    const zip_stat_t& stat) {
+    auto parts = SafeComponents(name);
+    if (!parts) {
+        report_.Message(kMsgUnsafeName, "Unsafe name, not extracted: " + name);
+        return Result::Failed;
+    }
+    int folder = -1;
+    std::string fileName;
+    if (!options_.test) {
+        if (!options_.dirNames)
+            parts = std::vector<std::string>{parts->back()};
+        folder = tree_.Folder(*parts, parts->size() - 1, true);
+        if (folder < 0) {
+            report_.Message(kMsgWriteFailed,
+                            (errno == ELOOP || errno == ENOTDIR)
+                                ? "A link or file is in the way, not extracted: " + name
+                                : "Cannot create the folder of " + name);
+            return Result::Failed;
+        }
+        fileName = tree_.ExistingName(folder, parts->back());
+        if (!Wanted(folder, fileName, name, stat))
+            return Result::Skipped;
+    }
+
+    zip_file_t* file = zip_fopen_index_encrypted(
+        archive_, index, 0, options_.password.empty() ? nullptr : options_.password.c_str());
+    if (!file) {
+        const int code = zip_error_code_zip(zip_get_error(archive_));
+        zip_error_clear(archive_);
+        report_.Message(code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD ? kMsgWrongPassword
+                                                                              : kMsgDataError,
+                        (code == ZIP_ER_NOPASSWD      ? "Password needed for "
+                         : code == ZIP_ER_WRONGPASSWD ? "Wrong password for "
+                                                      : "Cannot read ") +
+                            name);
+        return Result::Failed;
+    }
+    if (!report_.FileStart(name, static_cast<std::int64_t>(stat.size))) {
+        zip_fclose(file);
+        return Result::Failed;
+    }
+    std::string temporary;
+    const int out = options_.test ? -1 : CreateTemporary(folder, temporary);
+    if (!options_.test && out < 0) {
+        zip_fclose(file);
+        report_.Message(kMsgWriteFailed, "Cannot create " + name);
+        return Result::Failed;
+    }
+    bool ok = CopyData(file, out, name, stat);
+    zip_fclose(file);
+    if (options_.test) {
+        if (ok)
+            report_.Verbose("OK: " + name);
+        return ok ? Result::Done : Result::Failed;
+    }
+    if (ok && (stat.valid & ZIP_STAT_MTIME)) {
+        const struct timespec times[2] = {{stat.mtime, 0}, {stat.mtime, 0}};
+        ::futimens(out, times);
+    }
+    ok = ::close(out) == 0 && ok;
+    if (ok && ::renameat(folder, temporary.c_str(), folder, fileName.c_str()) != 0) {
+        report_.Message(kMsgWriteFailed, "Cannot write " + name);
+        ok = false;
+    }
+    if (!ok) {
+        ::unlinkat(folder, temporary.c_str(), 0);
+        return Result::Failed;
+    }
+    tree_.Added(folder, fileName);
+    report_.Verbose("Extracted: " + name);
+    return Result::Done;
+}

@@ -1,0 +1,43 @@
+// Extracts (or tests) the entries of an open archive that match the specifications, each one
+// to a temporary file in its folder that takes the entry's name only once its size and CRC
+// check out, so a bad entry never leaves a partial file nor replaces a good one.
+#pragma once
+
+#include "engine/EngineReport.h"
+#include "unzdll/TargetTree.h"
+
+#include <cstdint>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+#include <zip.h>
+
+struct ExtractOptions {
+    bool test = false;
+    bool update = false;
+    bool freshen = false;
+    bool dirNames = false;
+    bool overwrite = false;
+    std::string password;
+};
+
+class EntryExtractor {
+public:
+    EntryExtractor(zip_t* archive, int archiveFd, int baseFolder, const ExtractOptions& options,
+                   EngineReport& report);
+    // The number of files extracted, or tested good.
+    std::int32_t Run(const std::vector<std::string>& specs);
+
+private:
+    enum class Result { Done, Skipped, Failed };
+    Result ExtractEntry(zip_uint64_t index, const std::string& name, const zip_stat_t& stat);
+    bool CopyData(zip_file_t* file, int out, const std::string& name, const zip_stat_t& stat);
+    bool Wanted(int folder, const std::string& fileName, const std::string& name,
+                const zip_stat_t& stat);
+
+    zip_t* archive_;
+    struct stat archiveStat_ {};
+    TargetTree tree_;
+    ExtractOptions options_;
+    EngineReport& report_;
+};

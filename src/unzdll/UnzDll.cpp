@@ -1,0 +1,104 @@
+// The decompression engine library (stands for UNZDLL.DLL): extracts or tests the entries of an
+// archive that the command's specifications name, below the current folder.
+#include "engine/UNZDLL.h"
+
+#include "engine/ArchiveLayout.h"
+#include "engine/EngineReport.h"
+#include "platform/PathMap.h"
+#include "platform/SharedFile.h"
+#include "unzdll/EntryExtractor.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#include <zip.h>
+
+namespace {
+
+std::vector<std::string> Specs(const UnzCommand& command) {
+    std::vector<std::string> specs;
+    for (int i = 0; i < command.SpecCount && i < kMaxSpecs; ++i)
+        if (command.SpecList[i])
+            specs.emplace_back(command.SpecList[i]);
+    return specs;
+}
+
+// Opens the archive, also one that follows a self-extractor stub with its directory offsets
+// counted from the archive start.
+zip_t* OpenArchive(int fd, const ArchiveLayout& layout) {
+    FILE* file = ::fdopen(::dup(fd), "rb");
+    if (!file)
+        return nullptr;
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_filep_create(
+        file, layout.archiveStart, static_cast<zip_int64_t>(layout.archiveSize), &error);
+    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    if (!archive && source)
+        zip_source_free(source);
+    if (!source)
+        ::fclose(file);
+    zip_error_fini(&error);
+    return archive;
+}
+
+std::int32_t Run(UnzCommand& command) {
+    EngineReport report(command.CallbackProc, command.OwnerWindow, command.Caller, false,
+                        command.VerboseFlag != 0 || command.TraceFlag != 0);
+    const std::string archiveName = command.ArchiveName ? command.ArchiveName : "";
+    const auto host = platform::HostPathOf(archiveName);
+    const int fd = host ? platform::OpenReadDenyWrite(*host) : -1;
+    if (fd < 0) {
+        report.Message(kMsgBadArchive, "Cannot open archive " + archiveName);
+        report.BatchEnd();
+        return 0;
+    }
+    std::int32_t count = 0;
+    const auto layout = ReadArchiveLayout(fd);
+    zip_t* archive = nullptr;
+    if (!layout)
+        report.Message(kMsgBadArchive, "No central directory found in " + archiveName);
+    else if (EntriesOverlap(layout->entries))
+        report.Message(kMsgBadArchive, "Entries overlap, archive refused: " + archiveName);
+    else if (!(archive = OpenArchive(fd, *layout)))
+        report.Message(kMsgBadArchive, "Cannot read archive " + archiveName);
+    if (archive) {
+        const int base = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ExtractOptions options;
+        options.test = command.TestFlag != 0;
+        options.update = command.UpdateFlag != 0;
+        options.freshen = command.FreshenFlag != 0;
+        options.dirNames = command.DirNamesFlag != 0;
+        options.overwrite = command.OverwriteFlag != 0;
+        options.password = command.PasswordText ? command.PasswordText : "";
+        if (base >= 0) {
+            EntryExtractor extractor(archive, fd, base, options, report);
+            count = extractor.Run(Specs(command));
+        } else {
+            report.Message(kMsgWriteFailed, "Cannot open the folder to extract into");
+        }
+        zip_discard(archive);
+    }
+    ::close(fd);
+    report.BatchEnd();
+    return count;
+}
+
+} // namespace
+
+extern "C" {
+
+__attribute__((visibility("default"))) std::int32_t UnzDllExec(UnzCommand* command) {
+    // Nothing may cross the C boundary: whatever escapes is a failed call.
+    try {
+        return command ? Run(*command) : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+__attribute__((visibility("default"))) std::int32_t GetUnzDllVersion() {
+    return 400;
+}
+
+} // extern "C"

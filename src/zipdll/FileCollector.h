@@ -1,0 +1,33 @@
+// Turns the specifications of an add into the files and folders to store, with their stored names.
+// A specification is a file, or a folder path whose last component holds "*" or "?" (matched
+// without regard to case, "*.*" matching every name); with recursion the same name pattern applies
+// in every subfolder below, and a folder named without a wildcard stands for its whole tree.
+#pragma once
+
+#include "engine/EngineReport.h"
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+struct FileToAdd {
+    std::string hostPath;
+    std::string storedName; // "/" separators; folders end in "/"
+    bool folder = false;
+    std::time_t modified = 0;
+    std::uint64_t size = 0;
+};
+
+struct CollectOptions {
+    bool recurse = false;
+    bool noDirNames = false; // store the file name alone
+    bool hiddenFiles = false;
+    bool forceDos = false; // upper-case 8.3 names
+};
+
+std::vector<FileToAdd> CollectFiles(const std::vector<std::string>& specs,
+                                    const CollectOptions& options, EngineReport& report);
+
+// A name component in upper-case 8.3 form: "Long name.text" gives "LONG_NAM.TEX".
+std::string DosNameComponent(const std::string& name);
