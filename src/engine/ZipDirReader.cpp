@@ -59,7 +59,7 @@ bool ReadName(BufferedReader& in, ZipDirEntry& entry) {
     std::string raw(entry.FileNameLength, '\0');
     if (in.Read(raw.data(), raw.size()) != raw.size())
         return false;
-    raw.resize(std::min(raw.find('\0'), kMaxNameBytes));
+    raw.resize(std::min({raw.find('\0'), kMaxNameBytes, raw.size()}));
     entry.FileName = std::move(raw);
     return true;
 }

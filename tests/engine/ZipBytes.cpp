@@ -1,0 +1,62 @@
+// Archives with exact bytes.
+#include "ZipBytes.h"
+
+#include <zlib.h>
+
+namespace zipbytes {
+
+std::string U16(std::uint16_t v) {
+    return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+}
+std::string U32(std::uint32_t v) {
+    return U16(static_cast<std::uint16_t>(v)) + U16(static_cast<std::uint16_t>(v >> 16));
+}
+std::string U64(std::uint64_t v) {
+    return U32(static_cast<std::uint32_t>(v)) + U32(static_cast<std::uint32_t>(v >> 32));
+}
+
+namespace {
+
+std::uint32_t Crc(const std::string& data) {
+    return static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+}
+
+std::string Common(const Entry& e) {
+    return U16(e.flags) + U16(e.method) + U32(e.dosDateTime) + U32(Crc(e.data)) +
+           U32(e.compressedSize.value_or(static_cast<std::uint32_t>(e.data.size()))) +
+           U32(e.uncompressedSize.value_or(static_cast<std::uint32_t>(e.data.size()))) +
+           U16(static_cast<std::uint16_t>(e.name.size())) +
+           U16(static_cast<std::uint16_t>(e.extra.size()));
+}
+
+} // namespace
+
+std::string LocalHeader(const Entry& e) {
+    return "PK\x03\x04" + U16(20) + Common(e) + e.name + e.extra;
+}
+
+std::string Archive(const std::vector<Entry>& entries, bool withDirectory) {
+    std::string out;
+    std::string directory;
+    for (const auto& e : entries) {
+        const auto offset = static_cast<std::uint32_t>(out.size());
+        out += LocalHeader(e) + e.data;
+        directory += "PK\x01\x02" + U16(20) + U16(20) + Common(e) + U16(0) + U16(0) + U16(0) +
+                     U32(0) + U32(offset) + e.name + e.extra;
+    }
+    if (!withDirectory)
+        return out;
+    const auto directoryOffset = static_cast<std::uint32_t>(out.size());
+    out += directory;
+    out += "PK\x05\x06" + U16(0) + U16(0) + U16(static_cast<std::uint16_t>(entries.size())) +
+           U16(static_cast<std::uint16_t>(entries.size())) +
+           U32(static_cast<std::uint32_t>(directory.size())) + U32(directoryOffset) + U16(0);
+    return out;
+}
+
+std::string Zip64Extra(std::uint64_t uncompressed, std::uint64_t compressed) {
+    return U16(0x0001) + U16(16) + U64(uncompressed) + U64(compressed);
+}
+
+} // namespace zipbytes

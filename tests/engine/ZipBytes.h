@@ -1,0 +1,33 @@
+// Archives with exact bytes, made by the tests themselves: local headers, data, a minimal central
+// directory and end record, so each edge case of the reader can be laid out byte by byte.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zipbytes {
+
+struct Entry {
+    std::string name{};
+    std::string data{}; // stored as is (method 0)
+    std::uint16_t flags = 0;
+    std::uint16_t method = 0;
+    std::uint32_t dosDateTime = 0x5A8C6000;          // 2025-04-12 12:00:00
+    std::optional<std::uint32_t> compressedSize{};   // default: data.size()
+    std::optional<std::uint32_t> uncompressedSize{}; // default: data.size()
+    std::string extra{};
+};
+
+std::string U16(std::uint16_t v);
+std::string U32(std::uint32_t v);
+std::string U64(std::uint64_t v);
+
+std::string LocalHeader(const Entry& entry);
+// Local headers with their data, then one central header per entry and the end record.
+std::string Archive(const std::vector<Entry>& entries, bool withDirectory = true);
+// The Zip64 extra field holding the real sizes.
+std::string Zip64Extra(std::uint64_t uncompressed, std::uint64_t compressed);
+
+} // namespace zipbytes

@@ -1,0 +1,223 @@
+// The directory reader on archives laid out byte by byte.
+#include "engine/ZipMstr.h"
+#include "platform/SharedFile.h"
+#include "platform/UserNotice.h"
+
+#include "TestMachine.h"
+#include "ZipBytes.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace testing_support;
+using namespace zipbytes;
+
+namespace {
+
+class Reader : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::SetMessageSink([this](const std::string& text) { messages.push_back(text); });
+        zip.OnDirUpdate = [this](TZipMaster* sender) {
+            EXPECT_EQ(sender, &zip);
+            updates.push_back(sender->Count());
+        };
+    }
+    void TearDown() override { platform::SetMessageSink(nullptr); }
+
+    // Writes the bytes as C:\<name> and opens it; returns the error text, or "" when none.
+    std::string Open(const std::string& name, const std::string& bytes) {
+        WriteHostFile(DriveC() + "/" + name, bytes);
+        try {
+            zip.SetZipFilename("C:\\" + name);
+        } catch (const EZipMaster& error) {
+            return error.what();
+        }
+        return {};
+    }
+
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : zip.Entries())
+            names.push_back(entry->FileName);
+        return names;
+    }
+
+    TZipMaster zip;
+    std::vector<std::string> messages;
+    std::vector<int> updates; // Count at each OnDirUpdate
+};
+
+const std::string kNoEntries = "No valid zip entries found";
+
+} // namespace
+
+TEST_F(Reader, ReadsTheFixedFieldsOfEveryLocalHeader) {
+    Entry a{"doc/a.txt", "hello"};
+    a.flags = 0x0800;
+    a.dosDateTime = 0x12345678;
+    const std::string bytes = Archive({a, {"doc/", ""}, {"doc/a.txt", "again"}});
+    EXPECT_EQ(Open("t.zip", bytes), "");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"doc/a.txt", "doc/",
+                                                 "doc/a.txt"})); // duplicates and folders stay
+    const ZipDirEntry& e = *zip.Entries()[0];
+    EXPECT_EQ(e.VersionNeeded, 20);
+    EXPECT_EQ(e.GeneralFlags, 0x0800);
+    EXPECT_EQ(e.FileDateTime, 0x12345678);
+    EXPECT_EQ(e.CompressedSize, 5);
+    EXPECT_EQ(e.UncompressedSize, 5);
+    EXPECT_EQ(e.FileNameLength, 9);
+    EXPECT_EQ(zip.FirstHeaderOffset(), 0);
+    EXPECT_EQ(updates, std::vector<int>{3});
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Reader, FilesWithoutAnAcceptableHeader) {
+    struct Row {
+        const char* name;
+        std::string bytes;
+    };
+    const Row rows[] = {
+        {"empty.zip", ""},
+        {"text.zip", std::string(70000, 'x')},
+        // The header starts after 60000 candidate bytes.
+        {"late.zip", std::string(60000, 'x') + Archive({{"a", "1"}})},
+        // Only "PK" 3 4 behind a second "P" : the first "P" takes the next byte with it.
+        {"ppk.zip", "PPK\x03\x04" + std::string(40, '\0')},
+    };
+    for (const auto& row : rows) {
+        messages.clear();
+        updates.clear();
+        EXPECT_EQ(Open(row.name, row.bytes), "") << row.name;
+        EXPECT_EQ(zip.Count(), 0) << row.name;
+        EXPECT_EQ(messages, std::vector<std::string>{kNoEntries}) << row.name;
+        EXPECT_EQ(updates, std::vector<int>{0}) << row.name;
+    }
+    // 59999 bytes before the header: still within the bound.
+    EXPECT_EQ(Open("just.zip", std::string(59999, 'x') + Archive({{"a", "1"}})), "");
+    EXPECT_EQ(zip.Count(), 1);
+    EXPECT_EQ(zip.FirstHeaderOffset(), 59999);
+}
+
+TEST_F(Reader, SelfExtractingFilesAreSearchedFromByte14000) {
+    const std::string archive = Archive({{"setup.exe", "MZ"}});
+    EXPECT_EQ(Open("early.EXE", std::string(13000, 's') + archive), "");
+    EXPECT_EQ(zip.Count(), 0);
+    EXPECT_EQ(Open("tool.ExE", std::string(20000, 's') + archive), "");
+    EXPECT_EQ(zip.Count(), 1);
+    EXPECT_EQ(zip.FirstHeaderOffset(), 20000);
+    // Any other extension is searched from the start.
+    EXPECT_EQ(Open("tool.bin", std::string(13000, 's') + archive), "");
+    EXPECT_EQ(zip.FirstHeaderOffset(), 13000);
+}
+
+TEST_F(Reader, MissingOrEmptyPathsListNothingAndSayNothing) {
+    zip.SetZipFilename("C:\\nothing.zip");
+    zip.SetZipFilename("");
+    EXPECT_EQ(zip.Count(), 0);
+    EXPECT_EQ(updates, (std::vector<int>{0, 0}));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Reader, DamageAfterTheFirstEntryIsAnError) {
+    // Entries of 36 bytes each (30 + a one-byte name + 5 bytes of data), then a third whose
+    // header starts at 72.
+    const std::string three =
+        Archive({{"a", "11111"}, {"b", "22222"}, {"ccccc", std::string(100, '3')}});
+    struct Row {
+        const char* name;
+        std::string bytes;
+        const char* error;
+        int count;
+    };
+    const Row rows[] = {
+        {"cut-in-data.zip", three.substr(0, 72 + 35 + 50), "Error 3 reading Zip file", 2},
+        {"cut-in-header.zip", three.substr(0, 72 + 4 + 20), "Error 2 reading Zip file", 2},
+        {"cut-in-name.zip", three.substr(0, 72 + 30 + 2), "Error 2 reading Zip file", 2},
+        // Three bytes left where a signature should be: the walk has gone on 4 bytes at a time.
+        {"cut-in-signature.zip", three.substr(0, 36) + std::string(23, 'j'),
+         "Error reading Zip File", 1},
+    };
+    for (const auto& row : rows) {
+        updates.clear();
+        EXPECT_EQ(Open(row.name, row.bytes), row.error) << row.name;
+        EXPECT_EQ(zip.Count(), row.count) << row.name;
+        EXPECT_EQ(updates, std::vector<int>{row.count}) << row.name; // fired before the error left
+    }
+}
+
+TEST_F(Reader, AFirstEntryRunningPastTheEndIsDroppedAndTheSearchGoesOn) {
+    // The first header claims 1000 bytes of data; a real header lies inside them.
+    Entry liar{"x", ""};
+    liar.compressedSize = 1000;
+    const std::string inner = Archive({{"inner.txt", "ok"}});
+    EXPECT_EQ(Open("liar.zip", LocalHeader(liar) + inner), "");
+    EXPECT_EQ(Names(), std::vector<std::string>{"inner.txt"});
+    EXPECT_EQ(zip.FirstHeaderOffset(), 31);
+    // Data ending exactly 22 bytes before the end is accepted.
+    Entry exact{"e", "12345"};
+    EXPECT_EQ(
+        Open("exact.zip", LocalHeader(exact) + "12345" + "PK\x05\x06" + std::string(18, '\0')), "");
+    EXPECT_EQ(zip.Count(), 1);
+}
+
+TEST_F(Reader, SizesAfterTheDataAreWalkedFourBytesAtATime) {
+    Entry described{"d.txt", "abcdefgh"}; // 8 bytes: the next signature lines up
+    described.flags = 0x0008;
+    described.compressedSize = 0;
+    const std::string descriptor = "PK\x07\x08" + U32(0) + U32(8) + U32(8);
+    EXPECT_EQ(Open("aligned.zip",
+                   LocalHeader(described) + "abcdefgh" + descriptor + Archive({{"n", "1"}})),
+              "");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"d.txt", "n"}));
+
+    described.data = "abcdefg"; // 7 bytes: the walk never lines up again
+    EXPECT_EQ(Open("unaligned.zip", LocalHeader(described) + "abcdefg" + Archive({{"n", "1"}})),
+              "Error reading Zip File");
+    EXPECT_EQ(zip.Count(), 1);
+}
+
+TEST_F(Reader, NamesAreCutAtANulAndAt256BytesAndTheWalkStaysInStep) {
+    const std::string longName(300, 'n');
+    EXPECT_EQ(Open("names.zip",
+                   Archive({{std::string("a\0b.txt", 7), "1"}, {longName, "2"}, {"last", "3"}})),
+              "");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a", longName.substr(0, 256), "last"}));
+    EXPECT_EQ(zip.Entries()[1]->FileNameLength, 300);
+}
+
+TEST_F(Reader, AZip64EntryIsSkippedByItsRealSize) {
+    Entry big{"big.bin", std::string(70000, 'z')};
+    big.compressedSize = 0xFFFFFFFF;
+    big.uncompressedSize = 0xFFFFFFFF;
+    big.extra = Zip64Extra(70000, 70000);
+    EXPECT_EQ(Open("zip64.zip", Archive({big, {"after", "1"}})), "");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"big.bin", "after"}));
+    EXPECT_EQ(zip.Entries()[0]->CompressedSize, -1); // the header's value, as a signed 32-bit field
+}
+
+TEST_F(Reader, ManyEntriesAcrossBufferBoundaries) {
+    std::vector<Entry> entries;
+    for (int i = 0; i < 5000; ++i)
+        entries.push_back(
+            {"f" + std::to_string(i), std::string(static_cast<std::size_t>(i % 97), 'd')});
+    EXPECT_EQ(Open("many.zip", Archive(entries)), "");
+    ASSERT_EQ(zip.Count(), 5000);
+    EXPECT_EQ(zip.Entries()[4999]->FileName, "f4999");
+    EXPECT_EQ(zip.Entries()[4999]->CompressedSize, 4999 % 97);
+}
+
+TEST_F(Reader, AFileLockedByAWriterCannotBeOpened) {
+    WriteHostFile(DriveC() + "/locked.zip", Archive({{"a", "1"}}));
+    const int writer = platform::OpenWriteDenyAll(DriveC() + "/locked.zip", false);
+    ASSERT_GE(writer, 0);
+    try {
+        zip.SetZipFilename("C:\\locked.zip");
+        FAIL() << "no error";
+    } catch (const EZipMaster& error) {
+        EXPECT_STREQ(error.what(), "Cannot open file C:\\locked.zip");
+    }
+    EXPECT_TRUE(updates.empty()); // OnDirUpdate does not fire
+    EXPECT_EQ(zip.ZipFilename(), "C:\\locked.zip");
+    ::close(writer);
+}
