@@ -19,7 +19,7 @@
 namespace {
 
 // An empty archive: an end-of-central-directory record alone.
-const std::string kEmptyArchive("PK\x05\x06" + std::string(18, '\0'), 22);
+const std::string kEmptyArchive = std::string("PK\x05\x06", 4) + std::string(18, '\0');
 
 std::vector<std::string> Specs(const ZipCommand& command) {
     std::vector<std::string> specs;

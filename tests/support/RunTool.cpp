@@ -1,0 +1,48 @@
+// Runs a peer tool for a test.
+#include "RunTool.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace testing_support {
+
+ToolResult RunTool(const std::vector<std::string>& argv) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
+    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+    std::vector<char*> args;
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    const int rc = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeFds[1]);
+    ToolResult result;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        result.output.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    if (rc != 0)
+        return {127, "cannot start " + argv[0]};
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+ToolResult RunPython(const std::string& code, const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv = {"python3", "-c", code};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return RunTool(argv);
+}
+
+} // namespace testing_support

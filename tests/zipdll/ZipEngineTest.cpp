@@ -1,0 +1,148 @@
+// The compression engine through TZipMaster: what it stores, checked with Python's zipfile and
+// 7-Zip.
+#include "EngineTest.h"
+#include "RunTool.h"
+#include "TestMachine.h"
+
+#include "engine/EngineReport.h"
+#include "platform/Files.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace testing_support;
+
+namespace {
+
+// Entry names, methods and the result of testzip() as Python's zipfile sees the archive.
+const char* const kListing = R"(
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as z:
+    if len(sys.argv) > 2:
+        z.setpassword(sys.argv[2].encode())
+    bad = z.testzip()
+    for i in z.infolist():
+        print(i.filename, i.compress_type, i.flag_bits & 1)
+    print("testzip:", bad)
+)";
+
+class ZipEngine : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        WriteHostFile(DriveC() + "/data/readme.txt", std::string(5000, 'r'));
+        WriteHostFile(DriveC() + "/data/docs/guide.TXT", "guide");
+        WriteHostFile(DriveC() + "/data/docs/deep/notes.bin", std::string(100000, '\x01'));
+        WriteHostFile(DriveC() + "/data/.hidden", "h");
+        std::filesystem::create_directories(DriveC() + "/data/empty");
+    }
+    std::string Python(const std::string& archive, const std::string& password = "") {
+        std::vector<std::string> args = {DriveC() + "/" + archive};
+        if (!password.empty())
+            args.push_back(password);
+        const auto result = RunPython(kListing, args);
+        EXPECT_EQ(result.exitCode, 0) << result.output;
+        return result.output;
+    }
+};
+
+} // namespace
+
+TEST_F(ZipEngine, AddsATreeThatPeersReadBack) {
+    EXPECT_EQ(Add("C:\\out.zip", {"C:\\data\\*.*"}, AddDirNames | AddRecurseDirs),
+              4 - 1); // .hidden is left out
+    EXPECT_EQ(Python("out.zip"), "data/readme.txt 8 0\n"
+                                 "data/docs/ 0 0\n"
+                                 "data/docs/guide.TXT 8 0\n"
+                                 "data/docs/deep/ 0 0\n"
+                                 "data/docs/deep/notes.bin 8 0\n"
+                                 "data/empty/ 0 0\n" // empty folders survive
+                                 "testzip: None\n");
+    const auto sevenZip = RunTool({"7zz", "t", DriveC() + "/out.zip"});
+    EXPECT_EQ(sevenZip.exitCode, 0) << sevenZip.output;
+    EXPECT_EQ(zip.Count(), 6); // the component listed the new archive
+}
+
+TEST_F(ZipEngine, StoredNamesFollowTheOptions) {
+    ASSERT_TRUE(win::SetCurrentDirectoryA("C:\\"));
+    EXPECT_EQ(Add("C:\\plain.zip", {"C:\\data\\docs\\*.txt"}, AddRecurseDirs),
+              1); // no folder names
+    EXPECT_EQ(Add("C:\\relative.zip", {"data\\docs\\GUIDE.txt"}, AddDirNames), 1);
+    EXPECT_EQ(Add("C:\\hidden.zip", {"C:\\data\\.hidden"}, AddDirNames | AddHiddenFiles), 1);
+    std::filesystem::rename(DriveC() + "/data/docs/guide.TXT",
+                            DriveC() + "/data/docs/Long guide.text");
+    EXPECT_EQ(Add("C:\\dos.zip", {"C:\\data\\docs\\*.*"}, AddDirNames | AddForceDOS), 1);
+    EXPECT_EQ(Add("C:\\stored.zip", {"C:\\data\\readme.txt"}, 0, 0), 1);
+    EXPECT_EQ(Python("plain.zip"), "guide.TXT 8 0\ntestzip: None\n");
+    EXPECT_EQ(Python("relative.zip"), "data/docs/guide.TXT 8 0\ntestzip: None\n");
+    EXPECT_EQ(Python("hidden.zip"), "data/.hidden 8 0\ntestzip: None\n");
+    EXPECT_EQ(Python("dos.zip"), "DATA/DOCS/LONG_GUI.TEX 8 0\ntestzip: None\n");
+    EXPECT_EQ(Python("stored.zip"), "readme.txt 0 0\ntestzip: None\n");
+    // A folder without a wildcard: its tree with recursion, nothing without.
+    EXPECT_EQ(Add("C:\\folder.zip", {"C:\\data\\docs"}, AddDirNames), 0);
+    EXPECT_EQ(MessagesWith(kMsgSkipped).size(), 1u);
+    EXPECT_EQ(Add("C:\\folder.zip", {"C:\\data\\docs"}, AddDirNames | AddRecurseDirs), 2);
+}
+
+TEST_F(ZipEngine, EncryptsWithTheTraditionalScheme) {
+    zip.Password = "s3cret";
+    EXPECT_EQ(Add("C:\\secret.zip", {"C:\\data\\readme.txt"}, AddEncrypt), 1);
+    EXPECT_EQ(Python("secret.zip", "s3cret"), "readme.txt 8 1\ntestzip: None\n");
+    const auto sevenZip = RunTool({"7zz", "t", "-ps3cret", DriveC() + "/secret.zip"});
+    EXPECT_EQ(sevenZip.exitCode, 0) << sevenZip.output;
+}
+
+TEST_F(ZipEngine, UpdateAndFreshenCompareTimes) {
+    ASSERT_EQ(Add("C:\\u.zip", {"C:\\data\\readme.txt", "C:\\data\\docs\\guide.TXT"}, 0), 2);
+    // guide becomes newer on disk; readme stays; a new file appears.
+    struct timespec later[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 100, 0}};
+    ::utimensat(AT_FDCWD, (DriveC() + "/data/docs/guide.TXT").c_str(), later, 0);
+    WriteHostFile(DriveC() + "/data/new.txt", "n");
+    const std::vector<std::string> all = {"C:\\data\\readme.txt", "C:\\data\\docs\\guide.TXT",
+                                          "C:\\data\\new.txt"};
+    EXPECT_EQ(Add("C:\\u.zip", all, AddFreshen), 1); // only the older existing entry
+    EXPECT_EQ(zip.Count(), 2);
+    EXPECT_EQ(Add("C:\\u.zip", all, AddUpdate), 1); // nothing older is left; the new file joins
+    EXPECT_EQ(zip.Count(), 3);
+    EXPECT_EQ(Add("C:\\u.zip", all, 0), 3); // plain add replaces all
+}
+
+TEST_F(ZipEngine, MoveDeletesSourcesOnlyOnceTheArchiveIsInPlaceAndZipTimeDatesIt) {
+    struct timespec old[2] = {{0, UTIME_OMIT}, {1000000000, 0}}; // 2001-09-09
+    ::utimensat(AT_FDCWD, (DriveC() + "/data/readme.txt").c_str(), old, 0);
+    ::utimensat(AT_FDCWD, (DriveC() + "/data/docs/guide.TXT").c_str(), old, 0);
+    EXPECT_EQ(Add("C:\\m.zip", {"C:\\data\\readme.txt", "C:\\data\\docs\\guide.TXT"},
+                  AddMove | AddZipTime),
+              2);
+    EXPECT_FALSE(HostExists(DriveC() + "/data/readme.txt"));
+    EXPECT_FALSE(HostExists(DriveC() + "/data/docs/guide.TXT"));
+    struct stat st {};
+    ::stat((DriveC() + "/m.zip").c_str(), &st);
+    EXPECT_LE(std::abs(st.st_mtime - 1000000000), 2);
+}
+
+TEST_F(ZipEngine, AnAbortInTheMiddleLeavesTheArchiveAsItWas) {
+    ASSERT_EQ(Add("C:\\keep.zip", {"C:\\data\\readme.txt"}, 0), 1);
+    const std::string before = ReadHostFile(DriveC() + "/keep.zip");
+    zip.OnProgress = [this](TZipMaster*, ProgressType type, const std::string&, std::int32_t) {
+        if (type == ProgressType::BlockDone)
+            zip.AbortFlag = true; // during the large file
+    };
+    EXPECT_EQ(Add("C:\\keep.zip", {"C:\\data\\*.*"}, AddDirNames | AddRecurseDirs | AddMove), 0);
+    EXPECT_EQ(ReadHostFile(DriveC() + "/keep.zip"), before);
+    for (const auto& entry : TreeOf(DriveC()))
+        EXPECT_EQ(entry.find("keep.zip."), std::string::npos) << "left behind: " << entry;
+    EXPECT_TRUE(HostExists(DriveC() + "/data/readme.txt")); // nothing moved
+    EXPECT_EQ(MessagesWith(kMsgAborted).size(), 1u);
+}
+
+TEST_F(ZipEngine, DeletesMatchingEntriesAndKeepsAnEmptyArchive) {
+    ASSERT_EQ(Add("C:\\d.zip", {"C:\\data\\*.*"}, AddDirNames | AddRecurseDirs), 3);
+    EXPECT_EQ(Delete("C:\\d.zip", {"DATA/DOCS/*.txt"}), 1); // wildcards, without regard to case
+    EXPECT_EQ(Delete("C:\\d.zip", {"nothing/*"}), 0);
+    EXPECT_EQ(MessagesWith(kMsgNotFound).size(), 1u);
+    EXPECT_EQ(Delete("C:\\d.zip", {"*.*"}), 5);
+    EXPECT_EQ(Python("d.zip"), "testzip: None\n"); // still an archive, without entries
+}
