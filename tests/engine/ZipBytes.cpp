@@ -23,7 +23,7 @@ std::uint32_t Crc(const std::string& data) {
 }
 
 std::string Common(const Entry& e) {
-    return U16(e.flags) + U16(e.method) + U32(e.dosDateTime) + U32(Crc(e.data)) +
+    return U16(e.flags) + U16(e.method) + U32(e.dosDateTime) + U32(e.crc.value_or(Crc(e.data))) +
            U32(e.compressedSize.value_or(static_cast<std::uint32_t>(e.data.size()))) +
            U32(e.uncompressedSize.value_or(static_cast<std::uint32_t>(e.data.size()))) +
            U16(static_cast<std::uint16_t>(e.name.size())) +

@@ -18,6 +18,7 @@ struct Entry {
     std::optional<std::uint32_t> compressedSize{};   // default: data.size()
     std::optional<std::uint32_t> uncompressedSize{}; // default: data.size()
     std::string extra{};
+    std::optional<std::uint32_t> crc{}; // default: the data's CRC
 };
 
 std::string U16(std::uint16_t v);
