@@ -47,16 +47,6 @@ bool Populate(const std::string& dir) {
            WriteNew(dir + "/HKEY_CLASSES_ROOT.reg", "; HKEY_CLASSES_ROOT\n");
 }
 
-// Removes a half-built prefix. Links are removed, never followed (z: points at the host root).
-void RemoveTree(const std::string& dir) {
-    ::nftw(
-        dir.c_str(),
-        [](const char* path, const struct stat*, int type, struct FTW*) {
-            return type == FTW_DP ? ::rmdir(path) : ::unlink(path);
-        },
-        16, FTW_DEPTH | FTW_PHYS);
-}
-
 bool MakeParents(const std::string& path) {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos || slash == 0)
@@ -95,7 +85,7 @@ bool EnsurePrefix() {
         // A rename is all or nothing: other processes see no prefix or a complete one. If one of
         // them won the race, its prefix stands and ours goes.
         if (!built || ::rename(temp.c_str(), dir.c_str()) != 0)
-            RemoveTree(temp);
+            RemoveHostTree(temp);
         if (::stat(dir.c_str(), &st) != 0)
             return false;
     }
@@ -118,6 +108,15 @@ bool DriveDefined(char letter) {
 
 std::string PrefixFile(const std::string& name) {
     return PrefixDir() + "/" + name;
+}
+
+void RemoveHostTree(const std::string& hostFolder) {
+    ::nftw(
+        hostFolder.c_str(),
+        [](const char* path, const struct stat*, int type, struct FTW*) {
+            return type == FTW_DP ? ::rmdir(path) : ::unlink(path);
+        },
+        16, FTW_DEPTH | FTW_PHYS);
 }
 
 } // namespace platform

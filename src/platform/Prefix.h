@@ -23,4 +23,8 @@ bool DriveDefined(char letter);
 // Host path of a file in the prefix, such as "drives.ini".
 std::string PrefixFile(const std::string& name);
 
+// Removes a host folder and everything in it. Links are removed, never followed (z: points at the
+// host root).
+void RemoveHostTree(const std::string& hostFolder);
+
 } // namespace platform

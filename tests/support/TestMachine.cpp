@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <ftw.h>
+#include <functional>
 #include <sstream>
 #include <unistd.h>
 
@@ -16,14 +16,20 @@ namespace {
 std::string root;
 std::string startFolder;
 
-void RemoveTree(const std::string& dir) {
-    // Links are removed, never followed: z: points at the host root.
-    ::nftw(
-        dir.c_str(),
-        [](const char* path, const struct stat*, int type, struct FTW*) {
-            return type == FTW_DP ? ::rmdir(path) : ::unlink(path);
-        },
-        16, FTW_DEPTH | FTW_PHYS);
+// Copies every archive the test made into the fuzz targets' seed corpus, named by its contents.
+void SaveArchives(const std::string& corpus) {
+    namespace fs = std::filesystem;
+    fs::create_directories(corpus);
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
+         ++it) {
+        const std::string ext = it->path().extension().string();
+        if (!it->is_regular_file() || (ext != ".zip" && ext != ".exe"))
+            continue;
+        const std::string bytes = ReadHostFile(it->path().string());
+        const std::string name = std::to_string(std::hash<std::string>{}(bytes)) + ext;
+        if (!fs::exists(corpus + "/" + name))
+            WriteHostFile(corpus + "/" + name, bytes);
+    }
 }
 
 class MachineListener : public ::testing::EmptyTestEventListener {
@@ -46,7 +52,9 @@ class MachineListener : public ::testing::EmptyTestEventListener {
     void OnTestEnd(const ::testing::TestInfo&) override {
         if (::chdir(startFolder.c_str()) != 0)
             std::abort();
-        RemoveTree(root);
+        if (const char* corpus = std::getenv("PAKRUNE_ARCHIVE_CORPUS"))
+            SaveArchives(corpus);
+        platform::RemoveHostTree(root);
         ::unsetenv("TMPDIR");
     }
 };

@@ -1,0 +1,41 @@
+// Fuzz target: extraction of any bytes. It must never crash, and never write outside the folder
+// extracted into (checked after every input).
+#include "FuzzMachine.h"
+
+#include "engine/UNZDLL.h"
+#include "platform/Files.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string root = fuzzing::MachineRoot();
+    const std::string target = root + "/prefix/drive_c/out";
+    fs::remove_all(target);
+    fs::create_directories(target);
+    fuzzing::WriteInput("fuzz.zip", data, size);
+    win::SetCurrentDirectoryA("C:\\out");
+
+    UnzCommand command{};
+    char archive[] = "C:\\fuzz.zip";
+    char pattern[] = "*.*";
+    char password[] = "pw";
+    command.ArchiveName = archive;
+    command.PasswordText = password;
+    command.SpecList[0] = pattern;
+    command.SpecCount = 1;
+    command.DirNamesFlag = -1;
+    command.OverwriteFlag = -1;
+    UnzDllExec(&command);
+
+    // Only the target folder and the input may exist in C:.
+    for (const auto& entry : fs::directory_iterator(root + "/prefix/drive_c")) {
+        const std::string name = entry.path().filename().string();
+        if (name != "out" && name != "fuzz.zip" && name != "WINDOWS")
+            __builtin_trap();
+    }
+    if (!fs::is_empty(root + "/tmp"))
+        __builtin_trap();
+    return 0;
+}

@@ -1,0 +1,42 @@
+// A private machine for a fuzz target.
+#include "FuzzMachine.h"
+
+#include "platform/Prefix.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace fuzzing {
+namespace {
+
+struct Machine {
+    std::string root;
+    Machine() {
+        root = std::filesystem::temp_directory_path().string() + "/pakrune-fuzz.XXXXXX";
+        if (!::mkdtemp(root.data()))
+            std::abort();
+        std::filesystem::create_directories(root + "/tmp");
+        ::setenv("PAKRUNE_PREFIX", (root + "/prefix").c_str(), 1);
+        ::setenv("TMPDIR", (root + "/tmp").c_str(), 1);
+        if (!platform::EnsurePrefix())
+            std::abort();
+    }
+    ~Machine() { platform::RemoveHostTree(root); }
+};
+
+} // namespace
+
+const std::string& MachineRoot() {
+    static Machine machine;
+    return machine.root;
+}
+
+std::string WriteInput(const std::string& name, const std::uint8_t* data, std::size_t size) {
+    const std::string path = MachineRoot() + "/prefix/drive_c/" + name;
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    return path;
+}
+
+} // namespace fuzzing
