@@ -11,7 +11,9 @@
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: engine_bench list ARCHIVE | add ARCHIVE FOLDER | extract ARCHIVE FOLDER\n");
+        std::fprintf(
+            stderr,
+            "usage: engine_bench list ARCHIVE | add ARCHIVE FOLDER | extract ARCHIVE FOLDER\n");
         return 2;
     }
     const std::string command = argv[1];
