@@ -1,8 +1,204 @@
-// The main window TMainForm.
+// TMainForm: creation, showing, opening an archive with the download hand-off, and the caption.
 #include "app/Main.h"
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+#include "app/CommandLine.h"
+#include "app/Forms.h"
+#include "app/untEvent.h"
+#include "platform/Files.h"
+#include "platform/Registry.h"
+#include "platform/Volumes.h"
+#include "platform/WinPath.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/ErrorBox.h"
+#include "platform/ui/HourGlass.h"
+#include "platform/ui/ListView.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QTimer>
+#include <QToolButton>
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ZipMaster1(this) {
     setObjectName("MainForm");
     setWindowTitle("Pakrune ");
-    resize(576, 413);
+    QFont font("Arial");
+    font.setPixelSize(11);
+    setFont(font);
+    BuildToolbar();
+    BuildStatusBar();
+    BuildMenus();
+    BuildPopupMenu();
+    ConnectHandlers();
+    resize(576, 413 + menuBar()->sizeHint().height());
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    FormDestroy();
+}
+
+void TMainForm::FormCreate() {
+    char program[win::MAX_PATH] = {};
+    win::GetModuleFileNameA(nullptr, program, sizeof program);
+    HelpFile = win::ChangeFileExt(program, ".hlp");
+    FindTempFolder();
+    IniFileName = win::ChangeFileExt(program, ".ini");
+    ChoiceShown = false;
+}
+
+void TMainForm::FormsCreated() {
+    auto* choice = AppForms().EventForm;
+    choice->OnAutoInstall = [this] { AutoInstall(); };
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shown_)
+        return;
+    shown_ = true;
+    // The first showing's work runs once the window is on screen and the message loop runs.
+    QTimer::singleShot(0, this, platform::ui::Guarded([this] { FormShow(); }));
+}
+
+void TMainForm::FormShow() {
+    SortKeys.clear();
+    SortValues.clear();
+    Button("SpeedButton4")->setIcon(QIcon(":/toolbar/view-grey.png"));
+    ZipMaster1.LoadUnzEngine();
+    if (app::ParamCount() >= 1)
+        OpenArchive(app::ParamStr(1));
+}
+
+void TMainForm::FormDestroy() {}
+
+void TMainForm::FindTempFolder() {
+    win::HKEY key = nullptr;
+    std::string winDir;
+    bool readFailed = false;
+    if (win::RegCreateKeyExA(win::HKEY_LOCAL_MACHINE,
+                             "Software\\Microsoft\\Windows\\CurrentVersion\\Setup", &key,
+                             nullptr) == win::ERROR_SUCCESS) {
+        char value[win::MAX_PATH] = {};
+        win::DWORD size = sizeof value, type = 0;
+        const win::LONG rc =
+            win::RegQueryValueExA(key, "WinDir", &type, reinterpret_cast<win::BYTE*>(value), &size);
+        if (rc == win::ERROR_SUCCESS && type == win::REG_SZ)
+            winDir = value;
+        else if (rc == win::ERROR_SUCCESS || rc == win::ERROR_MORE_DATA)
+            readFailed = true; // there, but not text
+        win::RegCloseKey(key);
+    }
+    TempDir = winDir + "\\Temp";
+    if (readFailed) {
+        char program[win::MAX_PATH] = {};
+        win::GetModuleFileNameA(nullptr, program, sizeof program);
+        const std::string folder = win::ExtractFilePath(program);
+        TempDir = folder.substr(0, folder.size() - 1);
+    }
+}
+
+void TMainForm::OpenArchive(std::string path) {
+    MoveDownloadToFolder(path);
+    {
+        platform::ui::HourGlass busy;
+        try {
+            ZipMaster1.SetZipFilename(path);
+        } catch (...) {
+            UpdateCaption();
+            throw; // the read error reaches the caller; nothing more is offered
+        }
+    }
+    UpdateCaption();
+    if (app::ParamCount() >= 1 && !ChoiceShown) {
+        AppForms().EventForm->ShowModal();
+        ChoiceShown = true;
+    } else if (AutoRun && !FindSetupEntry().empty()) {
+        AutoInstall();
+    }
+}
+
+void TMainForm::MoveDownloadToFolder(std::string& path) {
+    if (!AutoMove)
+        return;
+    // A download that the browser left in a temporary folder.
+    if (win::LowerCase(path).find("temp") == std::string::npos)
+        return;
+    const std::string target = DownloadDir + "\\" + win::ExtractFileName(path);
+    if (target == path)
+        return;
+    try {
+        if (!DirExists(DownloadDir) && platform::ui::Confirm(QString::fromStdString(
+                                           "Download directory " + DownloadDir +
+                                           " does not exist. Do you want to create it ?")))
+            win::CreateDirectoryA(DownloadDir.c_str(), nullptr);
+        // Never replaces a file already in the download folder.
+        if (win::MoveFileA(path.c_str(), target.c_str()))
+            path = target;
+    } catch (const std::exception&) {
+        platform::ui::ShowMessage(
+            QString::fromStdString("Unable to move file to directory : " + DownloadDir));
+    }
+}
+
+void TMainForm::UpdateCaption() {
+    CurrentArchive = ZipMaster1.ZipFilename();
+    SetPanelText(0, "Filename: " + QString::fromStdString(CurrentArchive));
+    SetPanelText(1, ZipMaster1.Count() != 0 ? "Files in Zip: " + QString::number(ZipMaster1.Count())
+                                            : QString("Files in Zip: <none>"));
+    setWindowTitle("Pakrune - " + QString::fromStdString(win::ExtractFileName(CurrentArchive)));
+}
+
+void TMainForm::Open1Click() {
+    platform::ui::FileDialogOptions options;
+    options.title = "Open Existing ZIP File";
+    options.filter = "Zip file (*.zip)|*.zip|All Zip files (*.zip, *.exe)|*.zip;*.exe";
+    options.defaultExt = "zip";
+    options.fileMustExist = true;
+    options.pathMustExist = true;
+    options.hideReadOnly = true;
+    const auto file = platform::ui::OpenFileName(options);
+    if (!file)
+        return;
+    OpenArchive(*file);
+    try {
+        BuildSortKeys();
+        ComputeTotals();
+    } catch (const std::exception&) {
+        // As designed: what goes wrong after the opening is not reported.
+    }
+}
+
+void TMainForm::Exit1Click() {
+    close();
+}
+
+void TMainForm::ConnectHandlers() {
+    using platform::ui::ConnectCommand;
+    auto onAction = [this](const char* name, auto handler) {
+        ConnectCommand(Item(name), &QAction::triggered, this, handler);
+    };
+    auto onButton = [this](const char* name, auto handler) {
+        ConnectCommand(Button(name), &QToolButton::clicked, this, handler);
+    };
+    ZipMaster1.OnDirUpdate = [this](TZipMaster*) { ZipMaster1DirUpdate(); };
+    ZipMaster1.OnProgress = [this](TZipMaster*, ProgressType type, const std::string& name,
+                                   std::int32_t size) { ZipMaster1Progress(type, name, size); };
+    onAction("Open1", [this] { Open1Click(); });
+    onButton("SpeedButton1", [this] { Open1Click(); });
+    onAction("Exit1", [this] { Exit1Click(); });
+    onAction("MarkeraAllt1", [this] { MarkeraAllt1Click(); });
+    onAction("List1", [this] { List1Click(); });
+    onAction("Full1", [this] { Full1Click(); });
+    onAction("Icons1", [this] { Icons1Click(); });
+    onAction("SmallIcons1", [this] { SmallIcons1Click(); });
+    onAction("Install1", [this] { btnInstallClick(); });
+    onButton("SpeedButton2", [this] { btnInstallClick(); });
+    onButton("SpeedButton3", [this] { SpeedButton3Click(); });
+    onAction("Run1", [this] { SpeedButton3Click(); });
+    ConnectCommand(ListView1, &platform::ui::ListView::columnClicked, this,
+                   [this](int column) { ListView1ColumnClick(column); });
+    ConnectCommand(ListView1, &platform::ui::ListView::doubleClicked, this,
+                   [this] { ListView1DblClick(); });
+    ConnectCommand(ListView1, &platform::ui::ListView::keyPressed, this,
+                   [this](int key, Qt::KeyboardModifiers) { ListView1KeyDown(key); });
 }

@@ -1,10 +1,134 @@
-// The main window TMainForm: the archive window of the program.
+// The main window TMainForm: the archive window. Its handlers are split by concern:
+//   Main.cpp         creation, showing, opening an archive and the download hand-off, caption
+//   MainLayout.cpp   toolbar, list, progress bar and status bar
+//   MainMenu.cpp     the main menu and the list's popup menu
+//   MainListing.cpp  the listing: directory update, sort keys, totals, rows, sorting, views
+//   MainInstall.cpp  running entries, installing a download, progress
 #pragma once
 
+#include "engine/ZipMstr.h"
+
 #include <QMainWindow>
+#include <QStringList>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QToolButton;
+namespace platform::ui {
+class ListView;
+}
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
     explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Start-up and shutdown.
+    void FormCreate();
+    void FormsCreated(); // every window exists: the first showing may use them
+    void FormShow();
+    void FormDestroy();
+
+    // Opening an archive.
+    void FindTempFolder();
+    void OpenArchive(std::string path);
+    void MoveDownloadToFolder(std::string& path);
+    void UpdateCaption();
+    void Open1Click();
+    void Exit1Click();
+
+    // The listing.
+    void ZipMaster1DirUpdate();
+    void BuildSortKeys();
+    void ComputeTotals();
+    void FillList(int first, int last);
+    void ExtractSortValues(const std::string& field);
+    void SortByValue(int lo, int hi);
+    void ReverseOrder();
+    void ListView1ColumnClick(int column);
+    void ListView1DblClick();
+    void ListView1KeyDown(int key);
+    void MarkeraAllt1Click();
+    void List1Click();
+    void Full1Click();
+    void Icons1Click();
+    void SmallIcons1Click();
+    void UpdateFileInfo();
+
+    // Running, installing, progress.
+    std::string EntryPathOfRow(int index) const;
+    std::string FindSetupEntry() const;
+    void AutoInstall();
+    void ExtractAllTo(const std::string& baseDir);
+    void RunEntry(const std::string& name);
+    void RunFile(const std::string& path);
+    void SpeedButton3Click();
+    void btnInstallClick();
+    void ZipMaster1Progress(ProgressType type, const std::string& filename, std::int32_t fileSize);
+    void UpdateProgress(double bytes);
+    void ResetProgress();
+
+    // Program-wide state.
+    std::string TempDir;
+    bool ChoiceShown = false;
+    std::string CurrentArchive;
+    std::string HelpFile;
+    std::string IniFileName;
+    // The settings' in-memory copies.
+    bool AutoMove = true;
+    std::string DownloadDir = "c:\\download";
+    bool Netscape = true;
+    bool IE = true;
+    bool AutoRun = true;
+    bool AutoExit = true;
+
+    TZipMaster ZipMaster1;
+    QStringList SortKeys;
+    std::vector<std::int32_t> SortValues;
+    std::string SortColumn;
+    std::int32_t TotalPacked = 0;
+    std::int32_t TotalSize = 0;
+    std::int32_t ListingTotal = 0;
+
+    // Progress counters.
+    std::int32_t ProgressTotal = 0;
+    double BytesDone = 0;
+    std::int32_t CurrentSize = 0;
+    std::int32_t StepCount = 0;
+    double LastShown = 0;
+
+    // Controls (designed names).
+    platform::ui::ListView* ListView1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QString PanelText(int panel) const;
+    void SetPanelText(int panel, const QString& text);
+    QToolButton* Button(const char* name) const;
+    QAction* Item(const char* name) const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildToolbar();
+    void BuildStatusBar();
+    void BuildMenus();
+    void BuildPopupMenu();
+    void ConnectHandlers();
+    void SetActivePictures(bool active);
+    void EnableArchiveCommands(bool enabled);
+    void ApplyListStyle(int style);
+
+    std::map<std::string, QToolButton*> buttons_;
+    std::map<std::string, QAction*> items_;
+    QLabel* panels_[3] = {};
+    bool shown_ = false;
 };

@@ -1,14 +1,20 @@
-// The program body: converts the command line, creates the main window and runs the message loop.
+// The program body: converts the command line, creates the windows in their order and runs the
+// message loop until the main window closes.
 #include "app/CommandLine.h"
+#include "app/Forms.h"
 #include "app/Main.h"
+#include "platform/ui/KernelServices.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Pakrune");
+    platform::ui::ConnectKernelServices();
     app::SetCommandLine(argc, argv);
-    TMainForm mainForm;
-    mainForm.show();
-    return QApplication::exec();
+    CreateForms();
+    AppForms().MainForm->show();
+    const int result = QApplication::exec();
+    DestroyForms();
+    return result;
 }

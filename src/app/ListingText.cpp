@@ -1,0 +1,72 @@
+// The texts of the archive listing.
+#include "app/ListingText.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+
+namespace listing {
+
+QString GroupDigits(const QString& text) {
+    QString reversed(text);
+    std::reverse(reversed.begin(), reversed.end());
+    for (const int position : {4, 8, 12, 16})
+        if (reversed.size() >= position)
+            reversed.insert(position - 1, ' ');
+    std::reverse(reversed.begin(), reversed.end());
+    return reversed;
+}
+
+QString NamePart(const QString& name) {
+    return name.mid(name.lastIndexOf('/') + 1);
+}
+
+QString PathPart(const QString& name) {
+    return name.left(name.lastIndexOf('/') + 1);
+}
+
+std::optional<QDateTime> DosDateTime(std::int32_t value) {
+    const auto bits = static_cast<std::uint32_t>(value);
+    const QDate date(1980 + static_cast<int>(bits >> 25), static_cast<int>((bits >> 21) & 0x0F),
+                     static_cast<int>((bits >> 16) & 0x1F));
+    const QTime time(static_cast<int>((bits >> 11) & 0x1F), static_cast<int>((bits >> 5) & 0x3F),
+                     static_cast<int>(2 * (bits & 0x1F)));
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    return QDateTime(date, time);
+}
+
+QString FormatDosDateTime(std::int32_t value) {
+    const auto dateTime = DosDateTime(value);
+    if (!dateTime)
+        return {};
+    const QLocale locale;
+    return locale.toString(dateTime->date(), QLocale::ShortFormat) + "  " +
+           locale.toString(dateTime->time(), QLocale::ShortFormat);
+}
+
+std::int32_t RowRatio(std::int32_t packed, std::int32_t size) {
+    if (size == 0)
+        return 0;
+    // nearbyint rounds in the current mode, to the nearest with halves to even by default.
+    return static_cast<std::int32_t>(
+        std::nearbyint((1.0 - static_cast<double>(packed) / size) * 100.0));
+}
+
+QString SortKey(const QString& name, std::int32_t dateTime, std::int32_t packed,
+                std::int32_t size) {
+    return name + "@1" + QString::number(dateTime) + "@2" + QString::number(packed) + "@3" +
+           QString::number(size);
+}
+
+KeyFields SplitSortKey(const QString& key) {
+    const qsizetype three = key.lastIndexOf("@3");
+    const qsizetype two = key.lastIndexOf("@2", three - 1);
+    const qsizetype one = key.lastIndexOf("@1", two - 1);
+    if (three < 0 || two < 0 || one < 0)
+        return {key, {}, {}, {}};
+    return {key.left(one), key.mid(one + 2, two - one - 2), key.mid(two + 2, three - two - 2),
+            key.mid(three + 2)};
+}
+
+} // namespace listing

@@ -1,0 +1,41 @@
+// The texts of the archive listing: digit grouping, the parts of a stored name, DOS date-times,
+// ratios, and the sort keys that carry an entry's fields through sorting.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace listing {
+
+// Digits grouped by three from the right with single blanks ("1234" gives "1 234"); a leading
+// minus counts as a digit.
+QString GroupDigits(const QString& text);
+// The text after the last "/" (empty for a folder entry ending in "/").
+QString NamePart(const QString& name);
+// The text up to and including the last "/" (empty when there is none).
+QString PathPart(const QString& name);
+
+// The date and time of a DOS date-time (time in the low half); nothing when it is no valid date.
+std::optional<QDateTime> DosDateTime(std::int32_t value);
+// "ddddd  t": the locale's short date, two blanks, the locale's short time; empty when invalid.
+QString FormatDosDateTime(std::int32_t value);
+
+// (1 - packed / size) x 100 rounded to the nearest whole number, halves to the even neighbour,
+// not clamped; 0 for a size of 0.
+std::int32_t RowRatio(std::int32_t packed, std::int32_t size);
+
+// A sort key: the name, then "@1" and the DOS date-time, "@2" and the packed size, "@3" and the
+// size, all in decimal. The fields are found from the end of the key, since a name may itself
+// contain "@1", "@2" or "@3" but the numbers never contain "@".
+QString SortKey(const QString& name, std::int32_t dateTime, std::int32_t packed, std::int32_t size);
+struct KeyFields {
+    QString name;
+    QString dateTime;
+    QString packed;
+    QString size;
+};
+KeyFields SplitSortKey(const QString& key);
+
+} // namespace listing

@@ -1,0 +1,126 @@
+// TMainForm: running an entry, installing the software in a download, and the progress bar.
+#include "app/Main.h"
+
+#include "platform/Process.h"
+#include "platform/WinPath.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/HourGlass.h"
+#include "platform/ui/ListView.h"
+#include "platform/ui/Terminate.h"
+
+#include <QCoreApplication>
+#include <QProgressBar>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kBlockBytes = 32768;
+
+std::string ToBackslashes(std::string name) {
+    std::replace(name.begin(), name.end(), '/', '\\');
+    return name;
+}
+
+} // namespace
+
+std::string TMainForm::EntryPathOfRow(int index) const {
+    return (ListView1->Cell(index, 5) + ListView1->Cell(index, 0)).toStdString();
+}
+
+std::string TMainForm::FindSetupEntry() const {
+    for (const auto& entry : ZipMaster1.Entries()) {
+        const std::string name = win::LowerCase(entry->FileName);
+        if (name.find("install.exe") != std::string::npos ||
+            name.find("setup.exe") != std::string::npos)
+            return name; // the first in archive order
+    }
+    return {};
+}
+
+void TMainForm::AutoInstall() {
+    const std::string name = FindSetupEntry();
+    if (name.empty()) {
+        platform::ui::ShowMessage("Setup.exe or Install.exe not found");
+        return;
+    }
+    ExtractAllTo(TempDir);
+    // The lower-cased name finds the file: file names ignore letter case.
+    RunFile(TempDir + "\\" + ToBackslashes(name));
+}
+
+void TMainForm::ExtractAllTo(const std::string& baseDir) {
+    ResetProgress();
+    ProgressTotal = ListingTotal;
+    platform::ui::HourGlass busy;
+    ZipMaster1.FSpecArgs = {"*.*"};
+    ZipMaster1.ExtrBaseDir = baseDir;
+    ZipMaster1.ExtrOptions |= ExtrDirNames | ExtrOverWrite;
+    ZipMaster1.Extract();
+}
+
+void TMainForm::RunEntry(const std::string& name) {
+    ZipMaster1.FSpecArgs = {name};
+    ZipMaster1.ExtrBaseDir = TempDir;
+    ZipMaster1.ExtrOptions |= ExtrDirNames | ExtrOverWrite;
+    ZipMaster1.Extract();
+    RunFile(TempDir + "\\" + ToBackslashes(name));
+}
+
+void TMainForm::RunFile(const std::string& path) {
+    // A program starts from its command line (quoted, so a path with blanks stays one path), a
+    // document opens in its program. Neither result is reported.
+    if (win::LowerCase(win::ExtractFileExt(path)) == ".exe")
+        win::WinExec(("\"" + path + "\"").c_str(), win::SW_SHOWNORMAL);
+    else
+        win::ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, win::SW_SHOWNORMAL);
+}
+
+void TMainForm::SpeedButton3Click() {
+    const std::vector<int> selected = ListView1->SelectedRows();
+    if (ZipMaster1.Count() > 0 && !selected.empty())
+        RunEntry(EntryPathOfRow(selected.front()));
+}
+
+void TMainForm::btnInstallClick() {
+    if (ZipMaster1.Count() == 0)
+        return;
+    AutoInstall();
+    if (!FindSetupEntry().empty() && AutoExit)
+        platform::ui::TerminateApplication(); // the setup program runs on by itself
+}
+
+void TMainForm::ZipMaster1Progress(ProgressType type, const std::string&, std::int32_t fileSize) {
+    switch (type) {
+    case ProgressType::FileStart:
+        BytesDone += CurrentSize;
+        UpdateProgress(BytesDone);
+        CurrentSize = fileSize;
+        StepCount = 0;
+        break;
+    case ProgressType::BlockDone:
+        ++StepCount;
+        UpdateProgress(BytesDone + StepCount * kBlockBytes);
+        break;
+    case ProgressType::BatchEnd:
+        ProgressBar1->setValue(0);
+        LastShown = 0;
+        break;
+    }
+    // Let the window repaint and stay responsive during long engine calls.
+    QCoreApplication::processEvents();
+}
+
+void TMainForm::UpdateProgress(double bytes) {
+    if (bytes <= LastShown)
+        return;
+    if (ProgressTotal != 0) // a zero total would divide by zero: the bar stays still
+        ProgressBar1->setValue(static_cast<int>(std::nearbyint(100.0 * bytes / ProgressTotal)));
+    LastShown = bytes;
+}
+
+void TMainForm::ResetProgress() {
+    ProgressTotal = 0;
+    BytesDone = 0;
+    CurrentSize = 0;
+}

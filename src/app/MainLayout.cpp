@@ -1,0 +1,146 @@
+// TMainForm: the toolbar, the list, the progress bar and the status bar.
+#include "app/Main.h"
+
+#include "platform/ui/ListView.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+struct ToolbarButton {
+    const char* name;
+    const char* label;
+    const char* hint;
+    const char* picture;
+    bool dividerAfter;
+};
+
+// Left to right, in four groups.
+const ToolbarButton kToolbar[] = {
+    {"NewZipBut", "New", "Create New Zip-file", "new", false},
+    {"SpeedButton1", "Open", "Open a .zip or .exe-file", "open", false},
+    {"WizardAddBut", "Wizard", "Wizard - Helps you, step by step, to create your own Zip-files",
+     "wizard", true},
+    {"AddZipBut", "Add", "Add files to your Zip-file", "add", false},
+    {"SpeedButton6", "Extr All", "Extract all files to folder", "extract-all", false},
+    {"SpeedButton5", "Extr Sel", "Extract selected file(s) in directory", "extract-selected",
+     false},
+    {"DeleteFromZipBut", "Delete", "Delete selected files", "delete", true},
+    {"SpeedButton2", "Install", "Run setup- or installfile in directory", "install", false},
+    {"SpeedButton3", "Run", "Run or open selected file", "run", false},
+    {"SpeedButton4", "View", "View selected file(s) as text", "view", true},
+    {"SpeedButton7", "Options", "Configure program settings", "options", false},
+    {"SpeedButton8", "Help", "Help", "help", false},
+    {"SpeedButton11", "Mail", "Send Us Your Comments", "mail", false},
+};
+
+// The six buttons whose pictures show whether an archive is open.
+const char* const kStateButtons[][2] = {
+    {"SpeedButton2", "install"},          {"SpeedButton3", "run"},         {"SpeedButton4", "view"},
+    {"SpeedButton5", "extract-selected"}, {"SpeedButton6", "extract-all"}, {"AddZipBut", "add"}};
+
+} // namespace
+
+void TMainForm::BuildToolbar() {
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    auto* panel = new QFrame(central);
+    panel->setObjectName("Panel1");
+    panel->setFixedHeight(63);
+    panel->setAutoFillBackground(true);
+    panel->setStyleSheet("#Panel1 { background: silver; }");
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(4, 2, 4, 2);
+    row->setSpacing(2);
+    for (const ToolbarButton& spec : kToolbar) {
+        auto* cell = new QVBoxLayout;
+        cell->setSpacing(0);
+        auto* button = new QToolButton(panel);
+        button->setObjectName(spec.name);
+        button->setToolTip(spec.hint);
+        button->setAutoRaise(true);
+        button->setFixedSize(42, 46);
+        button->setIconSize(QSize(32, 32));
+        button->setIcon(QIcon(QString(":/toolbar/%1.png").arg(spec.picture)));
+        auto* label = new QLabel(spec.label, panel);
+        label->setObjectName(QString(spec.name) + "Label");
+        label->setAlignment(Qt::AlignHCenter);
+        cell->addWidget(button, 0, Qt::AlignHCenter);
+        cell->addWidget(label);
+        row->addLayout(cell);
+        buttons_[spec.name] = button;
+        if (spec.dividerAfter) {
+            auto* line = new QFrame(panel);
+            line->setFrameShape(QFrame::VLine);
+            line->setFrameShadow(QFrame::Sunken);
+            row->addWidget(line);
+        }
+    }
+    row->addStretch();
+    column->addWidget(panel);
+
+    ListView1 = new platform::ui::ListView(central);
+    ListView1->setObjectName("ListView1");
+    ListView1->AddColumn("File", 200);
+    ListView1->AddColumn("Size", 80, Qt::AlignRight);
+    ListView1->AddColumn("Date/Time", 100);
+    ListView1->AddColumn("Ratio", 50, Qt::AlignRight);
+    ListView1->AddColumn("Packed Size", 80, Qt::AlignRight);
+    ListView1->AddColumn("Path", 100);
+    column->addWidget(ListView1, 1);
+
+    ProgressBar1 = new QProgressBar(central);
+    ProgressBar1->setObjectName("ProgressBar1");
+    ProgressBar1->setFixedHeight(13);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    column->addWidget(ProgressBar1);
+    setCentralWidget(central);
+}
+
+void TMainForm::BuildStatusBar() {
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName("StatusBar1");
+    bar->setFixedHeight(19);
+    bar->setSizeGripEnabled(false);
+    const char* const designTexts[] = {"Filname:", "Files in zip: <none>",
+                                       "Total Uncompressed Size:"};
+    const int widths[] = {280, 117, 30};
+    for (int i = 0; i < 3; ++i) {
+        panels_[i] = new QLabel(designTexts[i], bar);
+        panels_[i]->setObjectName(QString("StatusPanel%1").arg(i));
+        panels_[i]->setMinimumWidth(widths[i]);
+        if (i < 2)
+            panels_[i]->setFixedWidth(widths[i]);
+        bar->addWidget(panels_[i], i == 2 ? 1 : 0);
+    }
+    setStatusBar(bar);
+}
+
+QString TMainForm::PanelText(int panel) const {
+    return panels_[panel]->text();
+}
+void TMainForm::SetPanelText(int panel, const QString& text) {
+    panels_[panel]->setText(text);
+}
+
+QToolButton* TMainForm::Button(const char* name) const {
+    const auto found = buttons_.find(name);
+    return found == buttons_.end() ? nullptr : found->second;
+}
+
+void TMainForm::SetActivePictures(bool active) {
+    for (const auto& [name, picture] : kStateButtons)
+        Button(name)->setIcon(
+            QIcon(QString(":/toolbar/%1%2.png").arg(picture, active ? "" : "-grey")));
+}

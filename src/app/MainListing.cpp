@@ -1,0 +1,256 @@
+// TMainForm: the listing. The directory update turns the engine's entries into sort keys, totals
+// and rows; sorting works on the keys, and every change of order ends by refilling the rows.
+#include "app/Main.h"
+
+#include "app/Forms.h"
+#include "app/ListingText.h"
+#include "engine/EntryNames.h"
+#include "platform/ui/HourGlass.h"
+#include "platform/ui/ListView.h"
+#include "platform/ui/SystemImageList.h"
+#include "windows/AddFilesToZip.h"
+#include "windows/FileInfo.h"
+
+#include <QAction>
+#include <QCollator>
+#include <QLabel>
+#include <QToolButton>
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace {
+
+QString EntryName(const ZipDirEntry& entry) {
+    return QString::fromStdString(DecodeEntryName(entry.FileName));
+}
+
+// Sorts the keys with the user's locale, without regard to letter case.
+void SortKeysByLocale(QStringList& keys) {
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> sortKeys;
+    sortKeys.reserve(static_cast<std::size_t>(keys.size()));
+    for (const QString& key : keys)
+        sortKeys.push_back(collator.sortKey(key));
+    std::vector<std::size_t> order(sortKeys.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return sortKeys[a].compare(sortKeys[b]) < 0;
+    });
+    QStringList sorted;
+    sorted.reserve(keys.size());
+    for (const std::size_t i : order)
+        sorted.push_back(keys[static_cast<qsizetype>(i)]);
+    keys = std::move(sorted);
+}
+
+} // namespace
+
+void TMainForm::ZipMaster1DirUpdate() {
+    const bool open = !ZipMaster1.ZipFilename().empty();
+    SetActivePictures(open);
+    EnableArchiveCommands(open);
+    if (open && ZipMaster1.Count() > 0) {
+        BuildSortKeys();
+        ComputeTotals();
+        FillList(0, ZipMaster1.Count() - 1);
+        UpdateCaption();
+        SetPanelText(2, "Total Uncompressed Size: " +
+                            listing::GroupDigits(QString::number(TotalSize)) + " bytes");
+        if (ListView1->RowCount() > 0)
+            ListView1->SetFocusedRow(0);
+        return;
+    }
+    if (!open)
+        UpdateCaption();
+    ListView1->Clear();
+    SetPanelText(2, "Total Uncompressed Size: ");
+}
+
+void TMainForm::BuildSortKeys() {
+    SortKeys.clear();
+    SortColumn = "Name";
+    for (const auto& entry : ZipMaster1.Entries())
+        SortKeys.push_back(listing::SortKey(EntryName(*entry), entry->FileDateTime,
+                                            entry->CompressedSize, entry->UncompressedSize));
+    SortKeysByLocale(SortKeys);
+}
+
+void TMainForm::ComputeTotals() {
+    // 32-bit sums that wrap on overflow, as the totals always did.
+    std::uint32_t packed = 0, size = 0;
+    for (const auto& entry : ZipMaster1.Entries()) {
+        packed += static_cast<std::uint32_t>(entry->CompressedSize);
+        size += static_cast<std::uint32_t>(entry->UncompressedSize);
+    }
+    TotalPacked = static_cast<std::int32_t>(packed);
+    TotalSize = static_cast<std::int32_t>(size);
+    UpdateFileInfo();
+}
+
+void TMainForm::FillList(int first, int last) {
+    platform::ui::HourGlass busy;
+    ListView1->BeginUpdate();
+    ListView1->Clear();
+    if (ZipMaster1.Count() == 0) {
+        ListView1->EndUpdate();
+        return;
+    }
+    ListingTotal = TotalSize;
+    auto& images = platform::ui::SystemImageList::Instance();
+    for (int i = first; i <= last && i < SortKeys.size(); ++i) {
+        const listing::KeyFields fields = listing::SplitSortKey(SortKeys[i]);
+        if (fields.name.isEmpty())
+            continue;
+        const QString name = listing::NamePart(fields.name);
+        if (name.isEmpty())
+            continue; // folder entries are not listed
+        const std::int32_t ratio = listing::RowRatio(fields.packed.toInt(), fields.size.toInt());
+        ListView1->AddRow(
+            {images.IndexOfFileName(fields.name),
+             name,
+             {listing::GroupDigits(fields.size),
+              listing::FormatDosDateTime(fields.dateTime.toInt()), QString::number(ratio) + "%",
+              listing::GroupDigits(fields.packed), listing::PathPart(fields.name)}});
+    }
+    ListView1->EndUpdate();
+    if (ListView1->RowCount() > 0)
+        ListView1->SetSelected(0, true);
+}
+
+void TMainForm::ExtractSortValues(const std::string& field) {
+    SortValues.clear();
+    SortValues.reserve(static_cast<std::size_t>(SortKeys.size()));
+    for (const QString& key : SortKeys) {
+        const listing::KeyFields fields = listing::SplitSortKey(key);
+        if (field == "@3")
+            SortValues.push_back(fields.size.toInt());
+        else if (field == "@1")
+            SortValues.push_back(fields.dateTime.toInt());
+        else if (field == "@2")
+            SortValues.push_back(fields.packed.toInt());
+        else
+            SortValues.push_back(listing::RowRatio(fields.packed.toInt(), fields.size.toInt()));
+    }
+    SortColumn = field == "@3"   ? "Size"
+                 : field == "@1" ? "Date"
+                 : field == "@2" ? "UncopressedSize"
+                                 : "ratio";
+}
+
+// A quicksort on the values, moving the keys in step. Its order for equal values is part of what
+// the user sees, so it stays exactly this one.
+void TMainForm::SortByValue(int lo, int hi) {
+    const std::int32_t pivot = SortValues[static_cast<std::size_t>((lo + hi) / 2)];
+    int i = lo, j = hi;
+    do {
+        while (SortValues[static_cast<std::size_t>(i)] < pivot)
+            ++i;
+        while (SortValues[static_cast<std::size_t>(j)] > pivot)
+            --j;
+        if (i <= j) {
+            std::swap(SortValues[static_cast<std::size_t>(i)],
+                      SortValues[static_cast<std::size_t>(j)]);
+            SortKeys.swapItemsAt(i, j);
+            ++i;
+            --j;
+        }
+    } while (i <= j);
+    if (lo < j)
+        SortByValue(lo, j);
+    if (i < hi)
+        SortByValue(i, hi);
+}
+
+void TMainForm::ReverseOrder() {
+    const int n = static_cast<int>(SortKeys.size());
+    if (n == 0)
+        return;
+    for (int i = 0; i <= (n - 1) / 2; ++i)
+        SortKeys.swapItemsAt(i, n - 1 - i);
+    FillList(0, ZipMaster1.Count() - 1);
+}
+
+void TMainForm::ListView1ColumnClick(int column) {
+    static const char* const labels[] = {"Name", "Size", "Date", "ratio", "UncopressedSize"};
+    static const char* const fields[] = {"", "@3", "@1", "ratio", "@2"};
+    if (column < 0 || column > 4)
+        return; // Path does not sort
+    if (SortColumn == labels[column]) {
+        ReverseOrder();
+        return;
+    }
+    if (column == 0) {
+        SortColumn = "Name";
+        SortKeysByLocale(SortKeys);
+    } else {
+        ExtractSortValues(fields[column]);
+        if (!SortKeys.empty())
+            SortByValue(0, static_cast<int>(SortKeys.size()) - 1);
+    }
+    FillList(0, ZipMaster1.Count() - 1);
+}
+
+void TMainForm::ListView1KeyDown(int key) {
+    const char* button = key == Qt::Key_Return || key == Qt::Key_Enter ? "SpeedButton3"
+                         : key == Qt::Key_Space                        ? "SpeedButton4"
+                         : key == Qt::Key_Delete                       ? "DeleteFromZipBut"
+                                                                       : nullptr;
+    if (button)
+        Button(button)->click();
+}
+
+void TMainForm::ListView1DblClick() {
+    SpeedButton3Click();
+}
+
+void TMainForm::MarkeraAllt1Click() {
+    ListView1->SelectAll();
+}
+
+void TMainForm::ApplyListStyle(int style) {
+    const auto viewStyle = static_cast<platform::ui::ListView::ViewStyle>(style);
+    ListView1->SetViewStyle(viewStyle);
+    // The add-files window's lists follow, once that window has them.
+    for (const char* name : {"AddListView1", "AddListView2"})
+        if (auto* list = AppForms().Addform
+                             ? AppForms().Addform->findChild<platform::ui::ListView*>(name)
+                             : nullptr)
+            list->SetViewStyle(viewStyle);
+}
+
+void TMainForm::List1Click() {
+    ApplyListStyle(static_cast<int>(platform::ui::ListView::ViewStyle::List));
+    Item("List1")->setChecked(true);
+}
+
+void TMainForm::Full1Click() {
+    ApplyListStyle(static_cast<int>(platform::ui::ListView::ViewStyle::Report));
+    Item("Full1")->setChecked(true);
+}
+
+void TMainForm::Icons1Click() {
+    ApplyListStyle(static_cast<int>(platform::ui::ListView::ViewStyle::Icon));
+    Item("Icons1")->setChecked(true);
+}
+
+void TMainForm::SmallIcons1Click() {
+    ApplyListStyle(static_cast<int>(platform::ui::ListView::ViewStyle::SmallIcon));
+    Item("SmallIcons1")->setChecked(true);
+}
+
+void TMainForm::UpdateFileInfo() {
+    TfrmFileInfo* info = AppForms().frmFileInfo;
+    if (!info)
+        return;
+    const double ratio =
+        TotalSize != 0
+            ? std::nearbyint((1.0 - static_cast<double>(TotalPacked) / TotalSize) * 100.0)
+            : 0;
+    info->Label1->setText(QString::fromStdString(ZipMaster1.ZipFilename()).toLower());
+    info->Label2->setText(QString::number(ZipMaster1.Count()));
+    info->Label3->setText(listing::GroupDigits(QString::number(TotalPacked)) + " bytes");
+    info->Label4->setText(listing::GroupDigits(QString::number(TotalSize)) + " bytes");
+    info->Label5->setText(QString::number(std::max(0.0, ratio)) + "%");
+}

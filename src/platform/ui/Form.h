@@ -1,0 +1,26 @@
+// A window of the program: a top-level dialog with its class name as object name, its caption and
+// its designed client size, centred on the screen when first shown (as the windows were
+// designed), and shown modally through the dialog service.
+#pragma once
+
+#include <QDialog>
+
+namespace platform::ui {
+
+class Form : public QDialog {
+    Q_OBJECT
+public:
+    Form(const QString& className, const QString& caption, int clientWidth, int clientHeight,
+         QWidget* parent = nullptr);
+
+    // Shows the window modally and returns its modal result.
+    int ShowModal();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    bool centred_ = false;
+};
+
+} // namespace platform::ui

@@ -1,0 +1,209 @@
+// Draws the program's pictures into resources/: the toolbar buttons (each also in grey), the
+// choice window's background and its button bitmaps. Run once when the art changes:
+//   build/bin/make_art resources
+#include <QApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <functional>
+
+namespace {
+
+using Draw = std::function<void(QPainter&)>;
+
+void Box(QPainter& p, QColor colour) {
+    p.setPen(QPen(colour.darker(160), 1.5));
+    p.setBrush(colour);
+    p.drawRoundedRect(QRectF(6, 10, 20, 16), 2, 2);
+    p.drawLine(QPointF(6, 16), QPointF(26, 16));
+    p.setBrush(colour.lighter(130));
+    p.drawRect(QRectF(13, 13, 6, 6));
+}
+
+void Arrow(QPainter& p, QPointF from, QPointF to, QColor colour) {
+    p.setPen(QPen(colour, 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(from, to);
+    const QPointF d = (to - from) / std::hypot(to.x() - from.x(), to.y() - from.y());
+    const QPointF n(-d.y(), d.x());
+    p.setBrush(colour);
+    p.setPen(Qt::NoPen);
+    p.drawPolygon(QPolygonF({to + d * 3, to - d * 5 + n * 5, to - d * 5 - n * 5}));
+}
+
+void Page(QPainter& p, QColor colour) {
+    p.setPen(QPen(colour.darker(170), 1.2));
+    p.setBrush(Qt::white);
+    p.drawPolygon(QPolygonF({{8, 4}, {20, 4}, {25, 9}, {25, 28}, {8, 28}}));
+    p.setPen(QPen(colour, 1.2));
+    for (int y = 12; y <= 24; y += 4)
+        p.drawLine(11, y, 22, y);
+}
+
+QImage Icon(const Draw& draw, bool grey) {
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    draw(p);
+    p.end();
+    if (grey)
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                const QColor c = image.pixelColor(x, y);
+                const int g = 150 + qGray(c.rgb()) / 4;
+                image.setPixelColor(x, y, QColor(g, g, g, c.alpha()));
+            }
+    return image;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? argv[1] : "resources";
+    const QColor zip(214, 160, 40), blue(40, 90, 190), green(40, 150, 60), red(190, 40, 40);
+    const std::vector<std::pair<QString, Draw>> icons = {
+        {"new",
+         [&](QPainter& p) {
+             Box(p, zip);
+             Arrow(p, {26, 2}, {26, 9}, green);
+         }},
+        {"open",
+         [&](QPainter& p) {
+             p.setPen(QPen(zip.darker(160), 1.5));
+             p.setBrush(zip.lighter(120));
+             p.drawPolygon(QPolygonF({{3, 9}, {12, 9}, {14, 12}, {28, 12}, {28, 27}, {3, 27}}));
+         }},
+        {"wizard",
+         [&](QPainter& p) {
+             p.setPen(QPen(QColor(90, 60, 30), 3, Qt::SolidLine, Qt::RoundCap));
+             p.drawLine(6, 27, 20, 13);
+             p.setPen(Qt::NoPen);
+             p.setBrush(QColor(240, 200, 30));
+             QPainterPath star;
+             for (int i = 0; i < 10; ++i) {
+                 const double r = i % 2 ? 3.5 : 8, a = i * M_PI / 5 - M_PI / 2;
+                 const QPointF pt(22 + r * std::cos(a), 10 + r * std::sin(a));
+                 i ? star.lineTo(pt) : star.moveTo(pt);
+             }
+             p.drawPath(star);
+         }},
+        {"add",
+         [&](QPainter& p) {
+             Box(p, zip);
+             Arrow(p, {16, 1}, {16, 11}, green);
+         }},
+        {"extract-all",
+         [&](QPainter& p) {
+             Box(p, zip);
+             Arrow(p, {16, 18}, {16, 30}, blue);
+             Arrow(p, {10, 18}, {4, 30}, blue);
+             Arrow(p, {22, 18}, {28, 30}, blue);
+         }},
+        {"extract-selected",
+         [&](QPainter& p) {
+             Box(p, zip);
+             Arrow(p, {16, 18}, {16, 31}, blue);
+         }},
+        {"delete",
+         [&](QPainter& p) {
+             Box(p, zip);
+             p.setPen(QPen(red, 3.5, Qt::SolidLine, Qt::RoundCap));
+             p.drawLine(6, 4, 26, 28);
+             p.drawLine(26, 4, 6, 28);
+         }},
+        {"install",
+         [&](QPainter& p) {
+             p.setPen(QPen(QColor(60, 60, 60), 1.5));
+             p.setBrush(QColor(200, 210, 230));
+             p.drawRect(4, 6, 24, 17);
+             p.setBrush(blue.lighter(150));
+             p.drawRect(7, 9, 18, 11);
+             p.drawLine(10, 27, 22, 27);
+             Arrow(p, {16, 1}, {16, 15}, green);
+         }},
+        {"run",
+         [&](QPainter& p) {
+             p.setPen(Qt::NoPen);
+             p.setBrush(green);
+             p.drawPolygon(QPolygonF({{9, 5}, {27, 16}, {9, 27}}));
+         }},
+        {"view",
+         [&](QPainter& p) {
+             Page(p, blue);
+             p.setPen(QPen(QColor(60, 60, 60), 2.5));
+             p.setBrush(QColor(255, 255, 255, 120));
+             p.drawEllipse(QPointF(19, 19), 6, 6);
+             p.drawLine(23, 23, 29, 29);
+         }},
+        {"options",
+         [&](QPainter& p) {
+             p.setPen(QPen(QColor(90, 90, 90), 5));
+             for (int i = 0; i < 4; ++i) {
+                 const double a = i * M_PI / 4;
+                 p.drawLine(QPointF(16 + 11 * std::cos(a), 16 + 11 * std::sin(a)),
+                            QPointF(16 - 11 * std::cos(a), 16 - 11 * std::sin(a)));
+             }
+             p.setPen(Qt::NoPen);
+             p.setBrush(QColor(150, 150, 150));
+             p.drawEllipse(QPointF(16, 16), 8, 8);
+             p.setBrush(QColor(230, 230, 230));
+             p.drawEllipse(QPointF(16, 16), 3.5, 3.5);
+         }},
+        {"help",
+         [&](QPainter& p) {
+             p.setPen(Qt::NoPen);
+             p.setBrush(blue);
+             p.drawEllipse(QPointF(16, 16), 13, 13);
+             p.setPen(Qt::white);
+             p.setFont(QFont("DejaVu Sans", 16, QFont::Bold));
+             p.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, "?");
+         }},
+        {"mail",
+         [&](QPainter& p) {
+             p.setPen(QPen(QColor(80, 80, 80), 1.5));
+             p.setBrush(QColor(250, 245, 220));
+             p.drawRect(QRectF(3, 8, 26, 17));
+             p.drawPolyline(QPolygonF({{3, 8}, {16, 18}, {29, 8}}));
+         }},
+    };
+    // The six buttons whose pictures follow whether an archive is open also come in grey.
+    const QStringList withGrey = {"install",          "run",         "view",
+                                  "extract-selected", "extract-all", "add"};
+    for (const auto& [name, draw] : icons) {
+        Icon(draw, false).save(out + "/toolbar/" + name + ".png");
+        if (withGrey.contains(name))
+            Icon(draw, true).save(out + "/toolbar/" + name + "-grey.png");
+    }
+
+    // The choice window: a sky over green hills, the name, and room for the buttons.
+    QImage background(295, 296, QImage::Format_RGB32);
+    QPainter p(&background);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, 296);
+    sky.setColorAt(0, QColor(30, 60, 140));
+    sky.setColorAt(0.7, QColor(120, 170, 230));
+    p.fillRect(background.rect(), sky);
+    QRadialGradient sun(230, 60, 40);
+    sun.setColorAt(0, QColor(255, 240, 160));
+    sun.setColorAt(1, QColor(255, 240, 160, 0));
+    p.fillRect(background.rect(), sun);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(50, 130, 60));
+    p.drawEllipse(QPointF(60, 330), 190, 110);
+    p.setBrush(QColor(70, 160, 80));
+    p.drawEllipse(QPointF(260, 340), 170, 110);
+    p.setPen(QColor(255, 255, 255, 220));
+    p.setFont(QFont("DejaVu Serif", 22, QFont::Bold));
+    p.drawText(QRect(100, 250, 190, 40), Qt::AlignRight | Qt::AlignVCenter, "Pakrune");
+    p.end();
+    background.save(out + "/choice/background.jpg", "JPEG", 90);
+
+    const std::vector<std::pair<QString, Draw>> buttons = {
+        {"install", icons[7].second}, {"extract", icons[4].second}, {"start", icons[1].second}};
+    for (const auto& [name, draw] : buttons)
+        Icon(draw, false).save(out + "/choice/" + name + ".png");
+    return 0;
+}
