@@ -33,7 +33,8 @@ std::optional<QDateTime> DosDateTime(std::int32_t value) {
                      static_cast<int>(2 * (bits & 0x1F)));
     if (!date.isValid() || !time.isValid())
         return std::nullopt;
-    return QDateTime(date, time);
+    // A DOS time is a wall-clock time without a zone; as UTC it needs no time-zone look-ups.
+    return QDateTime(date, time, Qt::UTC);
 }
 
 QString FormatDosDateTime(std::int32_t value) {

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <unordered_map>
 
 namespace {
 
@@ -99,6 +100,7 @@ void TMainForm::FillList(int first, int last) {
     }
     ListingTotal = TotalSize;
     auto& images = platform::ui::SystemImageList::Instance();
+    std::unordered_map<std::int32_t, QString> dates; // many entries share a time: format each once
     for (int i = first; i <= last && i < SortKeys.size(); ++i) {
         const listing::KeyFields fields = listing::SplitSortKey(SortKeys[i]);
         if (fields.name.isEmpty())
@@ -107,6 +109,10 @@ void TMainForm::FillList(int first, int last) {
         if (name.isEmpty())
             continue; // folder entries are not listed
         const std::int32_t ratio = listing::RowRatio(fields.packed.toInt(), fields.size.toInt());
+        const std::int32_t dateTime = fields.dateTime.toInt();
+        auto date = dates.find(dateTime);
+        if (date == dates.end())
+            date = dates.emplace(dateTime, listing::FormatDosDateTime(dateTime)).first;
         ListView1->AddRow(
             {images.IndexOfFileName(fields.name),
              name,

@@ -9,6 +9,7 @@
 #include <QFileIconProvider>
 #include <QMimeDatabase>
 #include <QStyle>
+#include <algorithm>
 
 namespace platform::ui {
 namespace {
@@ -58,17 +59,24 @@ SystemImageList::SystemImageList() {
 int SystemImageList::IndexOfFileName(const QString& name) {
     const QString ext =
         QString::fromStdString(win::LowerCase(win::ExtractFileExt(name.toStdString())));
-    if (ext == ".exe" || ext == ".com" || ext == ".bat")
-        return kProgram;
+    if (const auto known = byExtension_.find(ext); known != byExtension_.end())
+        return known->second;
+    int index = kFile;
     static const QMimeDatabase mimes;
     const QMimeType mime = mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
-    if (!mime.isValid() || mime.isDefault())
-        return kFile;
-    for (std::size_t i = 0; i < icons_.size(); ++i)
-        if (icons_[i].type == mime.name())
-            return static_cast<int>(i);
-    icons_.push_back({mime.name(), ThemeIcon(mime, icons_[kDocument].icon)});
-    return static_cast<int>(icons_.size() - 1);
+    if (ext == ".exe" || ext == ".com" || ext == ".bat") {
+        index = kProgram;
+    } else if (mime.isValid() && !mime.isDefault()) {
+        const auto same = std::find_if(icons_.begin(), icons_.end(),
+                                       [&](const Entry& e) { return e.type == mime.name(); });
+        index = static_cast<int>(same - icons_.begin());
+        if (same == icons_.end())
+            icons_.push_back({mime.name(), ThemeIcon(mime, icons_[kDocument].icon)});
+    }
+    // Names without an extension are typed by their whole name (a "Makefile"): not cached.
+    if (!ext.isEmpty())
+        byExtension_[ext] = index;
+    return index;
 }
 
 int SystemImageList::IndexOfDriveType(unsigned driveType) const {

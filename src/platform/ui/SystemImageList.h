@@ -6,6 +6,7 @@
 
 #include <QIcon>
 #include <QString>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,7 @@ private:
         QIcon icon;
     };
     std::vector<Entry> icons_;
+    std::map<QString, int> byExtension_; // the type's index, found once per extension
 };
 
 // Flags of ShellFileInfo, as SHGetFileInfo names them.

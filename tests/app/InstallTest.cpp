@@ -1,0 +1,109 @@
+// Installing the software in a download: the setup entry, extraction below the temp folder, the
+// start of the setup program, and the auto-exit rule.
+#include "MainFormTest.h"
+
+#include "app/untEvent.h"
+#include "platform/ui/ListView.h"
+
+#include <QAction>
+#include <QProgressBar>
+#include <QToolButton>
+
+using namespace testing_support;
+
+namespace {
+
+// A setup program this machine can run: the platform starts "#!" scripts directly.
+const std::string kSetup = "#!/bin/sh\nexit 0\n";
+
+class Install : public MainFormTest {
+protected:
+    void Open(const std::vector<zipbytes::Entry>& entries) {
+        WriteArchive(DriveC() + "/dl/tool.zip", entries);
+        Start();
+        main->AutoRun = false;
+        main->OpenArchive("C:\\dl\\tool.zip");
+        main->AutoRun = true;
+    }
+    std::string Started() const {
+        return starts.empty() ? "<nothing>" : starts.back().hostArgv.at(0);
+    }
+};
+
+} // namespace
+
+TEST_F(Install, TheFirstSetupEntryInArchiveOrderIsExtractedAndStarted) {
+    Open({{"readme.txt", "r"}, {"Disk1/Install.EXE", kSetup}, {"setup.exe", kSetup}});
+    EXPECT_EQ(main->FindSetupEntry(), "disk1/install.exe");
+    main->btnInstallClick();
+    // Everything below the temp folder, with its folders; the file found whatever its case.
+    EXPECT_EQ(ReadHostFile(HostTemp() + "/readme.txt"), "r");
+    EXPECT_EQ(ReadHostFile(HostTemp() + "/setup.exe"), kSetup);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(Started(), HostTemp() + "/Disk1/Install.EXE");
+    EXPECT_EQ(terminations, 1); // the Auto Install command ends the program when AutoExit is on
+}
+
+TEST_F(Install, NamesContainingTheSetupNamesMatch) {
+    Open({{"a.txt", "a"}, {"program/mysetup.exe.bak", kSetup}});
+    EXPECT_EQ(main->FindSetupEntry(), "program/mysetup.exe.bak");
+}
+
+TEST_F(Install, WithoutASetupEntryNothingRunsAndTheProgramStays) {
+    Open({{"a.txt", "a"}});
+    main->btnInstallClick();
+    EXPECT_EQ(dialogs->Messages(), QStringList{"Setup.exe or Install.exe not found"});
+    EXPECT_TRUE(starts.empty());
+    EXPECT_EQ(terminations, 0);
+}
+
+TEST_F(Install, AutoExitOffKeepsTheProgram) {
+    Open({{"setup.exe", kSetup}});
+    main->AutoExit = false;
+    main->btnInstallClick();
+    EXPECT_EQ(starts.size(), 1u);
+    EXPECT_EQ(terminations, 0);
+}
+
+TEST_F(Install, TheChoiceWindowInstallsWithoutEndingTheProgram) {
+    WriteArchive(DriveC() + "/dl/tool.zip", {{"setup.exe", kSetup}});
+    dialogs->Act([](QWidget* window) {
+        window->findChild<QToolButton*>("SpeedButton2")->click();
+        return 0;
+    });
+    Start({DriveC() + "/dl/tool.zip"});
+    EXPECT_EQ(Started(), HostTemp() + "/setup.exe");
+    EXPECT_EQ(terminations, 0);
+    // With AutoRun on, a later archive with a setup entry installs at once, and the program stays.
+    WriteArchive(DriveC() + "/dl/next.zip", {{"x/setup.exe", kSetup}});
+    main->OpenArchive("C:\\dl\\next.zip");
+    EXPECT_EQ(Started(), HostTemp() + "/x/setup.exe");
+    EXPECT_EQ(terminations, 0);
+}
+
+TEST_F(Install, RunningAnEntryExtractsItToTheTempFolderFirst) {
+    Open({{"docs/readme.txt", "hello"}, {"tool.exe", kSetup}});
+    main->ListView1->SetSelected(0, false);
+    main->ListView1->SetSelected(0, true); // docs/readme.txt sorts first
+    main->ListView1DblClick();
+    EXPECT_EQ(ReadHostFile(HostTemp() + "/docs/readme.txt"), "hello");
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].kind,
+              platform::ProgramStart::Kind::ShellOpen); // a document opens in its program
+    EXPECT_EQ(starts[0].hostArgv.at(1), HostTemp() + "/docs/readme.txt");
+    main->ListView1->SetSelected(0, false);
+    main->ListView1->SetSelected(1, true);
+    main->ListView1KeyDown(Qt::Key_Return); // Enter clicks Run
+    EXPECT_EQ(Started(), HostTemp() + "/tool.exe");
+}
+
+TEST_F(Install, ProgressFollowsTheBytesOfAnExtractAll) {
+    Open({{"big.bin", std::string(200000, 'b')}, {"setup.exe", kSetup}});
+    std::vector<int> positions;
+    QObject::connect(main->ProgressBar1, &QProgressBar::valueChanged,
+                     [&](int value) { positions.push_back(value); });
+    main->ExtractAllTo("C:\\out");
+    ASSERT_FALSE(positions.empty());
+    EXPECT_GT(*std::max_element(positions.begin(), positions.end()), 50);
+    EXPECT_EQ(positions.back(), 0); // the end of the batch resets the bar
+}

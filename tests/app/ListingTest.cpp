@@ -1,0 +1,145 @@
+// The listing: rows, sorting by every column, totals and the archive information window.
+#include "MainFormTest.h"
+
+#include "platform/ui/ListView.h"
+#include "windows/FileInfo.h"
+
+#include <QAction>
+#include <QLabel>
+
+using namespace testing_support;
+
+namespace {
+
+std::int32_t Dos(int day) {
+    return static_cast<std::int32_t>(((2024 - 1980) << 25) | (5 << 21) | (day << 16) | (12 << 11));
+}
+
+zipbytes::Entry Sized(const char* name, std::size_t packed, std::uint32_t size, int day) {
+    zipbytes::Entry entry{name, std::string(packed, 'x')};
+    entry.uncompressedSize = size;
+    entry.dosDateTime = static_cast<std::uint32_t>(Dos(day));
+    return entry;
+}
+
+class Listing : public MainFormTest {
+protected:
+    void Open(const std::vector<zipbytes::Entry>& entries) {
+        WriteArchive(DriveC() + "/list.zip", entries);
+        Start();
+        main->AutoRun = false;
+        main->OpenArchive("C:\\list.zip");
+    }
+    QStringList Names() const { return Column(0); }
+};
+
+} // namespace
+
+TEST_F(Listing, RowsShowEveryColumn) {
+    zipbytes::Entry undated = Sized("docs/undated.txt", 6, 4, 1);
+    undated.dosDateTime = 0;
+    Open({Sized("docs/a.txt", 600, 1234, 12), undated, Sized("empty.txt", 0, 0, 2)});
+    ASSERT_EQ(main->ListView1->RowCount(), 3);
+    EXPECT_EQ(Names(), (QStringList{"a.txt", "undated.txt", "empty.txt"}));
+    EXPECT_EQ(Column(1), (QStringList{"1 234", "4", "0"}));
+    EXPECT_EQ(Column(2)[1], ""); // no valid date: an empty cell, the rest of the row as usual
+    EXPECT_FALSE(Column(2)[0].isEmpty());
+    EXPECT_EQ(Column(3), (QStringList{"51%", "-50%", "0%"})); // a grown entry shows its minus sign
+    EXPECT_EQ(Column(4), (QStringList{"600", "6", "0"}));
+    EXPECT_EQ(Column(5), (QStringList{"docs/", "docs/", ""}));
+    EXPECT_EQ(main->EntryPathOfRow(1), "docs/undated.txt");
+    EXPECT_TRUE(main->ListView1->IsSelected(0));
+    EXPECT_EQ(main->ListView1->FocusedRow(), 0);
+}
+
+TEST_F(Listing, EveryColumnSortsAscendingThenReverses) {
+    Open({Sized("b.txt", 30, 100, 2), Sized("A.txt", 10, 300, 3), Sized("c.txt", 50, 50, 1),
+          Sized("dir/d.txt", 20, 200, 4)});
+    EXPECT_EQ(Names(),
+              (QStringList{"A.txt", "b.txt", "c.txt", "d.txt"})); // by name, without regard to case
+    struct Row {
+        int column;
+        QStringList first;
+    };
+    const Row rows[] = {{1, {"c.txt", "b.txt", "d.txt", "A.txt"}}, // size
+                        {2, {"c.txt", "b.txt", "A.txt", "d.txt"}}, // date
+                        {3, {"c.txt", "b.txt", "d.txt", "A.txt"}}, // ratio 0, 70, 90, 97
+                        {4, {"A.txt", "d.txt", "b.txt", "c.txt"}}, // packed size
+                        {0, {"A.txt", "b.txt", "c.txt", "d.txt"}}};
+    for (const Row& row : rows) {
+        main->ListView1ColumnClick(row.column);
+        EXPECT_EQ(Names(), row.first) << "column " << row.column;
+        main->ListView1ColumnClick(row.column);
+        QStringList reversed(row.first.rbegin(), row.first.rend());
+        EXPECT_EQ(Names(), reversed) << "column " << row.column << ", second click";
+    }
+    const QStringList before = Names();
+    main->ListView1ColumnClick(5); // Path does not sort
+    EXPECT_EQ(Names(), before);
+}
+
+TEST_F(Listing, TheFirstClickOnFileAfterOpeningReverses) {
+    Open({Sized("b.txt", 1, 1, 1), Sized("a.txt", 1, 1, 1), Sized("c.txt", 1, 1, 1)});
+    main->ListView1ColumnClick(0);
+    EXPECT_EQ(Names(), (QStringList{"c.txt", "b.txt", "a.txt"}));
+}
+
+TEST_F(Listing, FolderEntriesAreCountedButNotListed) {
+    Open({{"a/", ""}, {"a/b/", ""}, {"c/", ""}});
+    EXPECT_EQ(main->ZipMaster1.Count(), 3);
+    EXPECT_EQ(main->ListView1->RowCount(), 0);
+    EXPECT_EQ(main->PanelText(1), "Files in Zip: 3");
+}
+
+TEST_F(Listing, NamesHoldingTheKeySeparatorsListAndSort) {
+    Open({Sized("x@1y.txt", 5, 50, 3), Sized("odd@3@2.txt", 9, 10, 1),
+          Sized("n@2/m@1.bin", 1, 20, 2)});
+    EXPECT_EQ(Names(), (QStringList{"m@1.bin", "odd@3@2.txt", "x@1y.txt"}));
+    EXPECT_EQ(Column(5)[0], "n@2/");
+    main->ListView1ColumnClick(1);
+    EXPECT_EQ(Column(1), (QStringList{"10", "20", "50"}));
+    main->ListView1ColumnClick(2);
+    EXPECT_EQ(Names(), (QStringList{"odd@3@2.txt", "m@1.bin", "x@1y.txt"}));
+}
+
+TEST_F(Listing, TotalsReachTheStatusBarAndTheInformationWindow) {
+    Open({Sized("A.TXT", 1000, 4000, 1), Sized("b.txt", 3000, 6000, 1)});
+    EXPECT_EQ(main->PanelText(2), "Total Uncompressed Size: 10 000 bytes");
+    const TfrmFileInfo* info = AppForms().frmFileInfo;
+    EXPECT_EQ(info->Label1->text(), "c:\\list.zip");
+    EXPECT_EQ(info->Label2->text(), "2");
+    EXPECT_EQ(info->Label3->text(), "4 000 bytes");
+    EXPECT_EQ(info->Label4->text(), "10 000 bytes");
+    EXPECT_EQ(info->Label5->text(), "60%");
+
+    // Nothing to compress: 0%; more packed than unpacked: 0% too.
+    WriteArchive(DriveC() + "/empty.zip", {{"e.txt", ""}});
+    main->OpenArchive("C:\\empty.zip");
+    EXPECT_EQ(info->Label5->text(), "0%");
+    WriteArchive(DriveC() + "/grown.zip", {Sized("g.txt", 10, 5, 1)});
+    main->OpenArchive("C:\\grown.zip");
+    EXPECT_EQ(info->Label5->text(), "0%");
+}
+
+TEST_F(Listing, AnArchiveWithoutEntriesAfterOneWithEntriesShowsNothing) {
+    Open({Sized("a.txt", 1, 1, 1)});
+    WriteHostFile(DriveC() + "/nothing.zip", "not an archive");
+    dialogs->Messages(); // the reader says so in a message box
+    main->OpenArchive("C:\\nothing.zip");
+    EXPECT_EQ(main->ListView1->RowCount(), 0);
+    EXPECT_EQ(main->PanelText(2), "Total Uncompressed Size: ");
+    EXPECT_EQ(dialogs->Messages(), QStringList{"No valid zip entries found"});
+    EXPECT_TRUE(main->Item("ExtractAll1")->isEnabled()); // an archive is open, without entries
+}
+
+TEST_F(Listing, ViewStylesAndSelectAll) {
+    Open({Sized("a.txt", 1, 1, 1), Sized("b.txt", 1, 1, 1)});
+    main->Item("Icons1")->trigger();
+    EXPECT_EQ(main->ListView1->Style(), platform::ui::ListView::ViewStyle::Icon);
+    EXPECT_TRUE(main->Item("Icons1")->isChecked());
+    EXPECT_FALSE(main->Item("Full1")->isChecked());
+    main->Item("List1")->trigger();
+    EXPECT_EQ(main->ListView1->Style(), platform::ui::ListView::ViewStyle::List);
+    main->Item("MarkeraAllt1")->trigger();
+    EXPECT_EQ(main->ListView1->SelectedRows(), (std::vector<int>{0, 1}));
+}

@@ -1,0 +1,159 @@
+// Start-up, the download hand-off, the choice window and the caption.
+#include "MainFormTest.h"
+
+#include "app/untEvent.h"
+#include "platform/SharedFile.h"
+#include "platform/ui/ListView.h"
+
+#include <QToolButton>
+#include <filesystem>
+#include <unistd.h>
+
+using namespace testing_support;
+using platform::ui::DialogKind;
+
+namespace {
+
+const std::vector<zipbytes::Entry> kTool = {{"readme.txt", "read me"}, {"bin/tool.exe", "MZ"}};
+
+int ChoiceWindows(const ScriptedDialogs& dialogs) {
+    int count = 0;
+    for (const auto& shown : dialogs.Shown())
+        count += shown.kind == DialogKind::Modal && shown.caption == "Select you choice...";
+    return count;
+}
+
+} // namespace
+
+TEST_F(MainFormTest, StartsWithTheDesignedCaptionAndPanels) {
+    Start();
+    EXPECT_EQ(main->windowTitle(), "Pakrune ");
+    EXPECT_EQ(main->PanelText(0), "Filname:");
+    EXPECT_EQ(main->PanelText(1), "Files in zip: <none>");
+    EXPECT_EQ(main->PanelText(2), "Total Uncompressed Size:");
+    EXPECT_EQ(main->TempDir, "C:\\WINDOWS\\Temp");
+    EXPECT_EQ(main->IniFileName, "C:\\Program Files\\Pakrune\\pakrune.ini");
+    EXPECT_FALSE(main->Item("Install1")->isEnabled());
+    EXPECT_FALSE(main->Item("FileInfo1")->isVisible());
+    EXPECT_TRUE(TZipMaster::UnzEngineLoaded()); // for the whole run
+    EXPECT_TRUE(dialogs->Shown().empty());      // no argument: no choice window
+}
+
+TEST_F(MainFormTest, ADownloadInATempFolderMovesToTheDownloadFolder) {
+    WriteArchive(HostTemp() + "/Tool.zip", kTool);
+    dialogs->Act([](QWidget*) { return 0; }); // the choice window: closed
+    Start({HostTemp() + "/Tool.zip"});
+    EXPECT_FALSE(HostExists(HostTemp() + "/Tool.zip"));
+    EXPECT_TRUE(HostExists(DriveC() + "/download/Tool.zip"));
+    EXPECT_EQ(main->ZipMaster1.ZipFilename(), "c:\\download\\Tool.zip");
+    EXPECT_EQ(main->windowTitle(), "Pakrune - Tool.zip");
+    EXPECT_EQ(main->PanelText(0), "Filename: c:\\download\\Tool.zip");
+    EXPECT_EQ(main->PanelText(1), "Files in Zip: 2");
+    EXPECT_EQ(main->PanelText(2), "Total Uncompressed Size: 9 bytes");
+    EXPECT_EQ(ChoiceWindows(*dialogs), 1);
+    EXPECT_TRUE(main->Item("Install1")->isEnabled());
+}
+
+struct HandOffRow {
+    const char* name;
+    bool targetPresent;
+    bool folderMissing;
+    bool answerYes; // to the question whether to make the missing download folder
+    bool moved;
+};
+
+class HandOff : public MainFormTest, public ::testing::WithParamInterface<HandOffRow> {};
+
+TEST_P(HandOff, TheDownloadStaysWhereItIsWhenItCannotMove) {
+    const HandOffRow& row = GetParam();
+    WriteArchive(HostTemp() + "/Tool.zip", kTool);
+    if (row.targetPresent)
+        WriteHostFile(DriveC() + "/download/Tool.zip", "mine");
+    if (row.folderMissing) {
+        std::filesystem::remove(DriveC() + "/download");
+        row.answerYes ? dialogs->AnswerYes() : dialogs->AnswerNo();
+    }
+    dialogs->Act([](QWidget*) { return 0; });
+    Start({HostTemp() + "/Tool.zip"});
+    EXPECT_EQ(main->ZipMaster1.ZipFilename(),
+              row.moved ? "c:\\download\\Tool.zip" : "C:\\WINDOWS\\Temp\\Tool.zip");
+    EXPECT_EQ(main->ZipMaster1.Count(), 2); // listed wherever it lies
+    if (row.folderMissing) {
+        EXPECT_EQ(dialogs->Shown().front().text,
+                  "Download directory c:\\download does not exist. Do you want to create it ?");
+        EXPECT_EQ(HostExists(DriveC() + "/download"), row.answerYes);
+    }
+    if (row.targetPresent) {
+        EXPECT_EQ(ReadHostFile(DriveC() + "/download/Tool.zip"), "mine");
+    }
+    EXPECT_TRUE(dialogs->Messages().isEmpty()); // a failed move says nothing
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HandOff,
+                         ::testing::Values(HandOffRow{"TargetPresent", true, false, false, false},
+                                           HandOffRow{"FolderMissingNo", false, true, false, false},
+                                           HandOffRow{"FolderMissingYes", false, true, true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainFormTest, ArchivesOutsideATempFolderOrWithAutoMoveOffStayWhereTheyAre) {
+    WriteArchive(DriveC() + "/archives/Tool.zip", kTool);
+    dialogs->Act([](QWidget*) { return 0; });
+    Start({DriveC() + "/archives/Tool.zip"});
+    EXPECT_EQ(main->ZipMaster1.ZipFilename(), "C:\\archives\\Tool.zip");
+
+    WriteArchive(HostTemp() + "/Templates/Other.zip", kTool); // "temp" in any letter case counts
+    main->AutoMove = false;
+    main->AutoRun = false;
+    main->OpenArchive("C:\\WINDOWS\\Temp\\Templates\\Other.zip");
+    EXPECT_EQ(main->ZipMaster1.ZipFilename(), "C:\\WINDOWS\\Temp\\Templates\\Other.zip");
+    main->AutoMove = true;
+    main->OpenArchive("C:\\WINDOWS\\Temp\\Templates\\Other.zip");
+    EXPECT_EQ(main->ZipMaster1.ZipFilename(), "c:\\download\\Other.zip");
+}
+
+TEST_F(MainFormTest, TheChoiceWindowFollowsTheFirstArchiveThatOpens) {
+    WriteArchive(DriveC() + "/locked.zip", kTool);
+    WriteArchive(DriveC() + "/next.zip", kTool);
+    const int writer = platform::OpenWriteDenyAll(DriveC() + "/locked.zip", false);
+    Start({DriveC() + "/locked.zip"});
+    // A read error: shown in the default error box; no choice window; the caption still updated.
+    ASSERT_EQ(dialogs->Shown().size(), 1u);
+    EXPECT_EQ(dialogs->Shown()[0].kind, DialogKind::Error);
+    EXPECT_EQ(dialogs->Shown()[0].text, "Cannot open file C:\\locked.zip");
+    EXPECT_EQ(main->windowTitle(), "Pakrune - locked.zip");
+    EXPECT_FALSE(main->ChoiceShown);
+    ::close(writer);
+
+    dialogs->AnswerText("C:\\next.zip");
+    dialogs->Act([](QWidget*) { return 0; });
+    main->Open1Click(); // the next archive opened brings the choice window
+    EXPECT_EQ(ChoiceWindows(*dialogs), 1);
+    dialogs->AnswerText("C:\\next.zip");
+    main->Open1Click(); // and only once per run
+    EXPECT_EQ(ChoiceWindows(*dialogs), 1);
+}
+
+TEST_F(MainFormTest, AMissingArchiveIsListedEmptyAndStillOffersTheChoice) {
+    dialogs->Act([](QWidget* window) {
+        // "Start Pakrune" closes the window and leaves the archive window as it is.
+        window->findChild<QToolButton*>("SpeedButton3")->click();
+        return 0;
+    });
+    Start({DriveC() + "/gone.zip"});
+    EXPECT_EQ(main->windowTitle(), "Pakrune - gone.zip");
+    EXPECT_EQ(main->PanelText(1), "Files in Zip: <none>");
+    EXPECT_EQ(main->ListView1->RowCount(), 0);
+    EXPECT_EQ(ChoiceWindows(*dialogs), 1);
+    EXPECT_TRUE(dialogs->Messages().isEmpty());
+    EXPECT_EQ(terminations, 0);
+}
+
+TEST_F(MainFormTest, TheChoiceWindowsExitButtonEndsTheProgram) {
+    WriteArchive(DriveC() + "/a.zip", kTool);
+    dialogs->Act([](QWidget* window) {
+        window->findChild<QToolButton*>("SpeedButton4")->click();
+        return 0;
+    });
+    Start({DriveC() + "/a.zip"});
+    EXPECT_EQ(terminations, 1);
+}
