@@ -43,6 +43,7 @@ void TMainForm::FormCreate() {
     HelpFile = win::ChangeFileExt(program, ".hlp");
     FindTempFolder();
     IniFileName = win::ChangeFileExt(program, ".ini");
+    Settings = SettingsFile(IniFileName);
     ChoiceShown = false;
 }
 
@@ -56,6 +57,7 @@ void TMainForm::showEvent(QShowEvent* event) {
     if (shown_)
         return;
     shown_ = true;
+    CentreOnScreen(); // as designed; the stored position is applied afterwards
     // The first showing's work runs once the window is on screen and the message loop runs.
     QTimer::singleShot(0, this, platform::ui::Guarded([this] { FormShow(); }));
 }
@@ -63,13 +65,17 @@ void TMainForm::showEvent(QShowEvent* event) {
 void TMainForm::FormShow() {
     SortKeys.clear();
     SortValues.clear();
+    LoadSettings();
+    UpdateRecentFilesMenu();
     Button("SpeedButton4")->setIcon(QIcon(":/toolbar/view-grey.png"));
     ZipMaster1.LoadUnzEngine();
     if (app::ParamCount() >= 1)
         OpenArchive(app::ParamStr(1));
 }
 
-void TMainForm::FormDestroy() {}
+void TMainForm::FormDestroy() {
+    SaveRecentFiles();
+}
 
 void TMainForm::FindTempFolder() {
     win::HKEY key = nullptr;
@@ -163,6 +169,7 @@ void TMainForm::Open1Click() {
     try {
         BuildSortKeys();
         ComputeTotals();
+        AddRecentFile(ZipMaster1.ZipFilename());
     } catch (const std::exception&) {
         // As designed: what goes wrong after the opening is not reported.
     }
@@ -195,6 +202,18 @@ void TMainForm::ConnectHandlers() {
     onButton("SpeedButton2", [this] { btnInstallClick(); });
     onButton("SpeedButton3", [this] { SpeedButton3Click(); });
     onAction("Run1", [this] { SpeedButton3Click(); });
+    for (int slot = 0; slot < 4; ++slot)
+        onAction(("LastZip" + std::to_string(slot + 1)).c_str(),
+                 [this, slot] { LastZipClick(slot); });
+    onAction("SaveSettings1", [this] { SaveSettings1Click(); });
+    onAction("Savewindowpos1", [this] { Savewindowpos1Click(); });
+    onAction("SaveColumnwidth1", [this] { SaveColumnwidth1Click(); });
+    onAction("Font1", [this] { Font1Click(); });
+    onAction("BackgroundColor1", [this] { BackgroundColor1Click(); });
+    onAction("GridLines1", [this] { GridLines1Click(); });
+    const char* const toggles[] = {"Size1", "DateTime1", "Ratio1", "PackedSize1", "Path1"};
+    for (int column = 1; column <= 5; ++column)
+        onAction(toggles[column - 1], [this, column] { ColumnToggleClick(column); });
     ConnectCommand(ListView1, &platform::ui::ListView::columnClicked, this,
                    [this](int column) { ListView1ColumnClick(column); });
     ConnectCommand(ListView1, &platform::ui::ListView::doubleClicked, this,

@@ -4,8 +4,11 @@
 //   MainMenu.cpp     the main menu and the list's popup menu
 //   MainListing.cpp  the listing: directory update, sort keys, totals, rows, sorting, views
 //   MainInstall.cpp  running entries, installing a download, progress
+//   MainSettings.cpp the settings file, the recent files, the list's appearance
 #pragma once
 
+#include "app/ColourCodec.h"
+#include "app/SettingsFile.h"
 #include "engine/ZipMstr.h"
 
 #include <QMainWindow>
@@ -76,6 +79,21 @@ public:
     void UpdateProgress(double bytes);
     void ResetProgress();
 
+    // Settings and recent files. The check-mark items have already inverted their mark when
+    // their handler runs (the menu does it), so the handlers apply the mark as it now is.
+    void LoadSettings();
+    void UpdateRecentFilesMenu();
+    void AddRecentFile(const std::string& path);
+    void SaveRecentFiles();
+    void LastZipClick(int slot);
+    void SaveSettings1Click();
+    void Savewindowpos1Click();
+    void SaveColumnwidth1Click();
+    void Font1Click();
+    void BackgroundColor1Click();
+    void GridLines1Click();
+    void ColumnToggleClick(int column);
+
     // Program-wide state.
     std::string TempDir;
     bool ChoiceShown = false;
@@ -89,6 +107,9 @@ public:
     bool IE = true;
     bool AutoRun = true;
     bool AutoExit = true;
+    SettingsFile Settings{""};
+    std::string RecentFiles[4];
+    std::int32_t ListColor = colours::clWindow; // the list colour in the settings' encoding
 
     TZipMaster ZipMaster1;
     QStringList SortKeys;
@@ -126,6 +147,10 @@ private:
     void SetActivePictures(bool active);
     void EnableArchiveCommands(bool enabled);
     void ApplyListStyle(int style);
+    std::vector<platform::ui::ListView*> AddWindowLists() const;
+    // Reports a refused settings write; false then, so the command stops writing.
+    bool Written(bool ok) const;
+    void CentreOnScreen();
 
     std::map<std::string, QToolButton*> buttons_;
     std::map<std::string, QAction*> items_;

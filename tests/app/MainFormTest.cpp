@@ -3,11 +3,11 @@
 
 #include "app/CommandLine.h"
 #include "platform/Volumes.h"
-#include "platform/ui/ErrorBox.h"
 #include "platform/ui/KernelServices.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/Terminate.h"
 
+#include <QCoreApplication>
 #include <filesystem>
 
 using namespace testing_support;
@@ -47,13 +47,24 @@ void MainFormTest::Start(const std::vector<std::string>& hostArguments) {
     app::SetCommandLine(static_cast<int>(argv.size()), argv.data());
     CreateForms();
     main = AppForms().MainForm;
-    // As the program runs it: an error escaping the first showing goes to the default error box.
-    platform::ui::Guarded([this] { main->FormShow(); })();
+    // As the program runs it: shown, centred, and its first showing's work run by the message
+    // loop (an error escaping it goes to the default error box).
+    main->show();
+    QCoreApplication::processEvents();
 }
 
 void MainFormTest::WriteArchive(const std::string& hostPath,
                                 const std::vector<zipbytes::Entry>& entries) {
     WriteHostFile(hostPath, zipbytes::Archive(entries));
+}
+
+void MainFormTest::Restart() {
+    DestroyForms();
+    TZipMaster::UnloadUnzEngine();
+    CreateForms();
+    main = AppForms().MainForm;
+    main->show();
+    QCoreApplication::processEvents();
 }
 
 QStringList MainFormTest::Column(int column) const {

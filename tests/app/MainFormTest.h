@@ -21,6 +21,8 @@ protected:
 
     // Creates the windows and runs the first showing's work, with these host paths as arguments.
     void Start(const std::vector<std::string>& hostArguments = {});
+    // Ends the program's windows (writing what the end writes) and starts them again.
+    void Restart();
     // Writes an archive laid out from entries at a host path.
     static void WriteArchive(const std::string& hostPath,
                              const std::vector<zipbytes::Entry>& entries);
