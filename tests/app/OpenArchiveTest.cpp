@@ -2,6 +2,7 @@
 #include "MainFormTest.h"
 
 #include "app/untEvent.h"
+#include "platform/Registry.h"
 #include "platform/SharedFile.h"
 #include "platform/ui/ListView.h"
 
@@ -156,4 +157,22 @@ TEST_F(MainFormTest, TheChoiceWindowsExitButtonEndsTheProgram) {
     });
     Start({DriveC() + "/a.zip"});
     EXPECT_EQ(terminations, 1);
+}
+
+TEST_F(MainFormTest, TheTempFolderComesFromTheWindowsFolderInTheRegistry) {
+    const char* const setup = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup";
+    win::HKEY key = nullptr;
+    ASSERT_EQ(win::RegCreateKeyExA(win::HKEY_LOCAL_MACHINE, setup, &key, nullptr),
+              win::ERROR_SUCCESS);
+    const win::DWORD number = 7;
+    // A value that is not text: the program's own folder.
+    win::RegSetValueExA(key, "WinDir", win::REG_DWORD, reinterpret_cast<const win::BYTE*>(&number),
+                        4);
+    Start();
+    EXPECT_EQ(main->TempDir, "C:\\Program Files\\Pakrune");
+    // No value at all: "\Temp" on the current drive.
+    win::RegDeleteValueA(key, "WinDir");
+    win::RegCloseKey(key);
+    main->FindTempFolder();
+    EXPECT_EQ(main->TempDir, "\\Temp");
 }

@@ -208,3 +208,14 @@ TEST_F(Settings, ARefusedWriteIsReportedAndStopsTheCommand) {
     EXPECT_EQ(ReadHostFile(Ini()), "[Settings]\nGridLines=0\n");
     ::chmod(Ini().c_str(), 0644);
 }
+
+TEST_F(Settings, APickedBackgroundColourIsSavedAsItsValue) {
+    Start();
+    dialogs->Answer({.accepted = true, .colour = QColor(0x12, 0x34, 0x56)});
+    main->BackgroundColor1Click();
+    EXPECT_EQ(main->ListView1->Color(), QColor(0x12, 0x34, 0x56));
+    main->SaveSettings1Click();
+    EXPECT_NE(ReadHostFile(Ini()).find("Color=$00563412"), std::string::npos); // 0x00BBGGRR
+    Restart();
+    EXPECT_EQ(main->ListView1->Color(), QColor(0x12, 0x34, 0x56));
+}

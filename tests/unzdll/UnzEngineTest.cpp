@@ -6,6 +6,8 @@
 
 #include "engine/EngineReport.h"
 
+#include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -124,6 +126,16 @@ TEST_F(UnzEngine, FreshenAndUpdateCompareTimes) {
     std::filesystem::create_directories(DriveC() + "/t");
     EXPECT_EQ(Extract("C:\\t.zip", "C:\\t", {"*.*"}, ExtrFreshen), 0); // nothing there to freshen
     EXPECT_EQ(Extract("C:\\t.zip", "C:\\t", {"*.*"}, ExtrUpdate), 2);
+    // The file's time is the entry's DOS time (a local time).
+    struct tm local {};
+    local.tm_year = 2025 - 1900;
+    local.tm_mon = 3;
+    local.tm_mday = 12;
+    local.tm_hour = 12;
+    local.tm_isdst = -1;
+    EXPECT_EQ(std::filesystem::last_write_time(DriveC() + "/t/f.txt"),
+              std::filesystem::file_time_type::clock::from_sys(
+                  std::chrono::system_clock::from_time_t(std::mktime(&local))));
     WriteHostFile(DriveC() + "/t/f.txt", "edited later"); // now newer than the entry
     EXPECT_EQ(Extract("C:\\t.zip", "C:\\t", {"*.*"}, ExtrUpdate | ExtrFreshen), 0);
     EXPECT_EQ(ReadHostFile(DriveC() + "/t/f.txt"), "edited later");

@@ -2,11 +2,13 @@
 // default error box behind every command handler.
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ErrorBox.h"
+#include "platform/ui/FindDialog.h"
 #include "platform/ui/HourGlass.h"
 
 #include "ScriptedDialogs.h"
 
 #include <QDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -82,4 +84,21 @@ TEST(Dialogs, AnErrorEscapingACommandIsShownAndTheProgramGoesOn) {
     ASSERT_EQ(dialogs.Shown().size(), 2u);
     EXPECT_EQ(dialogs.Shown()[0].kind, DialogKind::Error);
     EXPECT_EQ(dialogs.Shown()[0].text, "Cannot open file C:\\locked.zip");
+}
+
+TEST(Dialogs, TheFindDialogIsModelessAndReportsEachFindNext) {
+    FindDialog find;
+    QStringList searched;
+    QObject::connect(&find, &FindDialog::findNext, [&](const QString& text) { searched << text; });
+    ScriptedDialogs dialogs;
+    dialogs.Act([](QWidget* shown) {
+        shown->findChild<QLineEdit*>("FindText")->setText("needle");
+        shown->findChild<QPushButton*>("FindNext")->click();
+        shown->findChild<QPushButton*>("FindNext")->click();
+        return 0;
+    });
+    find.Execute();
+    EXPECT_EQ(dialogs.Shown().at(0).kind, DialogKind::Modeless);
+    EXPECT_EQ(searched, (QStringList{"needle", "needle"}));
+    EXPECT_EQ(find.FindText(), "needle");
 }
