@@ -28,11 +28,11 @@ int main(int argc, char** argv) {
 
     CreateForms();
     TMainForm* main = AppForms().MainForm;
-    main->AutoMove = false;
-    main->AutoRun = false;
     main->resize(800, 600);
     main->show();
-    QApplication::processEvents();
+    QApplication::processEvents(); // the first showing's work, which loads the settings
+    main->AutoMove = false;        // the archive stays where it is
+    main->AutoRun = false;
     timer.restart();
     main->OpenArchive(archive);
     const double open = timer.nsecsElapsed() / 1e9;

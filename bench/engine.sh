@@ -4,18 +4,8 @@
 # and the ratio of ours to each peer (below 1 means we are faster).
 #   bench/engine.sh [work folder]   (default /tmp/pakrune-bench; the corpus is made once and kept)
 set -euo pipefail
-repo=$(cd "$(dirname "$0")/.." && pwd)
-work=${1:-/tmp/pakrune-bench}
-mkdir -p "$work"
-"$repo/scripts/install-deps"
-"$repo/scripts/build" >/dev/null
+source "$(dirname "$0")/common.sh" "$@"
 bench="$repo/build/bin/engine_bench"
-export PAKRUNE_PREFIX="$work/prefix"
-
-if [ ! -f "$work/corpus/MANIFEST.txt" ]; then
-  echo "making the corpus in $work/corpus ..." >&2
-  python3 "$repo/../shared/bench/gen_corpus.py" "$work/corpus" >&2
-fi
 
 now() { date +%s.%N; }
 # Runs a command and prints the seconds it took.
@@ -25,9 +15,8 @@ fresh() { local d; d=$(mktemp -d "$work/run.XXXXXX"); echo "$d"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 ours() { "$bench" "$@" | awk '/^seconds/ {print $2}'; }
 
-rm -rf "$work"/run.* "$work"/*.zip
+rm -rf "$work"/run.* "$work"/ours.zip "$work"/7z.zip "$work"/bsdtar.zip
 echo "== listing a 100,000-entry archive"
-(cd "$work/corpus" && 7zz a -tzip -mx=0 "$work/small.zip" small >/dev/null)
 list_ours=$(ours list "$work/small.zip")
 list_py=$(timed python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).infolist()' "$work/small.zip")
 list_7z=$(timed 7zz l "$work/small.zip")

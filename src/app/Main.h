@@ -146,7 +146,8 @@ private:
     void ConnectHandlers();
     void SetActivePictures(bool active);
     void EnableArchiveCommands(bool enabled);
-    void ApplyListStyle(int style);
+    // Sets the style of the main list and the add window's lists, and ticks the style's item.
+    void ApplyListStyle(int style, const char* item);
     std::vector<platform::ui::ListView*> AddWindowLists() const;
     // Reports a refused settings write; false then, so the command stops writing.
     bool Written(bool ok) const;

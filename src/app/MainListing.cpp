@@ -215,35 +215,25 @@ void TMainForm::MarkeraAllt1Click() {
     ListView1->SelectAll();
 }
 
-void TMainForm::ApplyListStyle(int style) {
+void TMainForm::ApplyListStyle(int style, const char* item) {
     const auto viewStyle = static_cast<platform::ui::ListView::ViewStyle>(style);
     ListView1->SetViewStyle(viewStyle);
-    // The add-files window's lists follow, once that window has them.
-    for (const char* name : {"AddListView1", "AddListView2"})
-        if (auto* list = AppForms().Addform
-                             ? AppForms().Addform->findChild<platform::ui::ListView*>(name)
-                             : nullptr)
-            list->SetViewStyle(viewStyle);
+    for (platform::ui::ListView* list : AddWindowLists())
+        list->SetViewStyle(viewStyle);
+    Item(item)->setChecked(true);
 }
 
 void TMainForm::List1Click() {
-    ApplyListStyle(static_cast<int>(platform::ui::ListView::ViewStyle::List));
-    Item("List1")->setChecked(true);
+    ApplyListStyle(static_cast<int>(platform::ui::ListView::ViewStyle::List), "List1");
 }
-
 void TMainForm::Full1Click() {
-    ApplyListStyle(static_cast<int>(platform::ui::ListView::ViewStyle::Report));
-    Item("Full1")->setChecked(true);
+    ApplyListStyle(static_cast<int>(platform::ui::ListView::ViewStyle::Report), "Full1");
 }
-
 void TMainForm::Icons1Click() {
-    ApplyListStyle(static_cast<int>(platform::ui::ListView::ViewStyle::Icon));
-    Item("Icons1")->setChecked(true);
+    ApplyListStyle(static_cast<int>(platform::ui::ListView::ViewStyle::Icon), "Icons1");
 }
-
 void TMainForm::SmallIcons1Click() {
-    ApplyListStyle(static_cast<int>(platform::ui::ListView::ViewStyle::SmallIcon));
-    Item("SmallIcons1")->setChecked(true);
+    ApplyListStyle(static_cast<int>(platform::ui::ListView::ViewStyle::SmallIcon), "SmallIcons1");
 }
 
 void TMainForm::UpdateFileInfo() {

@@ -1,5 +1,6 @@
 // Where an archive's parts lie.
 #include "engine/ArchiveLayout.h"
+#include "engine/LittleEndian.h"
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -15,16 +16,6 @@ constexpr std::size_t kEndRecordSize = 22;
 constexpr std::size_t kMaxCommentSize = 65535;
 constexpr std::uint64_t kLocalHeaderSize = 30;
 constexpr std::uint64_t kToleratedOverlap = 2;
-
-std::uint16_t Le16(const unsigned char* p) {
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-std::uint32_t Le32(const unsigned char* p) {
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-std::uint64_t Le64(const unsigned char* p) {
-    return Le32(p) | static_cast<std::uint64_t>(Le32(p + 4)) << 32;
-}
 
 bool ReadAt(int fd, std::uint64_t offset, void* out, std::size_t size) {
     return ::pread(fd, out, size, static_cast<off_t>(offset)) == static_cast<ssize_t>(size);

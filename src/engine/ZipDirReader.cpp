@@ -3,6 +3,7 @@
 // entry's extra field and data by their stored lengths until the central directory or the end
 // record. It never reads the central directory.
 #include "engine/BufferedReader.h"
+#include "engine/LittleEndian.h"
 #include "engine/ZipMstr.h"
 
 #include "platform/Files.h"
@@ -30,16 +31,6 @@ const char* const kError2 = "Error 2 reading Zip file";
 const char* const kError3 = "Error 3 reading Zip file";
 const char* const kError4 = "Error 4 reading Zip file";
 const char* const kError5 = "Error 5 reading Zip file";
-
-std::uint16_t Le16(const unsigned char* p) {
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-std::uint32_t Le32(const unsigned char* p) {
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-std::uint64_t Le64(const unsigned char* p) {
-    return Le32(p) | static_cast<std::uint64_t>(Le32(p + 4)) << 32;
-}
 
 // The 26 bytes after a local header's signature, in the order and widths of the file.
 void ParseFixedFields(const unsigned char* p, ZipDirEntry& entry) {

@@ -12,23 +12,24 @@ namespace {
 
 BeforeCommitHook beforeCommit = nullptr;
 
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 void SetBeforeCommitHook(BeforeCommitHook hook) {
     beforeCommit = hook;
+}
+
+bool WriteFully(int fd, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, bytes, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
 }
 
 bool WriteFileAtomically(const std::string& hostPath, const std::string& contents) {
@@ -46,7 +47,7 @@ bool WriteFileAtomically(const std::string& hostPath, const std::string& content
         return false;
     // The new file keeps the permissions of the one it replaces.
     ::fchmod(fd, exists ? (old.st_mode & 07777) : 0644);
-    bool ok = WriteAll(fd, contents) && ::fsync(fd) == 0;
+    bool ok = WriteFully(fd, contents.data(), contents.size()) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok && beforeCommit)
         beforeCommit();

@@ -3,6 +3,7 @@
 // the new file, never a half-written one.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -11,6 +12,9 @@ namespace platform {
 // Replaces the host file at hostPath with contents. False when anything fails or the file is
 // read-only; the old file is then untouched and no temporary file is left behind.
 bool WriteFileAtomically(const std::string& hostPath, const std::string& contents);
+
+// Writes all of data to fd, going on after short writes and interruptions; false on an error.
+bool WriteFully(int fd, const void* data, std::size_t size);
 
 // The whole contents of a host file, or nothing when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& hostPath);

@@ -1,5 +1,6 @@
 // Files and folders in Windows form.
 #include "platform/Files.h"
+#include "platform/AtomicFile.h"
 
 #include "platform/PathMap.h"
 #include "platform/WinPath.h"
@@ -53,19 +54,6 @@ std::string FolderOf(const std::string& hostPath) {
     return slash == std::string::npos ? "." : (slash == 0 ? "/" : hostPath.substr(0, slash));
 }
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Copies a host file into a new temporary file beside target; returns its path, or nothing
 // (with errno set) when the copy failed, in which case no temporary file remains.
 std::optional<std::string> CopyBeside(const std::string& source, const std::string& target) {
@@ -89,7 +77,8 @@ std::optional<std::string> CopyBeside(const std::string& source, const std::stri
         const ssize_t n = ::read(in, buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 || (n > 0 && !WriteAll(out, buffer.data(), static_cast<std::size_t>(n))))
+        if (n < 0 ||
+            (n > 0 && !platform::WriteFully(out, buffer.data(), static_cast<std::size_t>(n))))
             ok = false;
         if (n <= 0)
             break;

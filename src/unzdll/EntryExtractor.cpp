@@ -2,6 +2,7 @@
 #include "unzdll/EntryExtractor.h"
 
 #include "engine/EntryNames.h"
+#include "platform/AtomicFile.h"
 #include "platform/WinPath.h"
 #include "unzdll/SafeName.h"
 
@@ -32,19 +33,6 @@ bool Matches(const std::string& name, const std::vector<std::string>& patterns,
 // An entry time later than a file's by more than the two seconds a DOS time can be off.
 bool Newer(const zip_stat_t& entry, const struct stat& file) {
     return (entry.valid & ZIP_STAT_MTIME) && entry.mtime > file.st_mtim.tv_sec + 1;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 // A new temporary file in folder, with a name no entry is likely to have.
@@ -155,7 +143,7 @@ bool EntryExtractor::CopyData(zip_file_t* file, int out, const std::string& name
         total += static_cast<std::uint64_t>(n);
         if ((stat.valid & ZIP_STAT_SIZE) && total > stat.size)
             return dataError("data longer than its declared size");
-        if (out >= 0 && !WriteAll(out, buffer.data(), static_cast<std::size_t>(n))) {
+        if (out >= 0 && !platform::WriteFully(out, buffer.data(), static_cast<std::size_t>(n))) {
             report_.Message(kMsgWriteFailed, "Cannot write " + name);
             return false;
         }

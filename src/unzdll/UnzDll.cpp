@@ -1,6 +1,7 @@
 // The decompression engine library (stands for UNZDLL.DLL): extracts or tests the entries of an
 // archive that the command's specifications name, below the current folder.
 #include "engine/UNZDLL.h"
+#include "engine/CommandSpecs.h"
 
 #include "engine/ArchiveLayout.h"
 #include "engine/EngineReport.h"
@@ -14,14 +15,6 @@
 #include <zip.h>
 
 namespace {
-
-std::vector<std::string> Specs(const UnzCommand& command) {
-    std::vector<std::string> specs;
-    for (int i = 0; i < command.SpecCount && i < kMaxSpecs; ++i)
-        if (command.SpecList[i])
-            specs.emplace_back(command.SpecList[i]);
-    return specs;
-}
 
 // Opens the archive, also one that follows a self-extractor stub with its directory offsets
 // counted from the archive start.
@@ -73,7 +66,7 @@ std::int32_t Run(UnzCommand& command) {
         options.password = command.PasswordText ? command.PasswordText : "";
         if (base >= 0) {
             EntryExtractor extractor(archive, fd, base, options, report);
-            count = extractor.Run(Specs(command));
+            count = extractor.Run(SpecsOf(command));
         } else {
             report.Message(kMsgWriteFailed, "Cannot open the folder to extract into");
         }

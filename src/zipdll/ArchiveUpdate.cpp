@@ -2,6 +2,7 @@
 #include "zipdll/ArchiveUpdate.h"
 
 #include "engine/ArchiveLayout.h"
+#include "engine/CommandSpecs.h"
 #include "engine/EntryNames.h"
 #include "platform/AtomicFile.h"
 #include "platform/PathMap.h"
@@ -20,14 +21,6 @@ namespace {
 
 // An empty archive: an end-of-central-directory record alone.
 const std::string kEmptyArchive = std::string("PK\x05\x06", 4) + std::string(18, '\0');
-
-std::vector<std::string> Specs(const ZipCommand& command) {
-    std::vector<std::string> specs;
-    for (int i = 0; i < command.SpecCount && i < kMaxSpecs; ++i)
-        if (command.SpecList[i])
-            specs.emplace_back(command.SpecList[i]);
-    return specs;
-}
 
 // Opens the archive for changing; refuses a self-extracting one, whose stub libzip would drop.
 zip_t* OpenForUpdate(const std::string& host, bool create, EngineReport& report,
@@ -101,7 +94,7 @@ std::int32_t AddToArchive(const ZipCommand& command, EngineReport& report) {
     options.noDirNames = command.NoDirNamesFlag != 0;
     options.hiddenFiles = command.HiddenFilesFlag != 0;
     options.forceDos = command.ForceDosFlag != 0;
-    std::vector<FileToAdd> files = CollectFiles(Specs(command), options, report);
+    std::vector<FileToAdd> files = CollectFiles(SpecsOf(command), options, report);
 
     // The archive never goes into itself.
     struct stat archiveStat {};
@@ -177,7 +170,7 @@ std::int32_t DeleteFromArchive(const ZipCommand& command, EngineReport& report) 
     zip_t* archive = host ? OpenForUpdate(*host, false, report, name) : nullptr;
     if (!archive)
         return 0;
-    std::vector<std::string> patterns = Specs(command);
+    std::vector<std::string> patterns = SpecsOf(command);
     for (auto& pattern : patterns)
         std::replace(pattern.begin(), pattern.end(), '\\', '/');
     const zip_int64_t entries = zip_get_num_entries(archive, 0);
