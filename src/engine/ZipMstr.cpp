@@ -148,18 +148,35 @@ void TZipMaster::Delete() {
     RunZipEngine(true);
 }
 
-void TZipMaster::RunZipEngine(bool deleting) {
-    if (zipBusy_)
-        return;
-    zipBusy_ = true;
+bool TZipMaster::RunEngine(bool zipEngineCall, const std::function<void()>& fillRecord) {
+    bool& busy = zipEngineCall ? zipBusy_ : unzBusy_;
+    if (busy)
+        return false;
+    busy = true;
     AbortFlag = false;
-    const bool loadedHere = !ZipEngineLoaded();
+    const auto loaded = zipEngineCall ? &TZipMaster::ZipEngineLoaded : &TZipMaster::UnzEngineLoaded;
+    const bool loadedHere = !loaded();
     if (loadedHere)
-        LoadZipEngine();
-    if (!ZipEngineLoaded()) {
-        zipBusy_ = false;
-        return;
+        zipEngineCall ? LoadZipEngine() : LoadUnzEngine();
+    if (!loaded()) {
+        busy = false;
+        return false;
     }
+    fillRecord();
+    resultCount_ = CallEngine(zipEngineCall);
+    if (loadedHere)
+        zipEngineCall ? UnloadZipEngine() : UnloadUnzEngine();
+    AbortFlag = false;
+    busy = false;
+    return true;
+}
+
+void TZipMaster::RunZipEngine(bool deleting) {
+    if (RunEngine(true, [this, deleting] { FillZipCommand(deleting); }) && resultCount_ > 0)
+        ReadDirectory();
+}
+
+void TZipMaster::FillZipCommand(bool deleting) {
     const bool adding = !deleting;
     auto option = [this](AddOptsEnum o) { return (AddOptions & o) != 0; };
     ZipCommand& c = zipCommand_;
@@ -185,13 +202,6 @@ void TZipMaster::RunZipEngine(bool deleting) {
     c.FreshenFlag = Flag(adding && option(AddFreshen) && !option(AddUpdate));
     c.ZipTimeFlag = Flag(option(AddZipTime));
     c.Reserved128 = 7;
-    resultCount_ = CallEngine(true);
-    if (loadedHere)
-        UnloadZipEngine();
-    AbortFlag = false;
-    zipBusy_ = false;
-    if (resultCount_ > 0)
-        ReadDirectory();
 }
 
 void TZipMaster::Extract() {
@@ -199,19 +209,15 @@ void TZipMaster::Extract() {
         platform::ShowMessage("Error - no zip file specified");
         return;
     }
-    if (unzBusy_)
-        return;
-    unzBusy_ = true;
-    AbortFlag = false;
-    const bool loadedHere = !UnzEngineLoaded();
-    if (loadedHere)
-        LoadUnzEngine();
-    if (!UnzEngineLoaded()) {
-        unzBusy_ = false;
-        return;
-    }
-    if (DirExists(ExtrBaseDir))
-        win::SetCurrentDirectoryA(ExtrBaseDir.c_str());
+    RunEngine(false, [this] {
+        // The engine extracts into the current folder; it is not restored afterwards.
+        if (DirExists(ExtrBaseDir))
+            win::SetCurrentDirectoryA(ExtrBaseDir.c_str());
+        FillUnzCommand();
+    });
+}
+
+void TZipMaster::FillUnzCommand() {
     auto option = [this](ExtrOptsEnum o) { return (ExtrOptions & o) != 0; };
     UnzCommand& c = unzCommand_;
     c = UnzCommand{};
@@ -228,11 +234,6 @@ void TZipMaster::Extract() {
     c.DirNamesFlag = Flag(option(ExtrDirNames));
     c.OverwriteFlag = Flag(option(ExtrOverWrite));
     c.Reserved72 = 7;
-    resultCount_ = CallEngine(false);
-    if (loadedHere)
-        UnloadUnzEngine();
-    AbortFlag = false;
-    unzBusy_ = false;
 }
 
 // Fills the texts of the prepared record, calls the engine and returns the new ResultCount. More

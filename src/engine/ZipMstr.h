@@ -120,6 +120,11 @@ private:
     void ClearEntries();
     void WalkLocalHeaders(int fd, const std::string& path);
     void RunZipEngine(bool deleting);
+    // One engine call: refuses a nested one, loads the library for the call when it is not loaded
+    // (and frees it again), fills the record and calls. False when the call was not made.
+    bool RunEngine(bool zipEngineCall, const std::function<void()>& fillRecord);
+    void FillZipCommand(bool deleting);
+    void FillUnzCommand();
     std::int32_t CallEngine(bool zipEngine);
 
     void* ownerWindow_;
