@@ -10,6 +10,7 @@
 #include "platform/WinPath.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ErrorBox.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/HourGlass.h"
 #include "platform/ui/ListView.h"
 
@@ -57,7 +58,7 @@ void TMainForm::showEvent(QShowEvent* event) {
     if (shown_)
         return;
     shown_ = true;
-    CentreOnScreen(); // as designed; the stored position is applied afterwards
+    platform::ui::CentreOnScreen(this); // as designed; the stored position is applied afterwards
     // The first showing's work runs once the window is on screen and the message loop runs.
     QTimer::singleShot(0, this, platform::ui::Guarded([this] { FormShow(); }));
 }

@@ -151,7 +151,6 @@ private:
     std::vector<platform::ui::ListView*> AddWindowLists() const;
     // Reports a refused settings write; false then, so the command stops writing.
     bool Written(bool ok) const;
-    void CentreOnScreen();
 
     std::map<std::string, QToolButton*> buttons_;
     std::map<std::string, QAction*> items_;

@@ -8,7 +8,6 @@
 #include "platform/ui/HourGlass.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/SystemImageList.h"
-#include "windows/AddFilesToZip.h"
 #include "windows/FileInfo.h"
 
 #include <QAction>

@@ -43,14 +43,6 @@ bool TMainForm::Written(bool ok) const {
     return ok;
 }
 
-void TMainForm::CentreOnScreen() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
-}
-
 void TMainForm::LoadSettings() {
     // 1. The options.
     AutoMove = Settings.ReadBool("Options", "AutoMove", true);

@@ -28,10 +28,6 @@ std::string HostTempDir() {
     return tmp && *tmp ? tmp : "/tmp";
 }
 
-bool WriteNew(const std::string& path, const std::string& text) {
-    return WriteFileAtomically(path, text);
-}
-
 // Lays out a complete prefix in folder dir.
 bool Populate(const std::string& dir) {
     const std::string c = dir + "/drive_c";
@@ -41,10 +37,10 @@ bool Populate(const std::string& dir) {
            ::symlink(HostTempDir().c_str(), (c + "/WINDOWS/Temp").c_str()) == 0 &&
            ::symlink("../drive_c", (dir + "/dosdevices/c:").c_str()) == 0 &&
            ::symlink("/", (dir + "/dosdevices/z:").c_str()) == 0 &&
-           WriteNew(dir + "/drives.ini", kDrivesIni) &&
-           WriteNew(dir + "/HKEY_LOCAL_MACHINE.reg", kMachineRegistry) &&
-           WriteNew(dir + "/HKEY_CURRENT_USER.reg", "; HKEY_CURRENT_USER\n") &&
-           WriteNew(dir + "/HKEY_CLASSES_ROOT.reg", "; HKEY_CLASSES_ROOT\n");
+           WriteFileAtomically(dir + "/drives.ini", kDrivesIni) &&
+           WriteFileAtomically(dir + "/HKEY_LOCAL_MACHINE.reg", kMachineRegistry) &&
+           WriteFileAtomically(dir + "/HKEY_CURRENT_USER.reg", "; HKEY_CURRENT_USER\n") &&
+           WriteFileAtomically(dir + "/HKEY_CLASSES_ROOT.reg", "; HKEY_CLASSES_ROOT\n");
 }
 
 bool MakeParents(const std::string& path) {

@@ -16,6 +16,14 @@ Form::Form(const QString& className, const QString& caption, int clientWidth, in
     resize(clientWidth, clientHeight);
 }
 
+void CentreOnScreen(QWidget* window) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = window->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
+}
+
 int Form::ShowModal() {
     return platform::ui::ShowModal(this);
 }
@@ -23,11 +31,7 @@ int Form::ShowModal() {
 void Form::showEvent(QShowEvent* event) {
     if (!centred_) {
         centred_ = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnScreen(this);
     }
     QDialog::showEvent(event);
 }

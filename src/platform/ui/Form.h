@@ -7,6 +7,9 @@
 
 namespace platform::ui {
 
+// Moves a top-level window so that its frame is centred on the primary screen.
+void CentreOnScreen(QWidget* window);
+
 class Form : public QDialog {
     Q_OBJECT
 public:
