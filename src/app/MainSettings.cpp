@@ -157,16 +157,22 @@ void TMainForm::SaveColumnwidth1Click() {
 }
 
 void TMainForm::Font1Click() {
-    const auto font = platform::ui::ChooseFont(ListView1->ListFont());
-    if (!font)
+    const auto choice = platform::ui::ChooseFont(ListView1->ListFont(), ListView1->TextColor());
+    if (!choice)
         return;
     std::vector<platform::ui::ListView*> lists = AddWindowLists();
     lists.push_back(ListView1);
-    for (platform::ui::ListView* list : lists)
-        list->SetListFont(*font);
+    for (platform::ui::ListView* list : lists) {
+        list->SetListFont(choice->font);
+        list->SetTextColor(choice->colour);
+    }
     if (AppForms().Addform)
-        if (auto* tree = AppForms().Addform->findChild<QWidget*>("DirTree1"))
-            tree->setFont(*font);
+        if (auto* tree = AppForms().Addform->findChild<QWidget*>("DirTree1")) {
+            tree->setFont(choice->font);
+            QPalette palette = tree->palette();
+            palette.setColor(QPalette::Text, choice->colour);
+            tree->setPalette(palette);
+        }
 }
 
 void TMainForm::BackgroundColor1Click() {

@@ -185,13 +185,15 @@ TEST_F(Settings, OnlyTheFontFaceSurvivesARestart) {
     const QFont designed = main->ListView1->ListFont();
     QFont chosen("DejaVu Serif", 12);
     chosen.setBold(true);
-    dialogs->Answer({.accepted = true, .font = chosen});
+    dialogs->Answer({.accepted = true, .font = chosen, .colour = QColor(Qt::darkRed)});
     main->Font1Click();
     EXPECT_TRUE(main->ListView1->ListFont().bold());
+    EXPECT_EQ(main->ListView1->TextColor(), QColor(Qt::darkRed));
     main->SaveSettings1Click();
     Restart();
     EXPECT_EQ(main->ListView1->ListFont().family(), "DejaVu Serif");
     EXPECT_FALSE(main->ListView1->ListFont().bold());
+    EXPECT_NE(main->ListView1->TextColor(), QColor(Qt::darkRed));
     EXPECT_EQ(main->ListView1->ListFont().pointSizeF(), designed.pointSizeF());
 }
 

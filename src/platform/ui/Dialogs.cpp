@@ -2,13 +2,13 @@
 #include "platform/ui/Dialogs.h"
 
 #include "platform/PathMap.h"
+#include "platform/ui/FontEffectsDialog.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
 #include <QEventLoop>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -119,13 +119,15 @@ std::optional<std::string> SaveFileName(const FileDialogOptions& options) {
     return RunFileDialog(options, true);
 }
 
-std::optional<QFont> ChooseFont(const QFont& initial) {
-    const DialogRequest request{.kind = DialogKind::Font, .font = initial};
+std::optional<FontChoice> ChooseFont(const QFont& initial, const QColor& initialColour) {
+    const DialogRequest request{.kind = DialogKind::Font, .font = initial, .colour = initialColour};
     if (const auto answer = Hooked(request))
-        return answer->accepted ? std::optional(answer->font) : std::nullopt;
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, QApplication::activeWindow());
-    return ok ? std::optional(font) : std::nullopt;
+        return answer->accepted ? std::optional(FontChoice{answer->font, answer->colour})
+                                : std::nullopt;
+    FontEffectsDialog dialog(initial, initialColour, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return FontChoice{dialog.SelectedFont(), dialog.SelectedColour()};
 }
 
 std::optional<QColor> ChooseColour(const QColor& initial) {

@@ -75,7 +75,12 @@ std::optional<QString> InputQuery(const QString& caption, const QString& prompt,
                                   const QString& initial);
 std::optional<std::string> OpenFileName(const FileDialogOptions& options);
 std::optional<std::string> SaveFileName(const FileDialogOptions& options);
-std::optional<QFont> ChooseFont(const QFont& initial);
+// The font dialog with effects: face, size, style and the text colour.
+struct FontChoice {
+    QFont font;
+    QColor colour;
+};
+std::optional<FontChoice> ChooseFont(const QFont& initial, const QColor& initialColour);
 std::optional<QColor> ChooseColour(const QColor& initial);
 bool ExecutePrintDialog(QPrinter& printer);
 bool ExecutePrinterSetup(QPrinter& printer);

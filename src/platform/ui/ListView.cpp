@@ -187,17 +187,29 @@ QFont ListView::ListFont() const {
     return report_->font();
 }
 
-void ListView::SetColor(const QColor& colour) {
+void ListView::SetPaletteColor(QPalette::ColorRole role, const QColor& colour) {
     for (QAbstractItemView* view :
          {static_cast<QAbstractItemView*>(report_), static_cast<QAbstractItemView*>(icons_)}) {
         QPalette palette = view->palette();
-        palette.setColor(QPalette::Base, colour);
+        palette.setColor(role, colour);
         view->setPalette(palette);
     }
 }
 
+void ListView::SetColor(const QColor& colour) {
+    SetPaletteColor(QPalette::Base, colour);
+}
+
 QColor ListView::Color() const {
     return report_->palette().color(QPalette::Base);
+}
+
+void ListView::SetTextColor(const QColor& colour) {
+    SetPaletteColor(QPalette::Text, colour);
+}
+
+QColor ListView::TextColor() const {
+    return report_->palette().color(QPalette::Text);
 }
 
 void ListView::BeginUpdate() {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QPalette>
 #include <QWidget>
 #include <vector>
 
@@ -67,8 +68,10 @@ public:
     bool GridLines() const;
     void SetListFont(const QFont& font);
     QFont ListFont() const;
-    void SetColor(const QColor& colour);
+    void SetColor(const QColor& colour); // background
     QColor Color() const;
+    void SetTextColor(const QColor& colour);
+    QColor TextColor() const;
 
     // Rows are added in batches: nothing is shown until the batch ends.
     void BeginUpdate();
@@ -103,6 +106,7 @@ protected:
 
 private:
     void ApplyWidths();
+    void SetPaletteColor(QPalette::ColorRole role, const QColor& colour);
 
     ListModel model_;
     QStackedWidget* stack_;
