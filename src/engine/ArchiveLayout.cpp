@@ -108,7 +108,7 @@ std::optional<ArchiveLayout> ReadArchiveLayout(int fd) {
         if (pos + 46 + nameLength + extraLength > directory.size())
             return std::nullopt;
         ApplyZip64(h + 46 + nameLength, extraLength, uncompressed, compressed, offset);
-        layout.entries.push_back({offset, compressed, nameLength});
+        layout.entries.push_back({offset, compressed, nameLength, uncompressed, Le32(h + 16)});
         pos += 46 + nameLength + extraLength + commentLength;
     }
     return layout;

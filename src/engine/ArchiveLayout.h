@@ -13,6 +13,8 @@ struct LayoutEntry {
     std::uint64_t localHeaderOffset; // from the archive start
     std::uint64_t compressedSize;
     std::uint32_t nameLength;
+    std::uint64_t uncompressedSize = 0;
+    std::uint32_t crc32 = 0;
 };
 
 struct ArchiveLayout {

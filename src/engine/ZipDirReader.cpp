@@ -1,9 +1,11 @@
 // TZipMaster::ReadDirectory: lists an archive by walking its local file headers from the front.
 // It searches for the first header (so a self-extracting .exe lists like a .zip), then skips each
 // entry's extra field and data by their stored lengths until the central directory or the end
-// record. It never reads the central directory.
+// record. Only an entry written by a streaming writer, whose local header leaves its sizes zero,
+// takes them from the central directory or from the data descriptor after its data.
 #include "engine/BufferedReader.h"
 #include "engine/LittleEndian.h"
+#include "engine/StreamedEntry.h"
 #include "engine/ZipMstr.h"
 
 #include "platform/Files.h"
@@ -12,7 +14,9 @@
 #include "platform/UserNotice.h"
 #include "platform/WinPath.h"
 
+#include <algorithm>
 #include <exception>
+#include <limits>
 #include <unistd.h>
 
 namespace {
@@ -22,8 +26,9 @@ constexpr std::uint32_t kCentralHeader = 0x02014B50;
 constexpr std::uint32_t kEndOfCentralDirectory = 0x06054B50;
 constexpr int kMaxScanCandidates = 60000;
 constexpr std::uint64_t kExeSearchStart = 14000;
-constexpr std::int64_t kEndRecordSize = 22;
+constexpr std::uint64_t kEndRecordSize = 22;
 constexpr std::size_t kMaxNameBytes = 256;
+constexpr std::uint16_t kSizesAfterData = 1 << 3; // general flag: sizes and CRC follow the data
 
 const char* const kNoEntries = "No valid zip entries found";
 const char* const kErrorReading = "Error reading Zip File";
@@ -82,6 +87,29 @@ std::uint64_t DataLength(BufferedReader& in, const ZipDirEntry& entry) {
     return compressed;
 }
 
+// True when extraLength bytes of extra field and then dataLength bytes of data, from position on,
+// end at least 22 bytes (an end record without comment) before the end of the file. Computed
+// without overflow: the lengths come from the file and may be anything up to 2^64 - 1.
+bool FitsBeforeEndRecord(std::uint64_t position, std::uint64_t extraLength,
+                         std::uint64_t dataLength, std::uint64_t fileSize) {
+    if (fileSize < kEndRecordSize || position > fileSize - kEndRecordSize)
+        return false;
+    const std::uint64_t room = fileSize - kEndRecordSize - position;
+    return extraLength <= room && dataLength <= room - extraLength;
+}
+
+// A streaming writer's entry shows the real sizes and CRC; sizes beyond 32 bits read as
+// 0xFFFFFFFF, as a Zip64 local header has them.
+void ApplyStreamedSizes(const StreamedSizes& sizes, ZipDirEntry& entry) {
+    auto narrow = [](std::uint64_t size) {
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(size, std::numeric_limits<std::uint32_t>::max())));
+    };
+    entry.Crc32 = sizes.crc32;
+    entry.CompressedSize = narrow(sizes.compressedSize);
+    entry.UncompressedSize = narrow(sizes.uncompressedSize);
+}
+
 } // namespace
 
 void TZipMaster::ReadDirectory() {
@@ -98,8 +126,11 @@ void TZipMaster::ReadDirectory() {
     std::exception_ptr error;
     try {
         WalkLocalHeaders(fd, zipFilename_);
-    } catch (...) {
+    } catch (const EZipMaster&) {
         error = std::current_exception();
+    } catch (const std::exception&) {
+        // Only the component's own error leaves the reader (memory running out, say).
+        error = std::make_exception_ptr(EZipMaster(kErrorReading));
     }
     // However the walk ended: the file is closed, the listing updated, then an error travels on.
     ::close(fd);
@@ -111,6 +142,7 @@ void TZipMaster::ReadDirectory() {
 
 void TZipMaster::WalkLocalHeaders(int fd, const std::string& path) {
     BufferedReader in(fd);
+    StreamedEntries streamed(fd);
     firstHeaderOffset_ = 0;
     enum class State { Scanning, Walking, LocalHeader } state = State::Scanning;
     int scanned = 0;
@@ -165,6 +197,7 @@ void TZipMaster::WalkLocalHeaders(int fd, const std::string& path) {
             continue; // anything else: on by 4 bytes
         }
 
+        const std::uint64_t headerOffset = in.Position() - 4;
         auto entry = std::make_unique<ZipDirEntry>();
         unsigned char fixed[26];
         if (in.Read(fixed, sizeof fixed) != sizeof fixed) {
@@ -178,9 +211,24 @@ void TZipMaster::WalkLocalHeaders(int fd, const std::string& path) {
         }
         const std::uint64_t afterName = in.Position();
         const std::uint64_t extraLength = entry->ExtraFieldLength;
-        const std::uint64_t dataLength = DataLength(in, *entry);
-        if (static_cast<std::int64_t>(afterName + extraLength + dataLength) >
-            static_cast<std::int64_t>(in.Size()) - kEndRecordSize) {
+        std::uint64_t dataLength = 0;
+        std::uint64_t descriptorLength = 0;
+        if (entry->GeneralFlags & kSizesAfterData) {
+            // Sizes after the data: without a directory record or a descriptor to tell where the
+            // data ends, it runs on to the end of the file as far as the walk can tell.
+            const auto sizes =
+                streamed.Find(headerOffset, entry->FileNameLength, afterName + extraLength);
+            if (!sizes) {
+                rejectHeader(kError3, afterName);
+                continue;
+            }
+            ApplyStreamedSizes(*sizes, *entry);
+            dataLength = sizes->compressedSize;
+            descriptorLength = sizes->descriptorLength;
+        } else {
+            dataLength = DataLength(in, *entry);
+        }
+        if (!FitsBeforeEndRecord(afterName, extraLength, dataLength, in.Size())) {
             rejectHeader(kError3, afterName);
             continue;
         }
@@ -189,6 +237,7 @@ void TZipMaster::WalkLocalHeaders(int fd, const std::string& path) {
         const std::uint64_t dataStart = in.Position();
         if (in.Skip(dataLength) != dataStart + dataLength)
             throw EZipMaster(kError5);
+        in.Skip(descriptorLength);
         entries_.push_back(std::move(entry));
         state = State::Walking;
     }

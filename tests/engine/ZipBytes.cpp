@@ -22,18 +22,40 @@ std::uint32_t Crc(const std::string& data) {
         crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
 }
 
-std::string Common(const Entry& e) {
-    return U16(e.flags) + U16(e.method) + U32(e.dosDateTime) + U32(e.crc.value_or(Crc(e.data))) +
-           U32(e.compressedSize.value_or(static_cast<std::uint32_t>(e.data.size()))) +
-           U32(e.uncompressedSize.value_or(static_cast<std::uint32_t>(e.data.size()))) +
-           U16(static_cast<std::uint16_t>(e.name.size())) +
+std::uint32_t CrcOf(const Entry& e) {
+    return e.crc.value_or(Crc(e.data));
+}
+std::uint32_t CompressedOf(const Entry& e) {
+    return e.compressedSize.value_or(static_cast<std::uint32_t>(e.data.size()));
+}
+std::uint32_t UncompressedOf(const Entry& e) {
+    return e.uncompressedSize.value_or(static_cast<std::uint32_t>(e.data.size()));
+}
+
+// The fields from the flags to the extra field's length; a streamed entry's local header has
+// zeros where the CRC and sizes go.
+std::string Common(const Entry& e, bool local) {
+    const bool zeros = local && e.streamed;
+    return U16(e.streamed ? e.flags | 0x0008 : e.flags) + U16(e.method) + U32(e.dosDateTime) +
+           U32(zeros ? 0 : CrcOf(e)) + U32(zeros ? 0 : CompressedOf(e)) +
+           U32(zeros ? 0 : UncompressedOf(e)) + U16(static_cast<std::uint16_t>(e.name.size())) +
            U16(static_cast<std::uint16_t>(e.extra.size()));
+}
+
+std::string Descriptor(const Entry& e) {
+    const std::string sizes = e.descriptorZip64 ? U64(CompressedOf(e)) + U64(UncompressedOf(e))
+                                                : U32(CompressedOf(e)) + U32(UncompressedOf(e));
+    return (e.descriptorSignature ? "PK\x07\x08" : "") + U32(CrcOf(e)) + sizes;
 }
 
 } // namespace
 
 std::string LocalHeader(const Entry& e) {
-    return "PK\x03\x04" + U16(20) + Common(e) + e.name + e.extra;
+    return "PK\x03\x04" + U16(20) + Common(e, true) + e.name + e.extra;
+}
+
+std::string LocalEntry(const Entry& e) {
+    return LocalHeader(e) + e.data + (e.streamed ? Descriptor(e) : "");
 }
 
 std::string Archive(const std::vector<Entry>& entries, bool withDirectory) {
@@ -41,9 +63,9 @@ std::string Archive(const std::vector<Entry>& entries, bool withDirectory) {
     std::string directory;
     for (const auto& e : entries) {
         const auto offset = static_cast<std::uint32_t>(out.size());
-        out += LocalHeader(e) + e.data;
-        directory += "PK\x01\x02" + U16(20) + U16(20) + Common(e) + U16(0) + U16(0) + U16(0) +
-                     U32(0) + U32(offset) + e.name + e.extra;
+        out += LocalEntry(e);
+        directory += "PK\x01\x02" + U16(20) + U16(20) + Common(e, false) + U16(0) + U16(0) +
+                     U16(0) + U32(0) + U32(offset) + e.name + e.extra;
     }
     if (!withDirectory)
         return out;

@@ -19,6 +19,12 @@ struct Entry {
     std::optional<std::uint32_t> uncompressedSize{}; // default: data.size()
     std::string extra{};
     std::optional<std::uint32_t> crc{}; // default: the data's CRC
+    // Written as a streaming writer does: flag bit 3, CRC and sizes zero in the local header and
+    // given after the data in a data descriptor (with or without its signature, 4- or 8-byte
+    // sizes); the central directory has the real values.
+    bool streamed = false;
+    bool descriptorSignature = true;
+    bool descriptorZip64 = false;
 };
 
 std::string U16(std::uint16_t v);
@@ -26,6 +32,8 @@ std::string U32(std::uint32_t v);
 std::string U64(std::uint64_t v);
 
 std::string LocalHeader(const Entry& entry);
+// The local header, the data and, for a streamed entry, its data descriptor.
+std::string LocalEntry(const Entry& entry);
 // Local headers with their data, then one central header per entry and the end record.
 std::string Archive(const std::vector<Entry>& entries, bool withDirectory = true);
 // The Zip64 extra field holding the real sizes.
