@@ -46,11 +46,12 @@ QString FormatDosDateTime(std::int32_t value) {
            locale.toString(dateTime->time(), QLocale::ShortFormat);
 }
 
-std::int32_t RowRatio(std::int32_t packed, std::int32_t size) {
+std::int64_t RowRatio(std::int32_t packed, std::int32_t size) {
     if (size == 0)
         return 0;
-    // nearbyint rounds in the current mode, to the nearest with halves to even by default.
-    return static_cast<std::int32_t>(
+    // nearbyint rounds in the current mode, to the nearest with halves to even by default. The
+    // magnitude is at most about 2^31 x 100, well inside 64 bits.
+    return static_cast<std::int64_t>(
         std::nearbyint((1.0 - static_cast<double>(packed) / size) * 100.0));
 }
 

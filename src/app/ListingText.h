@@ -23,8 +23,9 @@ std::optional<QDateTime> DosDateTime(std::int32_t value);
 QString FormatDosDateTime(std::int32_t value);
 
 // (1 - packed / size) x 100 rounded to the nearest whole number, halves to the even neighbour,
-// not clamped; 0 for a size of 0.
-std::int32_t RowRatio(std::int32_t packed, std::int32_t size);
+// not clamped; 0 for a size of 0. A packed size far above the size gives a ratio beyond 32 bits
+// (size 1, packed 30,000,000: -2,999,999,900), so it is a 64-bit number.
+std::int64_t RowRatio(std::int32_t packed, std::int32_t size);
 
 // A sort key: the name, then "@1" and the DOS date-time, "@2" and the packed size, "@3" and the
 // size, all in decimal. The fields are found from the end of the key, since a name may itself

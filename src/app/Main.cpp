@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/Forms.h"
 #include "app/untEvent.h"
+#include "platform/Environment.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/Volumes.h"
@@ -18,6 +19,8 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <optional>
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ZipMaster1(this) {
     setObjectName("MainForm");
@@ -78,25 +81,41 @@ void TMainForm::FormDestroy() {
     SaveRecentFiles();
 }
 
+namespace {
+
+// A registry text value read whole, whatever its length: plain text as it stands, expandable text
+// with its %NAME% references expanded. Empty when the value is missing; nothing when it exists
+// but is not text.
+std::optional<std::string> ReadTextValue(win::HKEY key, const char* name) {
+    win::DWORD type = 0, size = 0;
+    const win::LONG rc = win::RegQueryValueExA(key, name, &type, nullptr, &size);
+    if (rc == win::ERROR_FILE_NOT_FOUND)
+        return std::string();
+    if (rc != win::ERROR_SUCCESS || (type != win::REG_SZ && type != win::REG_EXPAND_SZ))
+        return std::nullopt;
+    std::string value(size, '\0');
+    if (win::RegQueryValueExA(key, name, &type, reinterpret_cast<win::BYTE*>(value.data()),
+                              &size) != win::ERROR_SUCCESS)
+        return std::nullopt;
+    value.resize(std::min<std::size_t>(value.find('\0'), size)); // up to the terminating NUL
+    return type == win::REG_EXPAND_SZ ? win::ExpandEnvironmentStrings(value) : value;
+}
+
+} // namespace
+
 void TMainForm::FindTempFolder() {
     win::HKEY key = nullptr;
-    std::string winDir;
-    bool readFailed = false;
+    std::optional<std::string> winDir = std::string();
     if (win::RegCreateKeyExA(win::HKEY_LOCAL_MACHINE,
                              "Software\\Microsoft\\Windows\\CurrentVersion\\Setup", &key,
                              nullptr) == win::ERROR_SUCCESS) {
-        char value[win::MAX_PATH] = {};
-        win::DWORD size = sizeof value, type = 0;
-        const win::LONG rc =
-            win::RegQueryValueExA(key, "WinDir", &type, reinterpret_cast<win::BYTE*>(value), &size);
-        if (rc == win::ERROR_SUCCESS && type == win::REG_SZ)
-            winDir = value;
-        else if (rc == win::ERROR_SUCCESS || rc == win::ERROR_MORE_DATA)
-            readFailed = true; // there, but not text
+        winDir = ReadTextValue(key, "WinDir");
         win::RegCloseKey(key);
     }
-    TempDir = winDir + "\\Temp";
-    if (readFailed) {
+    if (winDir) {
+        TempDir = *winDir + "\\Temp";
+    } else {
+        // The value is there but is not text: the program's own folder instead.
         char program[win::MAX_PATH] = {};
         win::GetModuleFileNameA(nullptr, program, sizeof program);
         const std::string folder = win::ExtractFilePath(program);

@@ -113,11 +113,13 @@ public:
 
     TZipMaster ZipMaster1;
     QStringList SortKeys;
-    std::vector<std::int32_t> SortValues;
+    // 64-bit, so that ratios beyond 32 bits sort as they are shown.
+    std::vector<std::int64_t> SortValues;
     std::string SortColumn;
-    std::int32_t TotalPacked = 0;
-    std::int32_t TotalSize = 0;
-    std::int32_t ListingTotal = 0;
+    // Sums of the entries' sizes in 64 bits, so archives above 2 GiB show their real totals.
+    std::int64_t TotalPacked = 0;
+    std::int64_t TotalSize = 0;
+    std::int32_t ListingTotal = 0; // the progress bar's 32-bit scale, taken from TotalSize
 
     // Progress counters.
     std::int32_t ProgressTotal = 0;

@@ -1,6 +1,7 @@
 // TMainForm: running an entry, installing the software in a download, and the progress bar.
 #include "app/Main.h"
 
+#include "engine/EntryNames.h"
 #include "platform/Process.h"
 #include "platform/WinPath.h"
 #include "platform/ui/Dialogs.h"
@@ -29,8 +30,10 @@ std::string TMainForm::EntryPathOfRow(int index) const {
 }
 
 std::string TMainForm::FindSetupEntry() const {
+    // The name as the listing and the engines decode it, lower-cased in ASCII only, so the path
+    // built from it names the file that extraction wrote (file names ignore ASCII letter case).
     for (const auto& entry : ZipMaster1.Entries()) {
-        const std::string name = win::LowerCase(entry->FileName);
+        const std::string name = win::LowerCase(DecodeEntryName(entry->FileName));
         if (name.find("install.exe") != std::string::npos ||
             name.find("setup.exe") != std::string::npos)
             return name; // the first in archive order
@@ -114,8 +117,12 @@ void TMainForm::ZipMaster1Progress(ProgressType type, const std::string&, std::i
 void TMainForm::UpdateProgress(double bytes) {
     if (bytes <= LastShown)
         return;
-    if (ProgressTotal != 0) // a zero total would divide by zero: the bar stays still
-        ProgressBar1->setValue(static_cast<int>(std::nearbyint(100.0 * bytes / ProgressTotal)));
+    // A zero total would divide by zero: the bar stays still. A total that wrapped (an archive
+    // above 2 GiB) can give any quotient, so it is kept within the bar's 0 to 100 before the
+    // conversion to an integer.
+    if (ProgressTotal != 0)
+        ProgressBar1->setValue(static_cast<int>(
+            std::nearbyint(std::clamp(100.0 * bytes / ProgressTotal, 0.0, 100.0))));
     LastShown = bytes;
 }
 

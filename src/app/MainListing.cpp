@@ -78,14 +78,13 @@ void TMainForm::BuildSortKeys() {
 }
 
 void TMainForm::ComputeTotals() {
-    // 32-bit sums that wrap on overflow, as the totals always did.
-    std::uint32_t packed = 0, size = 0;
+    // The header fields are unsigned 32-bit sizes; their sums need 64 bits.
+    TotalPacked = 0;
+    TotalSize = 0;
     for (const auto& entry : ZipMaster1.Entries()) {
-        packed += static_cast<std::uint32_t>(entry->CompressedSize);
-        size += static_cast<std::uint32_t>(entry->UncompressedSize);
+        TotalPacked += static_cast<std::uint32_t>(entry->CompressedSize);
+        TotalSize += static_cast<std::uint32_t>(entry->UncompressedSize);
     }
-    TotalPacked = static_cast<std::int32_t>(packed);
-    TotalSize = static_cast<std::int32_t>(size);
     UpdateFileInfo();
 }
 
@@ -97,7 +96,7 @@ void TMainForm::FillList(int first, int last) {
         ListView1->EndUpdate();
         return;
     }
-    ListingTotal = TotalSize;
+    ListingTotal = static_cast<std::int32_t>(TotalSize); // wraps as the 32-bit total always did
     auto& images = platform::ui::SystemImageList::Instance();
     std::unordered_map<std::int32_t, QString> dates; // many entries share a time: format each once
     for (int i = first; i <= last && i < SortKeys.size(); ++i) {
@@ -107,7 +106,7 @@ void TMainForm::FillList(int first, int last) {
         const QString name = listing::NamePart(fields.name);
         if (name.isEmpty())
             continue; // folder entries are not listed
-        const std::int32_t ratio = listing::RowRatio(fields.packed.toInt(), fields.size.toInt());
+        const std::int64_t ratio = listing::RowRatio(fields.packed.toInt(), fields.size.toInt());
         const std::int32_t dateTime = fields.dateTime.toInt();
         auto date = dates.find(dateTime);
         if (date == dates.end())
@@ -115,8 +114,7 @@ void TMainForm::FillList(int first, int last) {
         ListView1->AddRow(
             {images.IndexOfFileName(fields.name),
              name,
-             {listing::GroupDigits(fields.size),
-              listing::FormatDosDateTime(fields.dateTime.toInt()), QString::number(ratio) + "%",
+             {listing::GroupDigits(fields.size), date->second, QString::number(ratio) + "%",
               listing::GroupDigits(fields.packed), listing::PathPart(fields.name)}});
     }
     ListView1->EndUpdate();
@@ -147,7 +145,7 @@ void TMainForm::ExtractSortValues(const std::string& field) {
 // A quicksort on the values, moving the keys in step. Its order for equal values is part of what
 // the user sees, so it stays exactly this one.
 void TMainForm::SortByValue(int lo, int hi) {
-    const std::int32_t pivot = SortValues[static_cast<std::size_t>((lo + hi) / 2)];
+    const std::int64_t pivot = SortValues[static_cast<std::size_t>((lo + hi) / 2)];
     int i = lo, j = hi;
     do {
         while (SortValues[static_cast<std::size_t>(i)] < pivot)
@@ -241,7 +239,8 @@ void TMainForm::UpdateFileInfo() {
         return;
     const double ratio =
         TotalSize != 0
-            ? std::nearbyint((1.0 - static_cast<double>(TotalPacked) / TotalSize) * 100.0)
+            ? std::nearbyint(
+                  (1.0 - static_cast<double>(TotalPacked) / static_cast<double>(TotalSize)) * 100.0)
             : 0;
     info->Label1->setText(QString::fromStdString(ZipMaster1.ZipFilename()).toLower());
     info->Label2->setText(QString::number(ZipMaster1.Count()));

@@ -13,6 +13,7 @@ inline const HKEY HKEY_CURRENT_USER = reinterpret_cast<HKEY>(std::uintptr_t{0x80
 inline const HKEY HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(std::uintptr_t{0x80000002});
 
 constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_EXPAND_SZ = 2; // text with %NAME% references to environment variables
 constexpr DWORD REG_BINARY = 3;
 constexpr DWORD REG_DWORD = 4;
 

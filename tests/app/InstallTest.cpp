@@ -44,6 +44,14 @@ TEST_F(Install, TheFirstSetupEntryInArchiveOrderIsExtractedAndStarted) {
     EXPECT_EQ(terminations, 1); // the Auto Install command ends the program when AutoExit is on
 }
 
+TEST_F(Install, ASetupEntryBelowACodePage437FolderStarts) {
+    // 0x81 is "ü" in code page 437 and no valid UTF-8: the name is decoded as the engines do.
+    Open({{"Pr\x81" "fung/Setup.exe", kSetup}});
+    EXPECT_EQ(main->FindSetupEntry(), "pr\u00fcfung/setup.exe"); // lower-cased in ASCII only
+    main->btnInstallClick();
+    EXPECT_EQ(Started(), HostTemp() + "/Pr\u00fcfung/Setup.exe");
+}
+
 TEST_F(Install, NamesContainingTheSetupNamesMatch) {
     Open({{"a.txt", "a"}, {"program/mysetup.exe.bak", kSetup}});
     EXPECT_EQ(main->FindSetupEntry(), "program/mysetup.exe.bak");
@@ -95,6 +103,31 @@ TEST_F(Install, RunningAnEntryExtractsItToTheTempFolderFirst) {
     main->ListView1->SetSelected(1, true);
     main->ListView1KeyDown(Qt::Key_Return); // Enter clicks Run
     EXPECT_EQ(Started(), HostTemp() + "/tool.exe");
+}
+
+TEST_F(Install, TheBarMovesOnlyForLargerValuesAndAKnownTotal) {
+    Start();
+    struct Step {
+        std::int32_t total;
+        double bytes;
+        int bar; // the bar's position afterwards
+    };
+    const Step steps[] = {
+        {0, 500, 7},            // no total: the bar stays still (7 set below)
+        {1000, 400, 7},         // not larger than the 500 last shown: no move
+        {1000, 625, 62},        // 62.5: to the even neighbour
+        {1000, 625, 62},        // the same value again: no move
+        {1000, 2000, 100},      // past the total: the bar's end
+        {-1294967296, 3000, 0}, // a wrapped total: kept at the bar's start
+    };
+    main->ProgressBar1->setValue(7);
+    main->LastShown = 0;
+    for (const Step& step : steps) {
+        main->ProgressTotal = step.total;
+        main->UpdateProgress(step.bytes);
+        EXPECT_EQ(main->ProgressBar1->value(), step.bar) << step.total << " " << step.bytes;
+    }
+    EXPECT_EQ(main->LastShown, 3000);
 }
 
 TEST_F(Install, ProgressFollowsTheBytesOfAnExtractAll) {

@@ -1,11 +1,14 @@
 // The listing: rows, sorting by every column, totals and the archive information window.
 #include "MainFormTest.h"
 
+#include "app/ListingText.h"
 #include "platform/ui/ListView.h"
 #include "windows/FileInfo.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QRegularExpression>
+#include <algorithm>
 
 using namespace testing_support;
 
@@ -142,4 +145,48 @@ TEST_F(Listing, ViewStylesAndSelectAll) {
     EXPECT_EQ(main->ListView1->Style(), platform::ui::ListView::ViewStyle::List);
     main->Item("MarkeraAllt1")->trigger();
     EXPECT_EQ(main->ListView1->SelectedRows(), (std::vector<int>{0, 1}));
+}
+
+TEST_F(Listing, EqualValuesLeaveTheQuicksortInItsOwnOrder) {
+    // The order of ties is what the quicksort's steps leave, not that of a stable or library sort.
+    struct Row {
+        std::vector<std::int64_t> values;
+        QString order; // keys "a", "b", ... in the order the sort leaves them
+    };
+    const Row rows[] = {
+        {{3, 1, 3, 2, 3, 1, 2, 3}, "fbgdahec"},
+        {{5, 5, 5, 5, 5}, "decab"},
+        {{2, 1, 2, 1, 2, 1}, "dbfeac"},
+    };
+    Start();
+    for (const Row& row : rows) {
+        main->SortKeys.clear();
+        for (std::size_t i = 0; i < row.values.size(); ++i)
+            main->SortKeys << QString(QChar('a' + static_cast<int>(i)));
+        main->SortValues = row.values;
+        main->SortByValue(0, static_cast<int>(row.values.size()) - 1);
+        EXPECT_EQ(main->SortKeys.join(""), row.order);
+        EXPECT_TRUE(std::is_sorted(main->SortValues.begin(), main->SortValues.end()));
+    }
+}
+
+TEST_F(Listing, RatiosBeyond32BitsShowAndSortAsComputed) {
+    // One byte packed into 30,000,000: (1 - 30,000,000) x 100.
+    Open({Sized("grown.bin", 30000000, 1, 1), Sized("half.txt", 5, 10, 1)});
+    EXPECT_EQ(Column(3), (QStringList{"-2999999900%", "50%"}));
+    // Sorting by ratio compares the values shown, also beyond 32 bits.
+    main->SortKeys.clear();
+    for (const auto& [name, packed] : {std::pair{"b", 22000000}, {"a", 30000000}, {"c", 25000000}})
+        main->SortKeys << listing::SortKey(name, 0, packed, 1);
+    main->ExtractSortValues("ratio");
+    main->SortByValue(0, 2);
+    EXPECT_EQ(main->SortKeys.join(" ").remove(QRegularExpression("@[^ ]*")), "a c b");
+}
+
+TEST_F(Listing, TotalsAbove2GiBAreShownWhole) {
+    Open({Sized("a.iso", 10, 2000000000, 1), Sized("b.iso", 10, 1500000000, 1)});
+    EXPECT_EQ(main->PanelText(2), "Total Uncompressed Size: 3 500 000 000 bytes");
+    const TfrmFileInfo* info = AppForms().frmFileInfo;
+    EXPECT_EQ(info->Label4->text(), "3 500 000 000 bytes");
+    EXPECT_EQ(info->Label5->text(), "100%");
 }

@@ -15,8 +15,9 @@ TEST(ListingText, GroupDigits) {
         {"1234567", "1 234 567"},
         {"2147483647", "2 147 483 647"},
         {"-1234", "-1 234"},
-        {"-123", "- 123"}, // the minus counts like a digit  {"", ""}, {"123456789012", "123 456 789
-                           // 012"},
+        {"-123", "- 123"}, // the minus counts like a digit
+        {"", ""},
+        {"123456789012", "123 456 789 012"},
     };
     for (const auto& [in, out] : rows)
         EXPECT_EQ(GroupDigits(in), QString(out)) << in;
@@ -33,11 +34,21 @@ TEST(ListingText, NameAndPathParts) {
 
 TEST(ListingText, RatiosRoundHalvesToEvenAndAreNotClamped) {
     struct Row {
-        std::int32_t packed, size, ratio;
+        std::int32_t packed, size;
+        std::int64_t ratio;
     };
     const Row rows[] = {
-        {600, 1234, 51}, {1, 8, 88},  {3, 8, 62}, // 87.5 and 62.5: to the even neighbour
-        {5, 10, 50},     {6, 4, -50}, {0, 0, 0},  {10, 10, 0}, {0, 7, 100}, {-1, 2147483647, 100}};
+        {600, 1234, 51},
+        {1, 8, 88}, // 87.5: to the even neighbour
+        {3, 8, 62}, // 62.5: likewise
+        {5, 10, 50},
+        {6, 4, -50},
+        {0, 0, 0},
+        {10, 10, 0},
+        {0, 7, 100},
+        {-1, 2147483647, 100},
+        {30000000, 1, -2999999900}, // beyond 32 bits
+    };
     for (const Row& row : rows)
         EXPECT_EQ(RowRatio(row.packed, row.size), row.ratio) << row.packed << "/" << row.size;
 }

@@ -161,18 +161,34 @@ TEST_F(MainFormTest, TheChoiceWindowsExitButtonEndsTheProgram) {
 
 TEST_F(MainFormTest, TheTempFolderComesFromTheWindowsFolderInTheRegistry) {
     const char* const setup = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup";
-    win::HKEY key = nullptr;
-    ASSERT_EQ(win::RegCreateKeyExA(win::HKEY_LOCAL_MACHINE, setup, &key, nullptr),
-              win::ERROR_SUCCESS);
-    const win::DWORD number = 7;
-    // A value that is not text: the program's own folder.
-    win::RegSetValueExA(key, "WinDir", win::REG_DWORD, reinterpret_cast<const win::BYTE*>(&number),
-                        4);
+    const std::string longFolder = "C:\\" + std::string(300, 'L'); // longer than MAX_PATH
+    ::setenv("PAKRUNE_TEST_WINDOWS", "D:\\Win", 1);
+    struct Row {
+        win::DWORD type; // 0: no value
+        std::string data;
+        std::string tempDir;
+    };
+    const Row rows[] = {
+        {win::REG_DWORD, std::string("\x07\0\0\0", 4),
+         "C:\\Program Files\\Pakrune"}, // not text: the program's folder
+        {0, "", "\\Temp"},              // no value: on the current drive
+        {win::REG_SZ, longFolder, longFolder + "\\Temp"},
+        {win::REG_EXPAND_SZ, std::string("%pakrune_test_windows%\\X") + '\0', "D:\\Win\\X\\Temp"},
+        {win::REG_EXPAND_SZ, "%NOT_SET%\\X", "%NOT_SET%\\X\\Temp"},
+    };
     Start();
-    EXPECT_EQ(main->TempDir, "C:\\Program Files\\Pakrune");
-    // No value at all: "\Temp" on the current drive.
-    win::RegDeleteValueA(key, "WinDir");
-    win::RegCloseKey(key);
-    main->FindTempFolder();
-    EXPECT_EQ(main->TempDir, "\\Temp");
+    for (const Row& row : rows) {
+        win::HKEY key = nullptr;
+        ASSERT_EQ(win::RegCreateKeyExA(win::HKEY_LOCAL_MACHINE, setup, &key, nullptr),
+                  win::ERROR_SUCCESS);
+        win::RegDeleteValueA(key, "WinDir");
+        if (row.type != 0)
+            win::RegSetValueExA(key, "WinDir", row.type,
+                                reinterpret_cast<const win::BYTE*>(row.data.data()),
+                                static_cast<win::DWORD>(row.data.size()));
+        win::RegCloseKey(key);
+        main->FindTempFolder();
+        EXPECT_EQ(main->TempDir, row.tempDir) << row.data;
+    }
+    ::unsetenv("PAKRUNE_TEST_WINDOWS");
 }
