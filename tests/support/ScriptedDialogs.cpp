@@ -27,6 +27,31 @@ void ScriptedDialogs::Act(std::function<int(QWidget*)> action) {
     });
 }
 
+void ScriptedDialogs::Browse(
+    std::function<std::optional<std::string>(ScriptedFolderBrowser&)> action) {
+    script_.push_back([action](const DialogRequest& request) {
+        ScriptedFolderBrowser browser(request.folder);
+        if (request.folder.shown)
+            request.folder.shown(browser);
+        const auto chosen = action(browser);
+        return DialogAnswer{.accepted = chosen.has_value(),
+                            .text = QString::fromStdString(chosen.value_or(""))};
+    });
+}
+
+void ScriptedDialogs::AnswerFolder(const std::string& folder) {
+    Browse([folder](ScriptedFolderBrowser& browser) {
+        browser.SelectFolder(folder);
+        return std::optional(folder);
+    });
+}
+
+void ScriptedFolderBrowser::SelectFolder(const std::string& path) {
+    selections.push_back(path);
+    if (options_.selectionChanged)
+        options_.selectionChanged(path);
+}
+
 QStringList ScriptedDialogs::Messages() const {
     QStringList texts;
     for (const auto& dialog : shown_)

@@ -6,7 +6,9 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <ostream>
+#include <string>
 #include <vector>
 
 // Readable QStrings in test failures.
@@ -19,6 +21,24 @@ namespace testing_support {
 using platform::ui::DialogAnswer;
 using platform::ui::DialogKind;
 using platform::ui::DialogRequest;
+
+// The folder browser as a script shows it: it records what its caller tells it while it is open,
+// and reports every selection back to the caller, as the real browser does.
+class ScriptedFolderBrowser : public platform::ui::FolderBrowser {
+public:
+    explicit ScriptedFolderBrowser(const platform::ui::FolderBrowseOptions& options)
+        : options_(options) {}
+
+    // The caller's request or the user's click alike.
+    void SelectFolder(const std::string& path) override;
+    void SetStatusText(const QString& text) override { statusTexts << text; }
+
+    std::vector<std::string> selections;
+    QStringList statusTexts;
+
+private:
+    const platform::ui::FolderBrowseOptions& options_;
+};
 
 struct ShownDialog {
     DialogKind kind;
@@ -39,6 +59,11 @@ public:
     void AnswerCancel() { Answer({.accepted = false}); }
     // For a modal window: act on it (press a button, type a name) and return its modal result.
     void Act(std::function<int(QWidget*)> action);
+    // For the folder browser: it is shown (its caller learns of it), then the action plays the
+    // user and returns the folder chosen with OK, or nothing for Cancel.
+    void Browse(std::function<std::optional<std::string>(ScriptedFolderBrowser&)> action);
+    // The user selects the folder in the browser and presses OK.
+    void AnswerFolder(const std::string& folder);
 
     const std::vector<ShownDialog>& Shown() const { return shown_; }
     // The texts of the Message and Error boxes shown so far, in order.

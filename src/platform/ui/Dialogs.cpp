@@ -2,6 +2,7 @@
 #include "platform/ui/Dialogs.h"
 
 #include "platform/PathMap.h"
+#include "platform/ui/FolderBrowseDialog.h"
 #include "platform/ui/FontEffectsDialog.h"
 
 #include <QApplication>
@@ -136,6 +137,17 @@ std::optional<QColor> ChooseColour(const QColor& initial) {
         return answer->accepted ? std::optional(answer->colour) : std::nullopt;
     const QColor colour = QColorDialog::getColor(initial, QApplication::activeWindow());
     return colour.isValid() ? std::optional(colour) : std::nullopt;
+}
+
+std::optional<std::string> BrowseForFolder(const FolderBrowseOptions& options) {
+    const DialogRequest request{
+        .kind = DialogKind::BrowseFolder, .caption = options.title, .folder = options};
+    if (const auto answer = Hooked(request))
+        return answer->accepted ? std::optional(answer->text.toStdString()) : std::nullopt;
+    FolderBrowseDialog dialog(options, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted || dialog.SelectedFolder().empty())
+        return std::nullopt;
+    return dialog.SelectedFolder();
 }
 
 bool ExecutePrintDialog(QPrinter& printer) {

@@ -1,7 +1,7 @@
 // The dialog service: every dialog the program shows (message, confirmation, input, open and save
-// file, font, colour, print, printer setup, find) and every one of our own windows shown modally
-// goes through here. A hook can take each request instead of a real dialog: tests script the
-// answers and read back, in order, what was shown.
+// file, font, colour, print, printer setup, find, folder browser) and every one of our own windows
+// shown modally goes through here. A hook can take each request instead of a real dialog: tests
+// script the answers and read back, in order, what was shown.
 #pragma once
 
 #include <QColor>
@@ -27,8 +27,9 @@ enum class DialogKind {
     Colour,
     Print,
     PrinterSetup,
-    Modal,   // one of our own windows, shown modally
-    Modeless // one of our own windows, shown without modality (the find dialog, the readme)
+    Modal,    // one of our own windows, shown modally
+    Modeless, // one of our own windows, shown without modality (the find dialog, the readme)
+    BrowseFolder
 };
 
 // Options of the open and save dialogs. The filter is written as "Text|*.ext|Text|*.a;*.b".
@@ -42,12 +43,33 @@ struct FileDialogOptions {
     bool hideReadOnly = false;
 };
 
+// An open folder browser, as its caller sees it: while it is open it can be told to select a
+// folder (which reports a selection change, as the user's click does) and to show a status text.
+class FolderBrowser {
+public:
+    virtual void SelectFolder(const std::string& path) = 0; // Windows path; "C:" is the drive
+    virtual void SetStatusText(const QString& text) = 0;
+
+protected:
+    ~FolderBrowser() = default;
+};
+
+// The folder browser's request. The caller learns of the open browser through shown, before the
+// user can act, and of every change of the selected folder through selectionChanged.
+struct FolderBrowseOptions {
+    QString title{}; // the text above the folder tree
+    bool showStatus = false;
+    std::function<void(FolderBrowser& browser)> shown{};
+    std::function<void(const std::string& path)> selectionChanged{};
+};
+
 struct DialogRequest {
     DialogKind kind = DialogKind::Message;
     QString caption{};
     QString text{};    // message or prompt
     QString initial{}; // the text an input starts with
     FileDialogOptions file{};
+    FolderBrowseOptions folder{};
     QFont font{};
     QColor colour{};
     QWidget* window = nullptr; // Modal and Modeless
@@ -55,7 +77,7 @@ struct DialogRequest {
 
 struct DialogAnswer {
     bool accepted = false; // OK or Yes
-    QString text{};        // typed text, or the chosen file as a Windows path
+    QString text{};        // typed text, or the chosen file or folder as a Windows path
     QFont font{};
     QColor colour{};
     int modalResult = 0; // Modal: what the window ended with
@@ -82,6 +104,8 @@ struct FontChoice {
 };
 std::optional<FontChoice> ChooseFont(const QFont& initial, const QColor& initialColour);
 std::optional<QColor> ChooseColour(const QColor& initial);
+// The chosen folder as a Windows path (a drive as "C:\"), or nothing for Cancel.
+std::optional<std::string> BrowseForFolder(const FolderBrowseOptions& options);
 bool ExecutePrintDialog(QPrinter& printer);
 bool ExecutePrinterSetup(QPrinter& printer);
 
