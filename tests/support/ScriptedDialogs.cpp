@@ -27,6 +27,10 @@ void ScriptedDialogs::Act(std::function<int(QWidget*)> action) {
     });
 }
 
+void ScriptedDialogs::Respond(std::function<DialogAnswer(const DialogRequest&)> respond) {
+    script_.push_back(std::move(respond));
+}
+
 QStringList ScriptedDialogs::Messages() const {
     QStringList texts;
     for (const auto& dialog : shown_)

@@ -39,6 +39,9 @@ public:
     void AnswerCancel() { Answer({.accepted = false}); }
     // For a modal window: act on it (press a button, type a name) and return its modal result.
     void Act(std::function<int(QWidget*)> action);
+    // The next dialog is answered by respond, which sees the whole request (its filter, its
+    // preset font).
+    void Respond(std::function<DialogAnswer(const DialogRequest&)> respond);
 
     const std::vector<ShownDialog>& Shown() const { return shown_; }
     // The texts of the Message and Error boxes shown so far, in order.
