@@ -108,6 +108,12 @@ bool FindStub(std::string& sfxPath) {
     return platform::FileExists(sfxPath);
 }
 
+// A refused request: its message, then -9.
+std::int32_t Refused(const char* message) {
+    platform::ShowMessage(message);
+    return kFailed;
+}
+
 // A copy of an archive alone: its end record points at its central directory, which it holds
 // from byte 0 on, and it ends where the archive does.
 bool IsPlainArchive(int fd) {
@@ -118,18 +124,12 @@ bool IsPlainArchive(int fd) {
 } // namespace
 
 std::int32_t TZipMaster::ConvertToSfx() {
-    if (!platform::FileExists(zipFilename_)) {
-        platform::ShowMessage(kNoZipFile);
-        return kFailed;
-    }
-    if (!FindStub(SFXPath)) {
-        platform::ShowMessage(kNoStub);
-        return kFailed;
-    }
-    if (win::UpperCase(win::ExtractFileExt(zipFilename_)) != ".ZIP") {
-        platform::ShowMessage(kNotAZip);
-        return kFailed;
-    }
+    if (!platform::FileExists(zipFilename_))
+        return Refused(kNoZipFile);
+    if (!FindStub(SFXPath))
+        return Refused(kNoStub);
+    if (win::UpperCase(win::ExtractFileExt(zipFilename_)) != ".ZIP")
+        return Refused(kNotAZip);
     platform::BusyCursor busy;
     const std::string target = win::ChangeFileExt(zipFilename_, ".exe");
     InputFile stub(SFXPath);
@@ -155,25 +155,16 @@ std::int32_t TZipMaster::ConvertToSfx() {
     if (stub.Size() < kMinimumStubSize)
         return kFailed;
     archive.Close();
-    win::DeleteFileA(zipFilename_.c_str());
-    zipFilename_ = target;
-    ReadDirectory();
-    return kConverted;
+    return ReplaceInputWith(target);
 }
 
 std::int32_t TZipMaster::ConvertToZip() {
-    if (!platform::FileExists(zipFilename_)) {
-        platform::ShowMessage(kNoExeFile);
-        return kFailed;
-    }
-    if (win::UpperCase(win::ExtractFileExt(zipFilename_)) != ".EXE") {
-        platform::ShowMessage(kNotAnExe);
-        return kFailed;
-    }
-    if (firstHeaderOffset_ == 0) {
-        platform::ShowMessage(kUnknownSfx);
-        return kFailed;
-    }
+    if (!platform::FileExists(zipFilename_))
+        return Refused(kNoExeFile);
+    if (win::UpperCase(win::ExtractFileExt(zipFilename_)) != ".EXE")
+        return Refused(kNotAnExe);
+    if (firstHeaderOffset_ == 0)
+        return Refused(kUnknownSfx);
     platform::BusyCursor busy;
     const std::string target = win::ChangeFileExt(zipFilename_, ".zip");
     InputFile exe(zipFilename_);
@@ -197,8 +188,13 @@ std::int32_t TZipMaster::ConvertToZip() {
         !out.Commit())
         return kFailed;
     exe.Close();
+    return ReplaceInputWith(target);
+}
+
+// The input is deleted, and the new file named and read without going through the property.
+std::int32_t TZipMaster::ReplaceInputWith(const std::string& converted) {
     win::DeleteFileA(zipFilename_.c_str());
-    zipFilename_ = target;
+    zipFilename_ = converted;
     ReadDirectory();
     return kConverted;
 }

@@ -132,6 +132,7 @@ private:
     void FillZipCommand(bool deleting);
     void FillUnzCommand();
     std::int32_t CallEngine(bool zipEngine);
+    std::int32_t ReplaceInputWith(const std::string& converted);
 
     void* ownerWindow_;
     std::string zipFilename_;
