@@ -82,8 +82,12 @@ public:
     static TTreeNode* From(QTreeWidgetItem* item);
 
     TDirNodeRec* Record() const { return record_.get(); }
-    void Attach(std::unique_ptr<TDirNodeRec> record) { record_ = std::move(record); }
+    // storedPath: the record's Path in the letter case in which it is stored on disk.
+    void Attach(std::unique_ptr<TDirNodeRec> record, std::string storedPath);
     void FreeRecord() { record_.reset(); }
+    // The folder's path as stored (with a trailing backslash), for asking the disk: a name in
+    // its stored case is found at once, where an upper-case one is looked for among all names.
+    const std::string& StoredPath() const { return storedPath_; }
 
     TTreeNode* Parent() const;
     TTreeNode* Child(int index) const;
@@ -105,6 +109,7 @@ private:
 
     TDirTree* owner_;
     std::unique_ptr<TDirNodeRec> record_;
+    std::string storedPath_;
     int imageIndex_ = -1;
     int selectedIndex_ = -1;
     int overlayIndex_ = -1;
@@ -254,14 +259,14 @@ private:
     void ReadChildren(TTreeNode* node);
     void ProbeChildren(TTreeNode* node);
     void ResetNode(TTreeNode* node);
-    TTreeNode* AddFolderNode(TTreeNode* parent, std::string path, void* data);
+    TTreeNode* AddFolderNode(TTreeNode* parent, const std::string& name, void* data);
     void AddPlaceholder(TTreeNode* node);
-    void AttachRecord(TTreeNode* node, const std::string& path, void* data, int iconIndex);
+    void AttachRecord(TTreeNode* node, const std::string& storedPath, void* data, int iconIndex);
     void SetIcons(TTreeNode* node, int iconIndex);
     void ReloadFallback();
     TTreeNode* WalkPath(const std::string& path, bool exact,
                         const std::function<void(TTreeNode*)>& reached) const;
-    static std::string ExpandPathCase(const std::string& path);
+    static std::string StoredName(const std::string& path);
 
     // DirTreeShell.cpp
     int ShareOverlayIndex(TTreeNode* node);

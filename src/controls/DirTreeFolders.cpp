@@ -79,7 +79,8 @@ void TDirTree::EnumerateSubfolders(TTreeNode* node,
             OnFindDir(this, path, entry, result, first);
         } else {
             if (first) {
-                entry.FindHandle = win::FindFirstFileA((path + "*.*").c_str(), &entry.FindData);
+                entry.FindHandle =
+                    win::FindFirstFileA((node->StoredPath() + "*.*").c_str(), &entry.FindData);
                 result = FindResult(entry.FindHandle != win::INVALID_HANDLE_VALUE);
             } else {
                 result = FindResult(win::FindNextFileA(entry.FindHandle, &entry.FindData));
@@ -123,9 +124,8 @@ void TDirTree::ReadChildren(TTreeNode* node) {
     std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
         return collator.compare(a.name, b.name) < 0;
     });
-    const std::string path = node->Record()->Path;
     for (const Entry& entry : entries)
-        AddFolderNode(node, path + entry.bytes, entry.data);
+        AddFolderNode(node, entry.bytes, entry.data);
 }
 
 void TDirTree::ProbeChildren(TTreeNode* node) {
@@ -156,25 +156,30 @@ void TDirTree::AddPlaceholder(TTreeNode* node) {
         node->addChild(new TTreeNode(this));
 }
 
-TTreeNode* TDirTree::AddFolderNode(TTreeNode* parent, std::string path, void* data) {
-    path = WithBackslash(std::move(path));
+// The caption is the folder's name as stored: the disk's own entries come that way, a name from
+// OnFindDir is looked up.
+TTreeNode* TDirTree::AddFolderNode(TTreeNode* parent, const std::string& name, void* data) {
+    const std::string stored =
+        parent->StoredPath() + (OnFindDir ? StoredName(parent->StoredPath() + name) : name);
     const FailCriticalErrors errorMode;
-    const auto info = platform::ui::GetShellFileInfo(path, platform::ui::SHGFI_SYSICONINDEX |
-                                                               platform::ui::SHGFI_DISPLAYNAME |
-                                                               platform::ui::SHGFI_SMALLICON);
+    const auto info = platform::ui::GetShellFileInfo(
+        stored + "\\", platform::ui::SHGFI_SYSICONINDEX | platform::ui::SHGFI_DISPLAYNAME |
+                           platform::ui::SHGFI_SMALLICON);
     auto* node = new TTreeNode(this);
     parent->addChild(node);
-    node->setText(0, QString::fromLocal8Bit(win::ExtractFileName(ExpandPathCase(path))));
-    AttachRecord(node, path, data, info ? info->iconIndex : -1);
+    node->setText(0, QString::fromLocal8Bit(win::ExtractFileName(stored)));
+    AttachRecord(node, stored + "\\", data, info ? info->iconIndex : -1);
     return node;
 }
 
-// A new node's record, share overlay and icons; OnGetIcon may then change the icons.
-void TDirTree::AttachRecord(TTreeNode* node, const std::string& path, void* data, int iconIndex) {
+// A new node's record (its Path in upper case), share overlay and icons; OnGetIcon may then
+// change the icons.
+void TDirTree::AttachRecord(TTreeNode* node, const std::string& storedPath, void* data,
+                            int iconIndex) {
     auto record = std::make_unique<TDirNodeRec>();
-    record->Path = win::UpperCase(path);
+    record->Path = win::UpperCase(storedPath);
     record->Data = data;
-    node->Attach(std::move(record));
+    node->Attach(std::move(record), storedPath);
     if (showShareOverlay_)
         node->SetOverlayIndex(ShareOverlayIndex(node));
     SetIcons(node, iconIndex);
@@ -187,37 +192,25 @@ void TDirTree::SetIcons(TTreeNode* node, int iconIndex) {
     } else {
         const FailCriticalErrors errorMode;
         const auto open = platform::ui::GetShellFileInfo(
-            node->Record()->Path, platform::ui::SHGFI_SYSICONINDEX | platform::ui::SHGFI_SMALLICON |
-                                      platform::ui::SHGFI_OPENICON);
+            node->StoredPath(), platform::ui::SHGFI_SYSICONINDEX | platform::ui::SHGFI_SMALLICON |
+                                    platform::ui::SHGFI_OPENICON);
         node->SetSelectedIndex(open ? open->iconIndex : -1);
     }
     if (OnGetIcon)
         OnGetIcon(this, node);
 }
 
-// The path with every component in the letter case in which it is stored on disk (as far as it
-// exists), without the trailing backslash: c:\windows\ gives C:\Windows.
-std::string TDirTree::ExpandPathCase(const std::string& path) {
-    const std::size_t firstSlash = path.find('\\');
-    if (firstSlash == std::string::npos)
-        return path;
+// The last component of a path (without trailing backslash) in the letter case in which it is
+// stored on disk, or as given when the disk does not have it. Only the last component names a
+// node's caption; the ones before it are the parent's.
+std::string TDirTree::StoredName(const std::string& path) {
     const FailCriticalErrors errorMode;
-    std::string result = win::UpperCase(path.substr(0, 1)) + ":\\";
-    for (std::size_t start = firstSlash + 1; start < path.size();) {
-        const std::size_t end = std::min(path.find('\\', start), path.size());
-        win::WIN32_FIND_DATAA found{};
-        const win::HANDLE find = win::FindFirstFileA(path.substr(0, end).c_str(), &found);
-        if (find != win::INVALID_HANDLE_VALUE) {
-            result += found.cFileName;
-            win::FindClose(find);
-        } else {
-            result += path.substr(start, end - start);
-        }
-        result += '\\';
-        start = end + 1;
-    }
-    result.pop_back();
-    return result;
+    win::WIN32_FIND_DATAA found{};
+    const win::HANDLE find = win::FindFirstFileA(path.c_str(), &found);
+    if (find == win::INVALID_HANDLE_VALUE)
+        return win::ExtractFileName(path);
+    win::FindClose(find);
+    return found.cFileName;
 }
 
 // Walks an upper-case path with a trailing backslash level by level: the node of each level is

@@ -40,6 +40,11 @@ TTreeNode::~TTreeNode() {
         owner_->NodeDeleted(this);
 }
 
+void TTreeNode::Attach(std::unique_ptr<TDirNodeRec> record, std::string storedPath) {
+    record_ = std::move(record);
+    storedPath_ = std::move(storedPath);
+}
+
 TTreeNode* TTreeNode::From(QTreeWidgetItem* item) {
     return item && item->type() == NodeType ? static_cast<TTreeNode*>(item) : nullptr;
 }

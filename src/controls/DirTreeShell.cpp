@@ -10,8 +10,8 @@
 #include <QDropEvent>
 
 // Overlay 0 when the shell says the node's folder is shared, -1 otherwise. The node's parent
-// folder is its parent node's shell folder (the computer's drives for a drive node); on the way
-// the node keeps its own shell folder, which its children then parse their names in.
+// folder is its parent node's shell folder (the computer's drives for a drive node), in which the
+// node's name is parsed; on the way the node keeps its own shell folder for its children.
 int TDirTree::ShareOverlayIndex(TTreeNode* node) {
     TDirNodeRec* record = node->Record();
     if (!record)
@@ -21,9 +21,9 @@ int TDirTree::ShareOverlayIndex(TTreeNode* node) {
         parent && parent->Record() ? parent->Record()->ShellFolder : MyComputerFolder;
     if (!folder)
         return -1;
+    const std::string& stored = node->StoredPath();
     const std::string name =
-        parent ? win::ExtractFileName(record->Path.substr(0, record->Path.size() - 1))
-               : record->Path;
+        parent ? win::ExtractFileName(stored.substr(0, stored.size() - 1)) : record->Path;
     record->ItemId = folder->ParseDisplayName(name);
     if (!record->ItemId)
         return -1;

@@ -106,7 +106,7 @@ TEST_F(DirTreeFixture, LevelsAreReadWhenTheyOpenAndAProbeStopsAtTheFirstSubfolde
     tree->OnFindDir = [&](TDirTree*, const std::string& path, TDirRec& rec, int& result,
                           bool first) {
         const std::pair<const char*, win::DWORD> entries[] = {
-            {"file.txt", 0x20}, {"one", 0x10}, {"two", 0x10}};
+            {"file.txt", 0x20}, {"one", 0x10}, {"windows", 0x10}};
         next = first ? 0 : next + 1;
         asked.push_back(path);
         result = next < std::size(entries) ? 0 : 18;
@@ -118,7 +118,8 @@ TEST_F(DirTreeFixture, LevelsAreReadWhenTheyOpenAndAProbeStopsAtTheFirstSubfolde
     tree->ReadDrives();
     EXPECT_EQ(asked, (std::vector<std::string>{"C:\\", "C:\\"}));
     tree->expandItem(Node("C:\\"));
-    EXPECT_EQ(Captions(Node("C:\\")), (QStringList{"one", "two"}));
+    // Captions of handed names come in the case the disk stores them in, where it has them.
+    EXPECT_EQ(Captions(Node("C:\\")), (QStringList{"one", "WINDOWS"}));
 }
 
 namespace {
