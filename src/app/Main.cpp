@@ -55,6 +55,7 @@ void TMainForm::FormCreate() {
 void TMainForm::FormsCreated() {
     auto* choice = AppForms().EventForm;
     choice->OnAutoInstall = [this] { AutoInstall(); };
+    choice->OnExtractAll = [this] { ExtractAllWithChoice(); };
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -242,6 +243,15 @@ void TMainForm::ConnectHandlers() {
     onAction("Full1", [this] { Full1Click(); });
     onAction("Icons1", [this] { Icons1Click(); });
     onAction("SmallIcons1", [this] { SmallIcons1Click(); });
+    onAction("ExtractSelected1", [this] { btnExtractSelectedClick(); });
+    onAction("ExtractSelectedFiles1", [this] { btnExtractSelectedClick(); });
+    onButton("SpeedButton5", [this] { btnExtractSelectedClick(); });
+    onAction("ExtractAll1", [this] { btnExtractAllClick(); });
+    onAction("ExtractAllFiles1", [this] { btnExtractAllClick(); });
+    onButton("SpeedButton6", [this] { btnExtractAllClick(); });
+    onAction("ViewSelected1", [this] { btnViewSelectedClick(); });
+    onAction("ViewSelected2", [this] { btnViewSelectedClick(); });
+    onButton("SpeedButton4", [this] { btnViewSelectedClick(); });
     onAction("Install1", [this] { btnInstallClick(); });
     onButton("SpeedButton2", [this] { btnInstallClick(); });
     onButton("SpeedButton3", [this] { SpeedButton3Click(); });
@@ -261,7 +271,7 @@ void TMainForm::ConnectHandlers() {
     ConnectCommand(ListView1, &platform::ui::ListView::columnClicked, this,
                    [this](int column) { ListView1ColumnClick(column); });
     ConnectCommand(ListView1, &platform::ui::ListView::doubleClicked, this,
-                   [this] { ListView1DblClick(); });
+                   WhenIdle([this] { ListView1DblClick(); }));
     ConnectCommand(ListView1, &platform::ui::ListView::keyPressed, this,
                    [this](int key, Qt::KeyboardModifiers) { ListView1KeyDown(key); });
 }

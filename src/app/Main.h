@@ -70,7 +70,11 @@ public:
     void SmallIcons1Click();
     void UpdateFileInfo();
 
-    // Extracting.
+    // Extracting and viewing.
+    void btnExtractSelectedClick();
+    void btnExtractAllClick();
+    void ExtractAllWithChoice();
+    void btnViewSelectedClick();
     void ExtractSelected(const std::string& baseDir);
     void ExtractAllTo(const std::string& baseDir);
     // The data of rows dragged out of the list: their entries extracted below the temp folder,
@@ -159,6 +163,9 @@ private:
     void EngineCall(const std::function<void()>& call);
     void ZipMaster1Message(std::int32_t errCode, const std::string& message);
     void ShowEngineMessages();
+    // The folder picked in the extract-to window (opened at the download folder); nothing when
+    // the archive has no entries or the window was cancelled.
+    std::optional<std::string> ChooseExtractFolder();
     // The folder exists (the temp folder is made when missing); otherwise says so.
     bool BaseFolderReady(const std::string& baseDir);
     // Extracts FSpecArgs into baseDir with the folders of the entries, replacing files.
