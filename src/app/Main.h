@@ -5,6 +5,8 @@
 //   MainListing.cpp  the listing: directory update, sort keys, totals, rows, sorting, views
 //   MainInstall.cpp  running entries, installing a download, progress
 //   MainSettings.cpp the settings file, the recent files, the list's appearance
+//   MainBrowsers.cpp the browser integration in the registry and on the desktop
+//   MainOptions.cpp  the options dialog's exchange with the settings
 #pragma once
 
 #include "app/ColourCodec.h"
@@ -93,6 +95,16 @@ public:
     void BackgroundColor1Click();
     void GridLines1Click();
     void ColumnToggleClick(int column);
+
+    // Browser integration and the options dialog. A registration that cannot set a value raises
+    // "Failed to set data for '...'"; ApplyBrowserIntegration reports it and goes on.
+    void ApplyBrowserIntegration();
+    void RegisterNetscapeViewer();
+    void UnregisterNetscapeViewer();
+    void RegisterZipAssociation();
+    void UnregisterZipAssociation();
+    void ShowOptionsDialog();
+    void Options1Click();
 
     // Program-wide state.
     std::string TempDir;
