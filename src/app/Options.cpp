@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace {
@@ -50,18 +51,22 @@ QPushButton* PushButton(QWidget* parent, const char* name, const QString& text, 
 TfrmOptions::TfrmOptions(QWidget* parent)
     : Form("TfrmOptions", "Pakrune Options", 459, 225, parent) {
     setFixedSize(459, 225);
+    QFont font("Arial"); // as the main window
+    font.setPixelSize(11);
+    setFont(font);
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
-    PageControl1 = Place(new QTabWidget(this), "PageControl1", 6, 6, 362, 213);
+    PageControl1 = Place(new QTabWidget(this), "PageControl1", 6, 6, 364, 213);
+    PageControl1->tabBar()->setStyleSheet("QTabBar::tab { padding: 3px 6px; }"); // all tabs in view
 
     QWidget* folder = Page(PageControl1, "TabSheet1", "Default download folder");
     BoldLabel(folder, "Label1", "Download directory", 12);
     radiobtnAutoMove = Place(
         new QRadioButton("When a new zip file is downloaded, automatically move it to:", folder),
         "radiobtnAutoMove", 16, 36, 330, 20);
-    auto* panel = Place(new QFrame(folder), "Panel1", 32, 60, 310, 36);
+    auto* panel = Place(new QFrame(folder), "Panel1", 32, 60, 300, 36);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    editDownloadDir = Place(new QLineEdit(panel), "editDownloadDir", 6, 6, 210, 24);
-    btnBrowse = Place(new QPushButton("Browse...", panel), "btnBrowse", 222, 5, 80, 26);
+    editDownloadDir = Place(new QLineEdit(panel), "editDownloadDir", 6, 6, 204, 24);
+    btnBrowse = Place(new QPushButton("Browse...", panel), "btnBrowse", 216, 5, 78, 26);
     radiobtnKeepInTempDir = Place(new QRadioButton("Keep zip files in your temp folder", folder),
                                   "radiobtnKeepInTempDir", 16, 106, 330, 20);
 
