@@ -16,6 +16,7 @@
 #include "platform/ui/ListView.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolButton>
@@ -200,17 +201,40 @@ void TMainForm::Exit1Click() {
     close();
 }
 
+std::function<void()> TMainForm::WhenIdle(std::function<void()> handler) {
+    return [this, handler = std::move(handler)] {
+        if (!engineRunning_)
+            handler();
+    };
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // The engine is reading the archive and writing files: the window closes when it is done.
+    if (engineRunning_) {
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
 void TMainForm::ConnectHandlers() {
     using platform::ui::ConnectCommand;
-    auto onAction = [this](const char* name, auto handler) {
-        ConnectCommand(Item(name), &QAction::triggered, this, handler);
+    // Commands arrive also while an engine call lets the window process its messages; they are
+    // ignored until the call has ended.
+    auto onAction = [this](const char* name, std::function<void()> handler) {
+        ConnectCommand(Item(name), &QAction::triggered, this, WhenIdle(std::move(handler)));
     };
-    auto onButton = [this](const char* name, auto handler) {
-        ConnectCommand(Button(name), &QToolButton::clicked, this, handler);
+    auto onButton = [this](const char* name, std::function<void()> handler) {
+        ConnectCommand(Button(name), &QToolButton::clicked, this, WhenIdle(std::move(handler)));
     };
     ZipMaster1.OnDirUpdate = [this](TZipMaster*) { ZipMaster1DirUpdate(); };
     ZipMaster1.OnProgress = [this](TZipMaster*, ProgressType type, const std::string& name,
                                    std::int32_t size) { ZipMaster1Progress(type, name, size); };
+    ZipMaster1.OnMessage = [this](TZipMaster*, std::int32_t errCode, const std::string& message) {
+        ZipMaster1Message(errCode, message);
+    };
+    ListView1->SetDragSource([this](const std::vector<int>& rows) { return DragRowsOut(rows); });
     onAction("Open1", [this] { Open1Click(); });
     onButton("SpeedButton1", [this] { Open1Click(); });
     onAction("Exit1", [this] { Exit1Click(); });

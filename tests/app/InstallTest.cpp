@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QProgressBar>
 #include <QToolButton>
+#include <filesystem>
 
 using namespace testing_support;
 
@@ -135,6 +136,7 @@ TEST_F(Install, ProgressFollowsTheBytesOfAnExtractAll) {
     std::vector<int> positions;
     QObject::connect(main->ProgressBar1, &QProgressBar::valueChanged,
                      [&](int value) { positions.push_back(value); });
+    std::filesystem::create_directories(DriveC() + "/out");
     main->ExtractAllTo("C:\\out");
     ASSERT_FALSE(positions.empty());
     EXPECT_GT(*std::max_element(positions.begin(), positions.end()), 50);
