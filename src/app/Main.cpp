@@ -74,6 +74,7 @@ void TMainForm::FormShow() {
     LoadSettings();
     UpdateRecentFilesMenu();
     Button("SpeedButton4")->setIcon(QIcon(":/toolbar/view-grey.png"));
+    ApplyBrowserIntegration();
     ZipMaster1.LoadUnzEngine();
     if (app::ParamCount() >= 1)
         OpenArchive(app::ParamStr(1));
@@ -265,6 +266,8 @@ void TMainForm::ConnectHandlers() {
     onAction("Font1", [this] { Font1Click(); });
     onAction("BackgroundColor1", [this] { BackgroundColor1Click(); });
     onAction("GridLines1", [this] { GridLines1Click(); });
+    onAction("Options1", [this] { Options1Click(); });
+    onButton("SpeedButton7", [this] { Options1Click(); });
     const char* const toggles[] = {"Size1", "DateTime1", "Ratio1", "PackedSize1", "Path1"};
     for (int column = 1; column <= 5; ++column)
         onAction(toggles[column - 1], [this, column] { ColumnToggleClick(column); });

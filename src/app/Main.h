@@ -6,6 +6,8 @@
 //   MainExtract.cpp  extracting into a folder, the window's engine calls, dragging rows out
 //   MainInstall.cpp  running entries, installing a download, progress
 //   MainSettings.cpp the settings file, the recent files, the list's appearance
+//   MainBrowsers.cpp the browser integration in the registry and on the desktop
+//   MainOptions.cpp  the options dialog's exchange with the settings
 #pragma once
 
 #include "app/ColourCodec.h"
@@ -109,6 +111,16 @@ public:
     void BackgroundColor1Click();
     void GridLines1Click();
     void ColumnToggleClick(int column);
+
+    // Browser integration and the options dialog. A registration that cannot set a value raises
+    // "Failed to set data for '...'"; ApplyBrowserIntegration reports it and goes on.
+    void ApplyBrowserIntegration();
+    void RegisterNetscapeViewer();
+    void UnregisterNetscapeViewer();
+    void RegisterZipAssociation();
+    void UnregisterZipAssociation();
+    void ShowOptionsDialog();
+    void Options1Click();
 
     // Program-wide state.
     std::string TempDir;
