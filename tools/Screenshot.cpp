@@ -1,12 +1,14 @@
 // Takes the README's pictures, run under a display (scripts/screenshot starts Xvfb for it):
-//   screenshot OUTPUT.png ARCHIVE            the main window listing an archive
-//   screenshot --viewer OUTPUT.png TEXTFILE  the text viewer showing a text file, a word found
-//   screenshot --add OUTPUT.png ARCHIVE FOLDER
-//       the add-files window adding to the archive: the folder's files listed, two of them and
-//       the folder itself picked
+//   screenshot main OUTPUT.png ARCHIVE          the main window listing an archive
+//   screenshot viewer OUTPUT.png TEXTFILE       the text viewer showing a text file, a word found
+//   screenshot add OUTPUT.png ARCHIVE FOLDER    the add-files window adding to the archive: the
+//                                               folder's files listed, two of them and the folder
+//                                               itself picked
+//   screenshot extract OUTPUT.png FOLDER        the extract-to window with the folder selected
 #include "app/CommandLine.h"
 #include "app/Forms.h"
 #include "app/Main.h"
+#include "app/untExtract.h"
 #include "controls/DirTree.h"
 #include "platform/PathMap.h"
 #include "platform/ui/KernelServices.h"
@@ -18,6 +20,7 @@
 #include <QPixmap>
 #include <QThread>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -60,25 +63,43 @@ QWidget* ShowAddFiles(const char* archive, const char* folder) {
     return add;
 }
 
+QWidget* ShowExtractWindow(const char* folder) {
+    TExtractForm* window = AppForms().ExtractForm;
+    window->DirTree1->OpenPath(platform::WindowsPathOf(folder));
+    window->show();
+    return window;
+}
+
+struct Picture {
+    const char* mode;
+    int arguments; // after the output file
+    std::function<QWidget*(char** arguments)> show;
+};
+
+const Picture kPictures[] = {
+    {"main", 1, [](char** a) { return ShowArchive(a[0]); }},
+    {"viewer", 1, [](char** a) { return ShowTextFile(a[0]); }},
+    {"add", 2, [](char** a) { return ShowAddFiles(a[0], a[1]); }},
+    {"extract", 1, [](char** a) { return ShowExtractWindow(a[0]); }},
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool viewer = argc == 4 && std::strcmp(argv[1], "--viewer") == 0;
-    const bool addFiles = argc == 5 && std::strcmp(argv[1], "--add") == 0;
-    if (argc != 3 && !viewer && !addFiles)
+    const Picture* picture = nullptr;
+    for (const Picture& candidate : kPictures)
+        if (argc == candidate.arguments + 3 && std::strcmp(argv[1], candidate.mode) == 0)
+            picture = &candidate;
+    if (!picture)
         return 2;
-    const char* output = argv[addFiles ? 2 : argc - 2];
-    const char* input = argv[addFiles ? 3 : argc - 1];
     QApplication application(argc, argv);
     QApplication::setApplicationName("Pakrune");
     platform::ui::ConnectKernelServices();
     app::SetCommandLine(1, argv); // no archive argument: the archive is opened as with Open
     CreateForms();
-    QWidget* window = addFiles ? ShowAddFiles(input, argv[4])
-                      : viewer ? ShowTextFile(input)
-                               : ShowArchive(input);
+    QWidget* window = picture->show(argv + 3);
     Settle();
-    const bool saved = window->grab().save(output);
+    const bool saved = window->grab().save(argv[2]);
     DestroyForms();
     return saved ? 0 : 1;
 }

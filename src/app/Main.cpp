@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -236,6 +237,10 @@ void TMainForm::ConnectHandlers() {
         ZipMaster1Message(errCode, message);
     };
     ListView1->SetDragSource([this](const std::vector<int>& rows) { return DragRowsOut(rows); });
+    // Not through the idle guard: these act only while an engine call runs.
+    ConnectCommand(CancelButton, &QToolButton::clicked, this, [this] { CancelEngineCall(); });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    ConnectCommand(escape, &QShortcut::activated, this, [this] { CancelEngineCall(); });
     onAction("Open1", [this] { Open1Click(); });
     onButton("SpeedButton1", [this] { Open1Click(); });
     onAction("Exit1", [this] { Exit1Click(); });
@@ -244,6 +249,16 @@ void TMainForm::ConnectHandlers() {
     onAction("Full1", [this] { Full1Click(); });
     onAction("Icons1", [this] { Icons1Click(); });
     onAction("SmallIcons1", [this] { SmallIcons1Click(); });
+    onAction("New1", [this] { NewZipButClick(); });
+    onButton("NewZipBut", [this] { NewZipButClick(); });
+    onAction("AddToZip1", [this] { AddZipButClick(); });
+    onButton("AddZipBut", [this] { AddZipButClick(); });
+    onAction("DeleteFromZip1", [this] { DeleteFromZipButClick(); });
+    onButton("DeleteFromZipBut", [this] { DeleteFromZipButClick(); });
+    onAction("ConvertZiptoexe1", [this] { ConvertZiptoexe1Click(); });
+    onAction("SaveAs1", [this] { SaveAs1Click(); });
+    onAction("CloseArchive1", [this] { CloseArchive1Click(); });
+    onAction("DeleteArchive1", [this] { DeleteArchive1Click(); });
     onAction("ExtractSelected1", [this] { btnExtractSelectedClick(); });
     onAction("ExtractSelectedFiles1", [this] { btnExtractSelectedClick(); });
     onButton("SpeedButton5", [this] { btnExtractSelectedClick(); });

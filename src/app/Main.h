@@ -3,6 +3,7 @@
 //   MainLayout.cpp   toolbar, list, progress bar and status bar
 //   MainMenu.cpp     the main menu and the list's popup menu
 //   MainListing.cpp  the listing: directory update, sort keys, totals, rows, sorting, views
+//   MainEdit.cpp     new, add, delete entries, convert, save as, close and delete the archive
 //   MainExtract.cpp  extracting into a folder, the window's engine calls, dragging rows out
 //   MainInstall.cpp  running entries, installing a download, progress
 //   MainSettings.cpp the settings file, the recent files, the list's appearance
@@ -85,6 +86,19 @@ public:
     // True while an engine call of this window runs; archive commands are ignored meanwhile.
     bool EngineRunning() const { return engineRunning_; }
 
+    // Editing archives.
+    void NewZipButClick();
+    void NewArchive();
+    void AddZipButClick();
+    void AddToArchive();
+    // Every row of the list is selected (true for an empty list).
+    bool AllRowsSelected() const;
+    void DeleteFromZipButClick();
+    void ConvertZiptoexe1Click();
+    void SaveAs1Click();
+    void CloseArchive1Click();
+    void DeleteArchive1Click();
+
     // Running, installing, progress.
     std::string EntryPathOfRow(int index) const;
     std::string FindSetupEntry() const;
@@ -159,6 +173,9 @@ public:
     // Controls (designed names).
     platform::ui::ListView* ListView1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
+    QToolButton* CancelButton = nullptr; // shown while an engine call runs
+    // Asks the running engine call to stop (the Cancel button and Escape).
+    void CancelEngineCall();
     QMenu* PopupMenu1 = nullptr;
     QString PanelText(int panel) const;
     void SetPanelText(int panel, const QString& text);
@@ -207,6 +224,7 @@ private:
     QLabel* panels_[3] = {};
     bool shown_ = false;
     bool engineRunning_ = false;
+    bool engineCancelled_ = false;
     bool closePending_ = false;
     std::vector<std::string> engineMessages_;
 };

@@ -16,6 +16,7 @@
 
 #include <QMimeData>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 
 namespace {
@@ -28,10 +29,13 @@ constexpr int kMaxShownMessages = 20;
 void TMainForm::EngineCall(const std::function<void()>& call) {
     engineMessages_.clear();
     engineRunning_ = true;
+    engineCancelled_ = false;
+    CancelButton->show();
     struct Done {
         TMainForm* form;
         ~Done() {
             form->engineRunning_ = false;
+            form->CancelButton->hide();
             // A close asked for during the call happens now that the call has ended.
             if (form->closePending_) {
                 form->closePending_ = false;
@@ -40,7 +44,19 @@ void TMainForm::EngineCall(const std::function<void()>& call) {
         }
     } done{this};
     call();
+    if (engineCancelled_) {
+        // The engine's own notes on what it left undone add nothing to this.
+        engineMessages_.clear();
+        platform::ui::ShowMessage("The operation was cancelled.");
+    }
     ShowEngineMessages();
+}
+
+void TMainForm::CancelEngineCall() {
+    if (!engineRunning_)
+        return;
+    engineCancelled_ = true;
+    ZipMaster1.AbortFlag = true;
 }
 
 void TMainForm::ZipMaster1Message(std::int32_t errCode, const std::string& message) {
