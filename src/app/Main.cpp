@@ -239,8 +239,9 @@ void TMainForm::ConnectHandlers() {
     ListView1->SetDragSource([this](const std::vector<int>& rows) { return DragRowsOut(rows); });
     // Not through the idle guard: these act only while an engine call runs.
     ConnectCommand(CancelButton, &QToolButton::clicked, this, [this] { CancelEngineCall(); });
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    ConnectCommand(escape, &QShortcut::activated, this, [this] { CancelEngineCall(); });
+    CancelShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    CancelShortcut->setEnabled(false); // Escape belongs to other windows outside engine calls
+    ConnectCommand(CancelShortcut, &QShortcut::activated, this, [this] { CancelEngineCall(); });
     onAction("Open1", [this] { Open1Click(); });
     onButton("SpeedButton1", [this] { Open1Click(); });
     onAction("Exit1", [this] { Exit1Click(); });

@@ -30,6 +30,7 @@ class QLabel;
 class QMimeData;
 class QMenu;
 class QProgressBar;
+class QShortcut;
 class QToolButton;
 namespace platform::ui {
 class ListView;
@@ -174,6 +175,7 @@ public:
     platform::ui::ListView* ListView1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QToolButton* CancelButton = nullptr; // shown while an engine call runs
+    QShortcut* CancelShortcut = nullptr; // Escape, enabled while an engine call runs
     // Asks the running engine call to stop (the Cancel button and Escape).
     void CancelEngineCall();
     QMenu* PopupMenu1 = nullptr;

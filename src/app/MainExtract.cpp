@@ -15,6 +15,7 @@
 #include "windows/TextView.h"
 
 #include <QMimeData>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -31,11 +32,13 @@ void TMainForm::EngineCall(const std::function<void()>& call) {
     engineRunning_ = true;
     engineCancelled_ = false;
     CancelButton->show();
+    CancelShortcut->setEnabled(true);
     struct Done {
         TMainForm* form;
         ~Done() {
             form->engineRunning_ = false;
             form->CancelButton->hide();
+            form->CancelShortcut->setEnabled(false);
             // A close asked for during the call happens now that the call has ended.
             if (form->closePending_) {
                 form->closePending_ = false;
