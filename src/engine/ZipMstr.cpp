@@ -212,9 +212,15 @@ void TZipMaster::Extract() {
         platform::ShowMessage("Error - no zip file specified");
         return;
     }
+    // The engine extracts into the current folder. A named base folder that is not there would
+    // leave the current folder, wherever that is, to receive every entry: refused instead.
+    if (!ExtrBaseDir.empty() && !DirExists(ExtrBaseDir)) {
+        platform::ShowMessage("Error - extract folder " + ExtrBaseDir + " does not exist");
+        return;
+    }
     RunEngine(false, [this] {
-        // The engine extracts into the current folder; it is not restored afterwards.
-        if (DirExists(ExtrBaseDir))
+        // The current folder is not restored afterwards.
+        if (!ExtrBaseDir.empty())
             win::SetCurrentDirectoryA(ExtrBaseDir.c_str());
         FillUnzCommand();
     });

@@ -167,11 +167,17 @@ TEST_F(Bridge, DeleteAndExtractRecords) {
               DriveC() + "/out"); // the engine extracts into the current folder
     EXPECT_EQ(messages, std::vector<std::string>{"UNZ DLL Loaded"});
 
-    // A base folder that does not exist leaves the current folder as it is.
+    // A base folder that does not exist is refused: the engine is not called, so nothing lands
+    // in whatever folder is current.
+    messages.clear();
+    const int calls = unzLog->unzCalls;
     zip.ExtrBaseDir = "C:\\missing";
     zip.FSpecArgs = {"*.*"};
     zip.Extract();
-    EXPECT_EQ(unzLog->currentFolder, DriveC() + "/out");
+    EXPECT_EQ(unzLog->unzCalls, calls);
+    EXPECT_EQ(messages,
+              std::vector<std::string>{"Error - extract folder C:\\missing does not exist"});
+    EXPECT_EQ(zip.FSpecArgs, std::vector<std::string>{"*.*"}); // stopped before the call
 }
 
 TEST_F(Bridge, ChecksBeforeTheCallKeepTheSpecifications) {
