@@ -6,6 +6,7 @@
 //   MainExtract.cpp  extracting into a folder, the window's engine calls, dragging rows out
 //   MainInstall.cpp  running entries, installing a download, progress
 //   MainSettings.cpp the settings file, the recent files, the list's appearance
+//   MainHelp.cpp     the wizard, the Help menu and the about window
 #pragma once
 
 #include "app/ColourCodec.h"
@@ -28,6 +29,7 @@ class QMimeData;
 class QMenu;
 class QProgressBar;
 class QToolButton;
+class TPathDialog;
 namespace platform::ui {
 class ListView;
 }
@@ -106,6 +108,16 @@ public:
     void GridLines1Click();
     void ColumnToggleClick(int column);
 
+    // The wizard and the Help menu.
+    void WizardAddButClick();
+    void FileInfo1Click();
+    void Contents1Click();
+    void Readmetxt1Click();
+    void TolvekHomePage1Click();
+    void LatestVersion1Click();
+    void SendUsYourComments1Click();
+    void About1Click();
+
     // Program-wide state.
     std::string TempDir;
     bool ChoiceShown = false;
@@ -144,6 +156,7 @@ public:
     platform::ui::ListView* ListView1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
+    TPathDialog* PathDialog1 = nullptr;
     QString PanelText(int panel) const;
     void SetPanelText(int panel, const QString& text);
     QToolButton* Button(const char* name) const;
@@ -175,6 +188,8 @@ private:
     void BuildMenus();
     void BuildPopupMenu();
     void ConnectHandlers();
+    // Tells the wizard's pages and the about window what they need of this window.
+    void LinkHelpAndWizard();
     void SetActivePictures(bool active);
     void EnableArchiveCommands(bool enabled);
     // Sets the style of the main list and the add window's lists, and ticks the style's item.
