@@ -1,13 +1,21 @@
 // Takes the README's pictures, run under a display (scripts/screenshot starts Xvfb for it):
-//   screenshot OUTPUT.png ARCHIVE            the main window listing an archive
-//   screenshot --viewer OUTPUT.png TEXTFILE  the text viewer showing a text file, a word found
-//   screenshot --wizard FOLDER FILE...       the wizard's pages as FOLDER/wizard-*.png, the file
-//                                            page listing the files
+//   screenshot main OUTPUT.png ARCHIVE          the main window listing an archive
+//   screenshot viewer OUTPUT.png TEXTFILE       the text viewer showing a text file, a word found
+//   screenshot add OUTPUT.png ARCHIVE FOLDER    the add-files window adding to the archive: the
+//                                               folder's files listed, two of them and the folder
+//                                               itself picked
+//   screenshot extract OUTPUT.png FOLDER        the extract-to window with the folder selected
+//   screenshot wizard OUTPUT.png PAGE FOLDER    a wizard page (1, info, 2, 3 or 4); page 3 lists
+//                                               the folder's files as picked
 #include "app/CommandLine.h"
 #include "app/Forms.h"
 #include "app/Main.h"
+#include "app/untExtract.h"
+#include "controls/DirTree.h"
 #include "platform/PathMap.h"
 #include "platform/ui/KernelServices.h"
+#include "platform/ui/ListView.h"
+#include "windows/AddFilesToZip.h"
 #include "windows/TextView.h"
 #include "windows/Wizard1.h"
 #include "windows/Wizard1Fur.h"
@@ -16,10 +24,12 @@
 #include "windows/Wizard4.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QPixmap>
 #include <QPushButton>
 #include <QThread>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -48,57 +58,88 @@ QWidget* ShowTextFile(const char* textFile) {
     return viewer;
 }
 
-bool Save(QWidget* window, const QString& output) {
-    window->show();
+QWidget* ShowAddFiles(const char* archive, const char* folder) {
+    ShowArchive(archive); // the window adds to the archive the main window shows
+    TAddform* add = AppForms().Addform;
+    add->show();
+    add->DirTree1->OpenPath(platform::WindowsPathOf(folder));
     Settle();
-    const bool saved = window->grab().save(output);
-    window->hide();
-    return saved;
+    for (const int row : {0, 2})
+        add->AddListView1->SetSelected(row, true);
+    add->AddFilesbtnClick();
+    add->AddDirbtnClick();
+    add->AddListView1->SetSelected(1, true);
+    return add;
 }
 
-bool SaveWizardPages(const QString& folder, char** files, int fileCount) {
-    Forms& forms = AppForms();
-    TWiz3* filePage = forms.Wiz3;
-    for (int i = 0; i < fileCount; ++i) {
-        const std::string path = platform::WindowsPathOf(files[i]);
-        filePage->ListBox1.append(QString::fromStdString(path));
-        filePage->AddFileItem(path);
-    }
-    filePage->Button2->setEnabled(fileCount > 0);
-    filePage->BitBtn2->setEnabled(fileCount > 0);
-    const std::pair<QWidget*, const char*> pages[] = {{forms.Wiz1, "wizard-1.png"},
-                                                      {forms.Wiz1Fur, "wizard-info.png"},
-                                                      {forms.Wiz2, "wizard-2.png"},
-                                                      {forms.Wiz3, "wizard-3.png"},
-                                                      {forms.Wiz4, "wizard-4.png"}};
-    bool saved = true;
-    for (const auto& [page, name] : pages)
-        saved = Save(page, folder + "/" + name) && saved;
-    return saved;
+QWidget* ShowExtractWindow(const char* folder) {
+    TExtractForm* window = AppForms().ExtractForm;
+    window->DirTree1->OpenPath(platform::WindowsPathOf(folder));
+    window->show();
+    return window;
 }
+
+QWidget* ShowWizardPage(const char* page, const char* folder) {
+    Forms& forms = AppForms();
+    const std::pair<const char*, QWidget*> pages[] = {{"1", forms.Wiz1},
+                                                      {"info", forms.Wiz1Fur},
+                                                      {"2", forms.Wiz2},
+                                                      {"3", forms.Wiz3},
+                                                      {"4", forms.Wiz4}};
+    QWidget* window = nullptr;
+    for (const auto& [name, candidate] : pages)
+        if (std::strcmp(page, name) == 0)
+            window = candidate;
+    if (window == forms.Wiz3) {
+        for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name)) {
+            const std::string path =
+                platform::WindowsPathOf(QDir(folder).filePath(name).toStdString());
+            forms.Wiz3->ListBox1.append(QString::fromStdString(path));
+            forms.Wiz3->AddFileItem(path);
+        }
+        forms.Wiz3->Button2->setEnabled(true);
+        forms.Wiz3->BitBtn2->setEnabled(true);
+    }
+    if (window)
+        window->show();
+    return window;
+}
+
+struct Picture {
+    const char* mode;
+    int arguments; // after the output file
+    std::function<QWidget*(char** arguments)> show;
+};
+
+const Picture kPictures[] = {
+    {"main", 1, [](char** a) { return ShowArchive(a[0]); }},
+    {"viewer", 1, [](char** a) { return ShowTextFile(a[0]); }},
+    {"add", 2, [](char** a) { return ShowAddFiles(a[0], a[1]); }},
+    {"extract", 1, [](char** a) { return ShowExtractWindow(a[0]); }},
+    {"wizard", 2, [](char** a) { return ShowWizardPage(a[0], a[1]); }},
+};
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool viewer = argc == 4 && std::strcmp(argv[1], "--viewer") == 0;
-    const bool wizard = argc >= 3 && std::strcmp(argv[1], "--wizard") == 0;
-    if (argc != 3 && !viewer && !wizard)
+    const Picture* picture = nullptr;
+    for (const Picture& candidate : kPictures)
+        if (argc == candidate.arguments + 3 && std::strcmp(argv[1], candidate.mode) == 0)
+            picture = &candidate;
+    if (!picture)
         return 2;
-    const char* output = argv[argc - 2];
-    const char* input = argv[argc - 1];
     QApplication application(argc, argv);
     QApplication::setApplicationName("Pakrune");
     platform::ui::ConnectKernelServices();
     app::SetCommandLine(1, argv); // no archive argument: the archive is opened as with Open
     CreateForms();
-    if (wizard) {
-        const bool saved = SaveWizardPages(argv[2], argv + 3, argc - 3);
+    QWidget* window = picture->show(argv + 3);
+    if (!window) {
         DestroyForms();
-        return saved ? 0 : 1;
+        return 2;
     }
-    QWidget* window = viewer ? ShowTextFile(input) : ShowArchive(input);
     Settle();
-    const bool saved = window->grab().save(output);
+    const bool saved = window->grab().save(argv[2]);
     DestroyForms();
     return saved ? 0 : 1;
 }

@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -59,6 +60,7 @@ void TMainForm::FormCreate() {
 void TMainForm::FormsCreated() {
     auto* choice = AppForms().EventForm;
     choice->OnAutoInstall = [this] { AutoInstall(); };
+    choice->OnExtractAll = [this] { ExtractAllWithChoice(); };
     LinkHelpAndWizard();
 }
 
@@ -78,6 +80,7 @@ void TMainForm::FormShow() {
     LoadSettings();
     UpdateRecentFilesMenu();
     Button("SpeedButton4")->setIcon(QIcon(":/toolbar/view-grey.png"));
+    ApplyBrowserIntegration();
     ZipMaster1.LoadUnzEngine();
     if (app::ParamCount() >= 1)
         OpenArchive(app::ParamStr(1));
@@ -239,6 +242,11 @@ void TMainForm::ConnectHandlers() {
         ZipMaster1Message(errCode, message);
     };
     ListView1->SetDragSource([this](const std::vector<int>& rows) { return DragRowsOut(rows); });
+    // Not through the idle guard: these act only while an engine call runs.
+    ConnectCommand(CancelButton, &QToolButton::clicked, this, [this] { CancelEngineCall(); });
+    CancelShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    CancelShortcut->setEnabled(false); // Escape belongs to other windows outside engine calls
+    ConnectCommand(CancelShortcut, &QShortcut::activated, this, [this] { CancelEngineCall(); });
     onAction("Open1", [this] { Open1Click(); });
     onButton("SpeedButton1", [this] { Open1Click(); });
     onAction("Exit1", [this] { Exit1Click(); });
@@ -247,6 +255,25 @@ void TMainForm::ConnectHandlers() {
     onAction("Full1", [this] { Full1Click(); });
     onAction("Icons1", [this] { Icons1Click(); });
     onAction("SmallIcons1", [this] { SmallIcons1Click(); });
+    onAction("New1", [this] { NewZipButClick(); });
+    onButton("NewZipBut", [this] { NewZipButClick(); });
+    onAction("AddToZip1", [this] { AddZipButClick(); });
+    onButton("AddZipBut", [this] { AddZipButClick(); });
+    onAction("DeleteFromZip1", [this] { DeleteFromZipButClick(); });
+    onButton("DeleteFromZipBut", [this] { DeleteFromZipButClick(); });
+    onAction("ConvertZiptoexe1", [this] { ConvertZiptoexe1Click(); });
+    onAction("SaveAs1", [this] { SaveAs1Click(); });
+    onAction("CloseArchive1", [this] { CloseArchive1Click(); });
+    onAction("DeleteArchive1", [this] { DeleteArchive1Click(); });
+    onAction("ExtractSelected1", [this] { btnExtractSelectedClick(); });
+    onAction("ExtractSelectedFiles1", [this] { btnExtractSelectedClick(); });
+    onButton("SpeedButton5", [this] { btnExtractSelectedClick(); });
+    onAction("ExtractAll1", [this] { btnExtractAllClick(); });
+    onAction("ExtractAllFiles1", [this] { btnExtractAllClick(); });
+    onButton("SpeedButton6", [this] { btnExtractAllClick(); });
+    onAction("ViewSelected1", [this] { btnViewSelectedClick(); });
+    onAction("ViewSelected2", [this] { btnViewSelectedClick(); });
+    onButton("SpeedButton4", [this] { btnViewSelectedClick(); });
     onAction("Install1", [this] { btnInstallClick(); });
     onButton("SpeedButton2", [this] { btnInstallClick(); });
     onButton("SpeedButton3", [this] { SpeedButton3Click(); });
@@ -260,6 +287,8 @@ void TMainForm::ConnectHandlers() {
     onAction("Font1", [this] { Font1Click(); });
     onAction("BackgroundColor1", [this] { BackgroundColor1Click(); });
     onAction("GridLines1", [this] { GridLines1Click(); });
+    onAction("Options1", [this] { Options1Click(); });
+    onButton("SpeedButton7", [this] { Options1Click(); });
     onButton("WizardAddBut", [this] { WizardAddButClick(); });
     onAction("Wizard1", [this] { WizardAddButClick(); });
     onAction("FileInfo1", [this] { FileInfo1Click(); });
@@ -277,7 +306,7 @@ void TMainForm::ConnectHandlers() {
     ConnectCommand(ListView1, &platform::ui::ListView::columnClicked, this,
                    [this](int column) { ListView1ColumnClick(column); });
     ConnectCommand(ListView1, &platform::ui::ListView::doubleClicked, this,
-                   [this] { ListView1DblClick(); });
+                   WhenIdle([this] { ListView1DblClick(); }));
     ConnectCommand(ListView1, &platform::ui::ListView::keyPressed, this,
                    [this](int key, Qt::KeyboardModifiers) { ListView1KeyDown(key); });
 }

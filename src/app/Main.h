@@ -3,9 +3,12 @@
 //   MainLayout.cpp   toolbar, list, progress bar and status bar
 //   MainMenu.cpp     the main menu and the list's popup menu
 //   MainListing.cpp  the listing: directory update, sort keys, totals, rows, sorting, views
+//   MainEdit.cpp     new, add, delete entries, convert, save as, close and delete the archive
 //   MainExtract.cpp  extracting into a folder, the window's engine calls, dragging rows out
 //   MainInstall.cpp  running entries, installing a download, progress
 //   MainSettings.cpp the settings file, the recent files, the list's appearance
+//   MainBrowsers.cpp the browser integration in the registry and on the desktop
+//   MainOptions.cpp  the options dialog's exchange with the settings
 //   MainHelp.cpp     the wizard, the Help menu and the about window
 #pragma once
 
@@ -28,6 +31,7 @@ class QLabel;
 class QMimeData;
 class QMenu;
 class QProgressBar;
+class QShortcut;
 class QToolButton;
 class TPathDialog;
 namespace platform::ui {
@@ -72,7 +76,11 @@ public:
     void SmallIcons1Click();
     void UpdateFileInfo();
 
-    // Extracting.
+    // Extracting and viewing.
+    void btnExtractSelectedClick();
+    void btnExtractAllClick();
+    void ExtractAllWithChoice();
+    void btnViewSelectedClick();
     void ExtractSelected(const std::string& baseDir);
     void ExtractAllTo(const std::string& baseDir);
     // The data of rows dragged out of the list: their entries extracted below the temp folder,
@@ -80,6 +88,19 @@ public:
     QMimeData* DragRowsOut(const std::vector<int>& rows);
     // True while an engine call of this window runs; archive commands are ignored meanwhile.
     bool EngineRunning() const { return engineRunning_; }
+
+    // Editing archives.
+    void NewZipButClick();
+    void NewArchive();
+    void AddZipButClick();
+    void AddToArchive();
+    // Every row of the list is selected (true for an empty list).
+    bool AllRowsSelected() const;
+    void DeleteFromZipButClick();
+    void ConvertZiptoexe1Click();
+    void SaveAs1Click();
+    void CloseArchive1Click();
+    void DeleteArchive1Click();
 
     // Running, installing, progress.
     std::string EntryPathOfRow(int index) const;
@@ -107,6 +128,16 @@ public:
     void BackgroundColor1Click();
     void GridLines1Click();
     void ColumnToggleClick(int column);
+
+    // Browser integration and the options dialog. A registration that cannot set a value raises
+    // "Failed to set data for '...'"; ApplyBrowserIntegration reports it and goes on.
+    void ApplyBrowserIntegration();
+    void RegisterNetscapeViewer();
+    void UnregisterNetscapeViewer();
+    void RegisterZipAssociation();
+    void UnregisterZipAssociation();
+    void ShowOptionsDialog();
+    void Options1Click();
 
     // The wizard and the Help menu.
     void WizardAddButClick();
@@ -155,6 +186,10 @@ public:
     // Controls (designed names).
     platform::ui::ListView* ListView1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
+    QToolButton* CancelButton = nullptr; // shown while an engine call runs
+    QShortcut* CancelShortcut = nullptr; // Escape, enabled while an engine call runs
+    // Asks the running engine call to stop (the Cancel button and Escape).
+    void CancelEngineCall();
     QMenu* PopupMenu1 = nullptr;
     TPathDialog* PathDialog1 = nullptr;
     QString PanelText(int panel) const;
@@ -172,6 +207,9 @@ private:
     void EngineCall(const std::function<void()>& call);
     void ZipMaster1Message(std::int32_t errCode, const std::string& message);
     void ShowEngineMessages();
+    // The folder picked in the extract-to window (opened at the download folder); nothing when
+    // the archive has no entries or the window was cancelled.
+    std::optional<std::string> ChooseExtractFolder();
     // The folder exists (the temp folder is made when missing); otherwise says so.
     bool BaseFolderReady(const std::string& baseDir);
     // Extracts FSpecArgs into baseDir with the folders of the entries, replacing files.
@@ -203,6 +241,7 @@ private:
     QLabel* panels_[3] = {};
     bool shown_ = false;
     bool engineRunning_ = false;
+    bool engineCancelled_ = false;
     bool closePending_ = false;
     std::vector<std::string> engineMessages_;
 };

@@ -1,16 +1,23 @@
-// TMainForm: extracting entries into a folder, the window's engine calls, and dragging rows out.
+// TMainForm: extracting entries into a folder the user picks, viewing them, the window's engine
+// calls, and dragging rows out.
 #include "app/Main.h"
 
 #include "app/ExtractedFile.h"
+#include "app/Forms.h"
+#include "app/untExtract.h"
+#include "controls/DirTree.h"
 #include "engine/EngineReport.h"
 #include "platform/Files.h"
 #include "platform/PathMap.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/HourGlass.h"
 #include "platform/ui/ListView.h"
+#include "windows/TextView.h"
 
 #include <QMimeData>
+#include <QShortcut>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 
 namespace {
@@ -23,10 +30,15 @@ constexpr int kMaxShownMessages = 20;
 void TMainForm::EngineCall(const std::function<void()>& call) {
     engineMessages_.clear();
     engineRunning_ = true;
+    engineCancelled_ = false;
+    CancelButton->show();
+    CancelShortcut->setEnabled(true);
     struct Done {
         TMainForm* form;
         ~Done() {
             form->engineRunning_ = false;
+            form->CancelButton->hide();
+            form->CancelShortcut->setEnabled(false);
             // A close asked for during the call happens now that the call has ended.
             if (form->closePending_) {
                 form->closePending_ = false;
@@ -35,7 +47,19 @@ void TMainForm::EngineCall(const std::function<void()>& call) {
         }
     } done{this};
     call();
+    if (engineCancelled_) {
+        // The engine's own notes on what it left undone add nothing to this.
+        engineMessages_.clear();
+        platform::ui::ShowMessage("The operation was cancelled.");
+    }
     ShowEngineMessages();
+}
+
+void TMainForm::CancelEngineCall() {
+    if (!engineRunning_)
+        return;
+    engineCancelled_ = true;
+    ZipMaster1.AbortFlag = true;
 }
 
 void TMainForm::ZipMaster1Message(std::int32_t errCode, const std::string& message) {
@@ -155,4 +179,45 @@ QMimeData* TMainForm::DragRowsOut(const std::vector<int>& rows) {
     auto* data = new QMimeData;
     data->setUrls(urls);
     return data;
+}
+
+std::optional<std::string> TMainForm::ChooseExtractFolder() {
+    if (ZipMaster1.Count() == 0)
+        return std::nullopt;
+    TExtractForm* window = AppForms().ExtractForm;
+    if (!DownloadDir.empty())
+        window->DirTree1->OpenPath(DownloadDir);
+    ExtractCancelled = true;
+    window->ShowModal();
+    if (ExtractCancelled)
+        return std::nullopt;
+    return window->DirTree1->SelectedPath();
+}
+
+void TMainForm::btnExtractSelectedClick() {
+    if (const auto folder = ChooseExtractFolder())
+        ExtractSelected(*folder);
+}
+
+void TMainForm::btnExtractAllClick() {
+    ExtractAllWithChoice();
+}
+
+void TMainForm::ExtractAllWithChoice() {
+    if (const auto folder = ChooseExtractFolder())
+        ExtractAllTo(*folder);
+}
+
+void TMainForm::btnViewSelectedClick() {
+    if (ZipMaster1.Count() == 0 || !ListView1->HasListFocus())
+        return;
+    // One showing of the viewer per selected row, in list order; each extraction takes all the
+    // selected entries, as the Extract Selected command would.
+    for (const int row : ListView1->SelectedRows()) {
+        const std::string name = EntryPathOfRow(row);
+        const auto path = ExtractForUse({name}, [this] { ExtractSelected(TempDir); }).front();
+        if (!path)
+            return; // reported; the viewing ends
+        AppForms().frmTextViewer->ViewModal(*path);
+    }
 }

@@ -104,7 +104,19 @@ void TMainForm::BuildToolbar() {
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
-    column->addWidget(ProgressBar1);
+    // Beside the bar while an engine call runs: cancels it, as Escape does.
+    CancelButton = new QToolButton(central);
+    CancelButton->setObjectName("CancelButton");
+    CancelButton->setText("Cancel");
+    CancelButton->setToolTip("Cancel the running operation (Esc)");
+    CancelButton->setFixedHeight(13);
+    CancelButton->setAutoRaise(true);
+    CancelButton->hide();
+    auto* progressRow = new QHBoxLayout;
+    progressRow->setSpacing(2);
+    progressRow->addWidget(ProgressBar1, 1);
+    progressRow->addWidget(CancelButton);
+    column->addLayout(progressRow);
     setCentralWidget(central);
 }
 

@@ -149,6 +149,16 @@ DWORD AttributesOfHostFile(const std::string& hostPath) {
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
+bool SameFile(std::string_view a, std::string_view b) {
+    const auto hostA = HostPathOf(a);
+    const auto hostB = HostPathOf(b);
+    struct stat stA {
+    }, stB{};
+    return hostA && hostB && ::stat(hostA->c_str(), &stA) == 0 &&
+           ::stat(hostB->c_str(), &stB) == 0 && stA.st_dev == stB.st_dev &&
+           stA.st_ino == stB.st_ino;
+}
+
 bool FileExists(std::string_view winPath) {
     const DWORD a = GetFileAttributesA(std::string(winPath).c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);

@@ -38,7 +38,9 @@ win::DWORD AttributesOfHostFile(const std::string& hostPath);
 // The Windows error code for an errno value.
 win::DWORD ErrorFromErrno(int error);
 
-bool FileExists(std::string_view winPath);      // a file, not a folder
+bool FileExists(std::string_view winPath); // a file, not a folder
+// Both paths name one existing file (after letter case and links are resolved).
+bool SameFile(std::string_view a, std::string_view b);
 bool DirectoryExists(std::string_view winPath); // a folder
 
 } // namespace platform

@@ -210,7 +210,8 @@ std::optional<std::string> HostPathOf(std::string_view winPath) {
         const std::string exact = host + "/" + part;
         struct stat st {};
         if (exists && ::lstat(exact.c_str(), &st) != 0) {
-            if (const auto other = FindCaseInsensitive(host, part)) {
+            // The root of a drive on the host's root is the empty string here.
+            if (const auto other = FindCaseInsensitive(host.empty() ? "/" : host, part)) {
                 host += "/" + *other;
                 continue;
             }

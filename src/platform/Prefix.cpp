@@ -2,6 +2,7 @@
 #include "platform/Prefix.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/ProgramFolder.h"
 #include "platform/Volumes.h"
 
 #include <cerrno>
@@ -43,7 +44,7 @@ bool Populate(const std::string& dir) {
     return ::mkdir((dir + "/dosdevices").c_str(), 0755) == 0 && ::mkdir(c.c_str(), 0755) == 0 &&
            ::mkdir((c + "/WINDOWS").c_str(), 0755) == 0 &&
            ::mkdir((c + "/WINDOWS/SYSTEM").c_str(), 0755) == 0 &&
-           InstallStub(c + "/WINDOWS/SYSTEM") &&
+           InstallStub(c + "/WINDOWS/SYSTEM") && LinkProgramFolder(c + "/Program Files/Pakrune") &&
            ::symlink(HostTempDir().c_str(), (c + "/WINDOWS/Temp").c_str()) == 0 &&
            ::symlink("../drive_c", (dir + "/dosdevices/c:").c_str()) == 0 &&
            ::symlink("/", (dir + "/dosdevices/z:").c_str()) == 0 &&

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QToolButton>
 #include <QUrl>
 #include <filesystem>
 #include <unistd.h>
@@ -132,4 +133,20 @@ TEST_F(Extract, RowsDraggedOutBecomeTheirExtractedFiles) {
     EXPECT_EQ(ReadHostFile(HostTemp() + "/docs/a.txt"), "alpha");
     EXPECT_FALSE(HostExists(HostTemp() + "/c.txt")); // only what was dragged
     EXPECT_EQ(main->DragRowsOut({}), nullptr);
+}
+
+TEST_F(Extract, CancelStopsTheEngineAndLeavesNoPartialFile) {
+    Open({{"first.bin", std::string(100000, 'f')}, {"second.bin", std::string(3000000, 's')}});
+    std::filesystem::create_directories(DriveC() + "/out");
+    EXPECT_FALSE(main->CancelButton->isVisibleTo(main));
+    QObject::connect(main->ProgressBar1, &QProgressBar::valueChanged, [&](int value) {
+        if (value > 40 && main->EngineRunning() && main->CancelButton->isVisibleTo(main))
+            main->CancelButton->click();
+    });
+    main->ExtractAllTo("C:\\out");
+    EXPECT_EQ(dialogs->Messages(), QStringList{"The operation was cancelled."});
+    EXPECT_EQ(ReadHostFile(DriveC() + "/out/first.bin").size(), 100000u); // finished before
+    EXPECT_FALSE(HostExists(DriveC() + "/out/second.bin"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(DriveC() + "/out"), {}), 1);
+    EXPECT_FALSE(main->CancelButton->isVisibleTo(main));
 }

@@ -47,7 +47,9 @@ TEST_F(Install, TheFirstSetupEntryInArchiveOrderIsExtractedAndStarted) {
 
 TEST_F(Install, ASetupEntryBelowACodePage437FolderStarts) {
     // 0x81 is "ü" in code page 437 and no valid UTF-8: the name is decoded as the engines do.
-    Open({{"Pr\x81" "fung/Setup.exe", kSetup}});
+    Open({{"Pr\x81"
+           "fung/Setup.exe",
+           kSetup}});
     EXPECT_EQ(main->FindSetupEntry(), "pr\u00fcfung/setup.exe"); // lower-cased in ASCII only
     main->btnInstallClick();
     EXPECT_EQ(Started(), HostTemp() + "/Pr\u00fcfung/Setup.exe");

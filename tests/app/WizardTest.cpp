@@ -173,8 +173,7 @@ TEST_F(Wizard, AnOldFileThatCannotBeDeletedKeepsTheUserOnPage2) {
     dialogs->AnswerYes();
     EXPECT_FALSE(AppForms().Wiz2->NameNewArchive());
     EXPECT_EQ(dialogs->Messages(),
-              QStringList{"The file C:\\new\\old.zip could not be deleted. Choose another name for "
-                          "the new archive."});
+              QStringList{"Could not delete C:\\new\\old.zip. Nothing was changed."});
     EXPECT_TRUE(HostExists(old));
     EXPECT_TRUE(main->CurrentArchive.empty());
 }

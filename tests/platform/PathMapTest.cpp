@@ -45,6 +45,8 @@ TEST(PathMap, ComponentsMatchWithoutRegardToCase) {
     // Missing components keep the form given, so files can be created.
     EXPECT_EQ(HostPathOf("C:\\download\\New.txt"), DriveC() + "/Download/New.txt");
     EXPECT_EQ(HostPathOf("C:\\NoSuch\\Dir\\f"), DriveC() + "/NoSuch/Dir/f");
+    // Also on the drive that is the host's root, from its first component on.
+    EXPECT_EQ(HostPathOf("Z:\\USR\\SHARE"), "/usr/share");
     EXPECT_FALSE(HostPathOf("Q:\\x")); // no such drive
     EXPECT_FALSE(HostPathOf("\\\\srv\\share\\x"));
 }
