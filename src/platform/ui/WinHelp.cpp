@@ -39,11 +39,12 @@ private:
     QTextBrowser* browser_;
 };
 
-} // namespace
-
+// The engine's own message for a help file it cannot read.
 QString HelpFileMissingMessage(const std::string& helpFile) {
     return QString::fromStdString("Cannot open the help file " + helpFile + ".");
 }
+
+} // namespace
 
 bool WinHelp(QWidget* owner, const std::string& helpFile, unsigned command, std::uintptr_t) {
     if (command != HELP_CONTENTS)

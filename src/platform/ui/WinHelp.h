@@ -4,7 +4,6 @@
 // window. A help file that cannot be read gets the engine's own message.
 #pragma once
 
-#include <QString>
 #include <cstdint>
 #include <string>
 
@@ -14,9 +13,6 @@ namespace platform::ui {
 
 // The help engine's commands that the program uses.
 constexpr unsigned HELP_CONTENTS = 3; // the contents of the help file (data 0)
-
-// The engine's message for a help file it cannot read.
-QString HelpFileMissingMessage(const std::string& helpFile);
 
 // Carries out a help command for the file at a Windows path; false when the command is unknown or
 // the file cannot be read (after the engine's message).
