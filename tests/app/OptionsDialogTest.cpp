@@ -197,6 +197,20 @@ TEST_F(OptionsDialog, BrowseTakesTheTreesFolderAfterEitherButton) {
     }
 }
 
+TEST_F(OptionsDialog, BrowseWithNothingSelectedKeepsTheFolderName) {
+    Start();
+    Show([&](TfrmOptions* options) {
+        options->editDownloadDir->setText("c:\\download");
+        dialogs->Act([](QWidget* window) {
+            static_cast<TExtractForm*>(window)->DirTree1->setCurrentItem(nullptr);
+            return int(QDialog::Accepted);
+        });
+        options->btnBrowse->click();
+        EXPECT_EQ(options->editDownloadDir->text(), "c:\\download"); // never "?"
+        return int(QDialog::Rejected);
+    });
+}
+
 TEST_F(OptionsDialog, BrowseFromAnEmptyFolderNameSaysSo) {
     Start();
     Show([&](TfrmOptions* options) {
