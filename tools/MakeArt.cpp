@@ -1,5 +1,6 @@
 // Draws the program's pictures into resources/: the toolbar buttons (each also in grey), the
-// choice window's background and its button bitmaps. Run once when the art changes:
+// choice window's background and its button bitmaps, the wizard's two pictures and the about
+// window's logo. Run once when the art changes:
 //   build/bin/make_art resources
 #include <QApplication>
 #include <QImage>
@@ -41,6 +42,37 @@ void Page(QPainter& p, QColor colour) {
         p.drawLine(11, y, 22, y);
 }
 
+void Star(QPainter& p, QPointF centre, double outer, double inner, QColor colour) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    QPainterPath star;
+    for (int i = 0; i < 10; ++i) {
+        const double r = i % 2 ? inner : outer, a = i * M_PI / 5 - M_PI / 2;
+        const QPointF pt(centre.x() + r * std::cos(a), centre.y() + r * std::sin(a));
+        i ? star.lineTo(pt) : star.moveTo(pt);
+    }
+    p.drawPath(star);
+}
+
+// A sky from dark blue at the top to light blue at lightAt (a fraction of the height).
+void Sky(QPainter& p, const QRect& area, double lightAt) {
+    QLinearGradient sky(0, 0, 0, area.height());
+    sky.setColorAt(0, QColor(30, 60, 140));
+    sky.setColorAt(lightAt, QColor(120, 170, 230));
+    p.fillRect(area, sky);
+}
+
+// A picture of the wizard's pages, on the choice window's sky.
+QImage WizardPicture(const Draw& draw) {
+    QImage image(119, 195, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    Sky(p, image.rect(), 1);
+    draw(p);
+    p.end();
+    return image;
+}
+
 QImage Icon(const Draw& draw, bool grey) {
     QImage image(32, 32, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
@@ -80,15 +112,7 @@ int main(int argc, char** argv) {
          [&](QPainter& p) {
              p.setPen(QPen(QColor(90, 60, 30), 3, Qt::SolidLine, Qt::RoundCap));
              p.drawLine(6, 27, 20, 13);
-             p.setPen(Qt::NoPen);
-             p.setBrush(QColor(240, 200, 30));
-             QPainterPath star;
-             for (int i = 0; i < 10; ++i) {
-                 const double r = i % 2 ? 3.5 : 8, a = i * M_PI / 5 - M_PI / 2;
-                 const QPointF pt(22 + r * std::cos(a), 10 + r * std::sin(a));
-                 i ? star.lineTo(pt) : star.moveTo(pt);
-             }
-             p.drawPath(star);
+             Star(p, {22, 10}, 8, 3.5, QColor(240, 200, 30));
          }},
         {"add",
          [&](QPainter& p) {
@@ -191,10 +215,7 @@ int main(int argc, char** argv) {
     QImage background(295, 296, QImage::Format_RGB32);
     QPainter p(&background);
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sky(0, 0, 0, 296);
-    sky.setColorAt(0, QColor(30, 60, 140));
-    sky.setColorAt(0.7, QColor(120, 170, 230));
-    p.fillRect(background.rect(), sky);
+    Sky(p, background.rect(), 0.7);
     QRadialGradient sun(230, 60, 40);
     sun.setColorAt(0, QColor(255, 240, 160));
     sun.setColorAt(1, QColor(255, 240, 160, 0));
@@ -214,5 +235,59 @@ int main(int argc, char** argv) {
         {"install", icons[7].second}, {"extract", icons[4].second}, {"start", icons[1].second}};
     for (const auto& [name, draw] : buttons)
         Icon(draw, false).save(out + "/choice/" + name + ".png");
+
+    // The welcome page: a wand that sprinkles stars over an archive.
+    WizardPicture([&](QPainter& p) {
+        const int sparkles[][3] = {{22, 24, 5},  {92, 40, 4},  {30, 70, 3},
+                                   {100, 88, 3}, {14, 120, 2}, {70, 14, 3}};
+        for (const auto& [x, y, r] : sparkles)
+            Star(p, QPointF(x, y), r, r * 0.45, QColor(255, 250, 210));
+        p.save();
+        p.translate(-2, 88);
+        p.scale(2.5, 2.5);
+        Box(p, zip);
+        p.restore();
+        p.setPen(QPen(QColor(90, 60, 30), 5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(104, 150, 74, 82);
+        Star(p, {71, 74}, 17, 7, QColor(240, 200, 30));
+        p.setPen(Qt::white);
+        p.setFont(QFont("DejaVu Serif", 13, QFont::Bold));
+        p.drawText(QRect(0, 160, 119, 30), Qt::AlignCenter, "Wizard");
+    }).save(out + "/wizard/welcome.png");
+
+    // The naming page: a folder and the new archive's name on a tag, written with a pencil.
+    WizardPicture([&](QPainter& p) {
+        p.save();
+        p.translate(12, 12);
+        p.scale(3, 3);
+        p.setPen(QPen(zip.darker(160), 0.6));
+        p.setBrush(zip.lighter(120));
+        p.drawPolygon(QPolygonF({{3, 9}, {12, 9}, {14, 12}, {28, 12}, {28, 27}, {3, 27}}));
+        p.restore();
+        p.setPen(QPen(QColor(60, 60, 60), 1));
+        p.setBrush(QColor(250, 245, 220));
+        p.drawRoundedRect(QRectF(10, 108, 99, 26), 4, 4);
+        p.setPen(blue.darker(130));
+        p.setFont(QFont("DejaVu Sans", 8, QFont::Bold));
+        p.drawText(QRectF(10, 108, 99, 26), Qt::AlignCenter, "MyLetters.zip");
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(240, 200, 30));
+        p.drawPolygon(QPolygonF({{36, 176}, {96, 146}, {102, 158}, {42, 186}}));
+        p.setBrush(QColor(240, 200, 170));
+        p.drawPolygon(QPolygonF({{36, 176}, {42, 186}, {28, 188}}));
+        p.setBrush(red);
+        p.drawPolygon(QPolygonF({{96, 146}, {104, 142}, {110, 154}, {102, 158}}));
+    }).save(out + "/wizard/name.png");
+
+    // The about window's logo: the archive box with a star, 61 x 62.
+    QImage logo(61, 62, QImage::Format_ARGB32);
+    logo.fill(Qt::transparent);
+    p.begin(&logo);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(61 / 32.0, 62 / 32.0);
+    Box(p, zip);
+    Star(p, {24, 8}, 7, 3, blue);
+    p.end();
+    logo.save(out + "/about/logo.png");
     return 0;
 }

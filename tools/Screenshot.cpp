@@ -5,6 +5,8 @@
 //                                               folder's files listed, two of them and the folder
 //                                               itself picked
 //   screenshot extract OUTPUT.png FOLDER        the extract-to window with the folder selected
+//   screenshot wizard OUTPUT.png PAGE FOLDER    a wizard page (1, info, 2, 3 or 4); page 3 lists
+//                                               the folder's files as picked
 #include "app/CommandLine.h"
 #include "app/Forms.h"
 #include "app/Main.h"
@@ -15,9 +17,16 @@
 #include "platform/ui/ListView.h"
 #include "windows/AddFilesToZip.h"
 #include "windows/TextView.h"
+#include "windows/Wizard1.h"
+#include "windows/Wizard1Fur.h"
+#include "windows/Wizard2.h"
+#include "windows/Wizard3.h"
+#include "windows/Wizard4.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QPixmap>
+#include <QPushButton>
 #include <QThread>
 #include <cstring>
 #include <functional>
@@ -70,6 +79,32 @@ QWidget* ShowExtractWindow(const char* folder) {
     return window;
 }
 
+QWidget* ShowWizardPage(const char* page, const char* folder) {
+    Forms& forms = AppForms();
+    const std::pair<const char*, QWidget*> pages[] = {{"1", forms.Wiz1},
+                                                      {"info", forms.Wiz1Fur},
+                                                      {"2", forms.Wiz2},
+                                                      {"3", forms.Wiz3},
+                                                      {"4", forms.Wiz4}};
+    QWidget* window = nullptr;
+    for (const auto& [name, candidate] : pages)
+        if (std::strcmp(page, name) == 0)
+            window = candidate;
+    if (window == forms.Wiz3) {
+        for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name)) {
+            const std::string path =
+                platform::WindowsPathOf(QDir(folder).filePath(name).toStdString());
+            forms.Wiz3->ListBox1.append(QString::fromStdString(path));
+            forms.Wiz3->AddFileItem(path);
+        }
+        forms.Wiz3->Button2->setEnabled(true);
+        forms.Wiz3->BitBtn2->setEnabled(true);
+    }
+    if (window)
+        window->show();
+    return window;
+}
+
 struct Picture {
     const char* mode;
     int arguments; // after the output file
@@ -81,6 +116,7 @@ const Picture kPictures[] = {
     {"viewer", 1, [](char** a) { return ShowTextFile(a[0]); }},
     {"add", 2, [](char** a) { return ShowAddFiles(a[0], a[1]); }},
     {"extract", 1, [](char** a) { return ShowExtractWindow(a[0]); }},
+    {"wizard", 2, [](char** a) { return ShowWizardPage(a[0], a[1]); }},
 };
 
 } // namespace
@@ -98,6 +134,10 @@ int main(int argc, char** argv) {
     app::SetCommandLine(1, argv); // no archive argument: the archive is opened as with Open
     CreateForms();
     QWidget* window = picture->show(argv + 3);
+    if (!window) {
+        DestroyForms();
+        return 2;
+    }
     Settle();
     const bool saved = window->grab().save(argv[2]);
     DestroyForms();

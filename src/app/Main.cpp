@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/Forms.h"
 #include "app/untEvent.h"
+#include "controls/PathDialog.h"
 #include "platform/Environment.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
@@ -35,6 +36,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ZipMaster1(this) {
     BuildMenus();
     BuildPopupMenu();
     ConnectHandlers();
+    PathDialog1 = new TPathDialog(this);
+    PathDialog1->setObjectName("PathDialog1");
+    PathDialog1->Title = "Extract to:";
     resize(576, 413 + menuBar()->sizeHint().height());
     FormCreate();
 }
@@ -57,6 +61,7 @@ void TMainForm::FormsCreated() {
     auto* choice = AppForms().EventForm;
     choice->OnAutoInstall = [this] { AutoInstall(); };
     choice->OnExtractAll = [this] { ExtractAllWithChoice(); };
+    LinkHelpAndWizard();
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -284,6 +289,17 @@ void TMainForm::ConnectHandlers() {
     onAction("GridLines1", [this] { GridLines1Click(); });
     onAction("Options1", [this] { Options1Click(); });
     onButton("SpeedButton7", [this] { Options1Click(); });
+    onButton("WizardAddBut", [this] { WizardAddButClick(); });
+    onAction("Wizard1", [this] { WizardAddButClick(); });
+    onAction("FileInfo1", [this] { FileInfo1Click(); });
+    onAction("Contents1", [this] { Contents1Click(); });
+    onButton("SpeedButton8", [this] { Contents1Click(); });
+    onAction("Readmetxt1", [this] { Readmetxt1Click(); });
+    onAction("TolvekHomePage1", [this] { TolvekHomePage1Click(); });
+    onAction("LatestVersion1", [this] { LatestVersion1Click(); });
+    onAction("SendUsYourComments1", [this] { SendUsYourComments1Click(); });
+    onButton("SpeedButton11", [this] { SendUsYourComments1Click(); });
+    onAction("About1", [this] { About1Click(); });
     const char* const toggles[] = {"Size1", "DateTime1", "Ratio1", "PackedSize1", "Path1"};
     for (int column = 1; column <= 5; ++column)
         onAction(toggles[column - 1], [this, column] { ColumnToggleClick(column); });

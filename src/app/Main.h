@@ -9,6 +9,7 @@
 //   MainSettings.cpp the settings file, the recent files, the list's appearance
 //   MainBrowsers.cpp the browser integration in the registry and on the desktop
 //   MainOptions.cpp  the options dialog's exchange with the settings
+//   MainHelp.cpp     the wizard, the Help menu and the about window
 #pragma once
 
 #include "app/ColourCodec.h"
@@ -32,6 +33,7 @@ class QMenu;
 class QProgressBar;
 class QShortcut;
 class QToolButton;
+class TPathDialog;
 namespace platform::ui {
 class ListView;
 }
@@ -137,6 +139,16 @@ public:
     void ShowOptionsDialog();
     void Options1Click();
 
+    // The wizard and the Help menu.
+    void WizardAddButClick();
+    void FileInfo1Click();
+    void Contents1Click();
+    void Readmetxt1Click();
+    void TolvekHomePage1Click();
+    void LatestVersion1Click();
+    void SendUsYourComments1Click();
+    void About1Click();
+
     // Program-wide state.
     std::string TempDir;
     bool ChoiceShown = false;
@@ -179,6 +191,7 @@ public:
     // Asks the running engine call to stop (the Cancel button and Escape).
     void CancelEngineCall();
     QMenu* PopupMenu1 = nullptr;
+    TPathDialog* PathDialog1 = nullptr;
     QString PanelText(int panel) const;
     void SetPanelText(int panel, const QString& text);
     QToolButton* Button(const char* name) const;
@@ -213,6 +226,8 @@ private:
     void BuildMenus();
     void BuildPopupMenu();
     void ConnectHandlers();
+    // Tells the wizard's pages and the about window what they need of this window.
+    void LinkHelpAndWizard();
     void SetActivePictures(bool active);
     void EnableArchiveCommands(bool enabled);
     // Sets the style of the main list and the add window's lists, and ticks the style's item.

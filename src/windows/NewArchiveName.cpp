@@ -1,6 +1,7 @@
 // The name of a new archive.
 #include "windows/NewArchiveName.h"
 
+#include "platform/Files.h"
 #include "platform/WinPath.h"
 #include "platform/ui/Dialogs.h"
 
@@ -18,4 +19,17 @@ std::optional<std::string> NewArchiveName(const std::string& chosen) {
         return std::nullopt;
     }
     return chosen;
+}
+
+bool ClearWayForNewArchive(const std::string& path) {
+    if (!platform::FileExists(path))
+        return true;
+    if (!platform::ui::Confirm(QString::fromStdString("Overwrite Existing File: " + path + "?")))
+        return false;
+    if (win::DeleteFileA(path.c_str()) || !platform::FileExists(path))
+        return true;
+    // Going on would add the files to the old archive instead of making a new one.
+    platform::ui::ShowMessage(
+        QString::fromStdString("Could not delete " + path + ". Nothing was changed."));
+    return false;
 }

@@ -1,11 +1,15 @@
-// The creation wizard's page on what an archive is (TWiz1Fur). For now the window itself, with its
-// caption and size; its controls come with its own work.
+// The creation wizard's page on what an archive is and why one would make one (TWiz1Fur),
+// opened from the welcome page and left with "&Back".
 #pragma once
 
-#include "platform/ui/Form.h"
+#include "windows/WizardPage.h"
 
-class TWiz1Fur : public platform::ui::Form {
+class TWiz1Fur : public WizardPage {
     Q_OBJECT
 public:
     explicit TWiz1Fur(QWidget* parent = nullptr);
+
+    QPushButton* Button2; // "&Back"
+
+    void Button2Click();
 };

@@ -1,11 +1,23 @@
-// The creation wizard's naming page (TWiz2). For now the window itself, with its caption and size;
-// its controls come with its own work.
+// The creation wizard's naming page (TWiz2): the user picks a folder and a name for the new
+// archive, which becomes the main window's CurrentArchive.
 #pragma once
 
-#include "platform/ui/Form.h"
+#include "windows/WizardPage.h"
 
-class TWiz2 : public platform::ui::Form {
+class TWiz2 : public WizardPage {
     Q_OBJECT
 public:
     explicit TWiz2(QWidget* parent = nullptr);
+
+    QLabel* Image1;
+    QPushButton* Button1; // "&Close"
+    QPushButton* Button3; // "<< &Back"
+    QPushButton* Button2; // "&Next >>"
+
+    void Button1Click();
+    void Button3Click();
+    void Button2Click();
+    // Asks for the new archive's name, checks it and clears the way for it; on success the path
+    // is in CurrentArchive.
+    bool NameNewArchive();
 };

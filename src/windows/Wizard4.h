@@ -1,11 +1,15 @@
-// The creation wizard's closing page (TWiz4). For now the window itself, with its caption and size;
-// its controls come with its own work.
+// The creation wizard's closing page (TWiz4): the quicker way through the main window, shown
+// after the files were added; OK ends the wizard.
 #pragma once
 
-#include "platform/ui/Form.h"
+#include "windows/WizardPage.h"
 
-class TWiz4 : public platform::ui::Form {
+class TWiz4 : public WizardPage {
     Q_OBJECT
 public:
     explicit TWiz4(QWidget* parent = nullptr);
+
+    QPushButton* BitBtn1; // OK
+
+    void BitBtn1Click();
 };

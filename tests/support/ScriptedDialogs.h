@@ -57,6 +57,8 @@ public:
     void AnswerNo() { Answer({.accepted = false}); }
     void AnswerText(const QString& text) { Answer({.accepted = true, .text = text}); }
     void AnswerCancel() { Answer({.accepted = false}); }
+    // An open dialog with several files selectable: these files are chosen, in this order.
+    void AnswerFiles(const QStringList& files) { Answer({.accepted = true, .files = files}); }
     // For a modal window: act on it (press a button, type a name) and return its modal result.
     void Act(std::function<int(QWidget*)> action);
     // For the folder browser: it is shown (its caller learns of it), then the action plays the

@@ -42,10 +42,15 @@ QString QtFilter(const QString& filter) {
     return out.join(";;");
 }
 
-std::optional<std::string> RunFileDialog(const FileDialogOptions& options, bool save) {
+// The chosen files as Windows paths, or nothing for Cancel.
+std::optional<std::vector<std::string>> RunFileDialog(const FileDialogOptions& options, bool save) {
     QFileDialog dialog(QApplication::activeWindow(), options.title);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(options.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (options.allowMultiSelect)
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+    else
+        dialog.setFileMode(options.fileMustExist ? QFileDialog::ExistingFile
+                                                 : QFileDialog::AnyFile);
     dialog.setNameFilter(QtFilter(options.filter));
     dialog.setDefaultSuffix(options.defaultExt);
     if (!options.initialDir.empty())
@@ -53,7 +58,15 @@ std::optional<std::string> RunFileDialog(const FileDialogOptions& options, bool 
             dialog.setDirectory(QString::fromStdString(*host));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return WindowsPathOf(dialog.selectedFiles().first().toStdString());
+    std::vector<std::string> files;
+    for (const QString& file : dialog.selectedFiles())
+        files.push_back(WindowsPathOf(file.toStdString()));
+    return files;
+}
+
+// The one file of a dialog that chooses one.
+std::optional<std::string> FirstFile(const std::optional<std::vector<std::string>>& files) {
+    return files ? std::optional(files->front()) : std::nullopt;
 }
 
 } // namespace
@@ -109,6 +122,21 @@ std::optional<std::string> OpenFileName(const FileDialogOptions& options) {
         .kind = DialogKind::OpenFile, .caption = options.title, .file = options};
     if (const auto answer = Hooked(request))
         return answer->accepted ? std::optional(answer->text.toStdString()) : std::nullopt;
+    return FirstFile(RunFileDialog(options, false));
+}
+
+std::optional<std::vector<std::string>> OpenFileNames(FileDialogOptions options) {
+    options.allowMultiSelect = true;
+    const DialogRequest request{
+        .kind = DialogKind::OpenFile, .caption = options.title, .file = options};
+    if (const auto answer = Hooked(request)) {
+        if (!answer->accepted)
+            return std::nullopt;
+        std::vector<std::string> files;
+        for (const QString& file : answer->files)
+            files.push_back(file.toStdString());
+        return files;
+    }
     return RunFileDialog(options, false);
 }
 
@@ -117,7 +145,7 @@ std::optional<std::string> SaveFileName(const FileDialogOptions& options) {
         .kind = DialogKind::SaveFile, .caption = options.title, .file = options};
     if (const auto answer = Hooked(request))
         return answer->accepted ? std::optional(answer->text.toStdString()) : std::nullopt;
-    return RunFileDialog(options, true);
+    return FirstFile(RunFileDialog(options, true));
 }
 
 std::optional<FontChoice> ChooseFont(const QFont& initial, const QColor& initialColour) {

@@ -7,9 +7,11 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QPrinter;
 class QWidget;
@@ -41,6 +43,7 @@ struct FileDialogOptions {
     bool fileMustExist = false;
     bool pathMustExist = false;
     bool hideReadOnly = false;
+    bool allowMultiSelect = false; // the open dialog: several files can be chosen at once
 };
 
 // An open folder browser, as its caller sees it: while it is open it can be told to select a
@@ -78,6 +81,7 @@ struct DialogRequest {
 struct DialogAnswer {
     bool accepted = false; // OK or Yes
     QString text{};        // typed text, or the chosen file or folder as a Windows path
+    QStringList files{};   // the files chosen in an open dialog with several files selectable
     QFont font{};
     QColor colour{};
     int modalResult = 0; // Modal: what the window ended with
@@ -96,6 +100,8 @@ bool Confirm(const QString& text); // true for Yes
 std::optional<QString> InputQuery(const QString& caption, const QString& prompt,
                                   const QString& initial);
 std::optional<std::string> OpenFileName(const FileDialogOptions& options);
+// The open dialog with several files selectable: the chosen files in the dialog's order.
+std::optional<std::vector<std::string>> OpenFileNames(FileDialogOptions options);
 std::optional<std::string> SaveFileName(const FileDialogOptions& options);
 // The font dialog with effects: face, size, style and the text colour.
 struct FontChoice {

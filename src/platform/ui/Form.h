@@ -17,7 +17,7 @@ public:
          QWidget* parent = nullptr);
 
     // Shows the window modally and returns its modal result.
-    int ShowModal();
+    virtual int ShowModal();
 
 protected:
     void showEvent(QShowEvent* event) override;
