@@ -1,10 +1,13 @@
-// Benchmark driver for the archive engine: lists, adds or extracts as the program would, through
-// TZipMaster and the engine libraries, and prints the seconds it took.
+// Benchmark driver for the archive engine: lists, adds, extracts or deletes as the program would,
+// through TZipMaster and the engine libraries, and prints the seconds it took.
 //   engine_bench list ARCHIVE | add ARCHIVE FOLDER | extract ARCHIVE FOLDER
-// Paths are host paths; the platform's prefix comes from PAKRUNE_PREFIX.
+//              | delete ARCHIVE NAME...
+// Paths are host paths; a relative FOLDER to add is stored with its relative path, as the peers
+// store it. The platform's prefix comes from PAKRUNE_PREFIX.
 #include "engine/ZipMstr.h"
 #include "platform/PathMap.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -13,12 +16,15 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(
             stderr,
-            "usage: engine_bench list ARCHIVE | add ARCHIVE FOLDER | extract ARCHIVE FOLDER\n");
+            "usage: engine_bench list ARCHIVE | add ARCHIVE FOLDER | extract ARCHIVE FOLDER | "
+            "delete ARCHIVE NAME...\n");
         return 2;
     }
     const std::string command = argv[1];
     const std::string archive = platform::WindowsPathOf(argv[2]);
-    const std::string folder = argc > 3 ? platform::WindowsPathOf(argv[3]) : std::string();
+    const std::string given = argc > 3 ? argv[3] : "";
+    std::string folder = given.empty() || given[0] == '/' ? platform::WindowsPathOf(given) : given;
+    std::replace(folder.begin(), folder.end(), '/', '\\');
     TZipMaster zip;
     const auto start = std::chrono::steady_clock::now();
     if (command == "list") {
@@ -38,6 +44,11 @@ int main(int argc, char** argv) {
         zip.ExtrOptions = ExtrDirNames | ExtrOverWrite;
         zip.Extract();
         std::printf("extracted %d\n", zip.ResultCount());
+    } else if (command == "delete") {
+        zip.SetZipFilename(archive);
+        zip.FSpecArgs.assign(argv + 3, argv + argc);
+        zip.Delete();
+        std::printf("deleted %d\n", zip.ResultCount());
     } else {
         return 2;
     }
