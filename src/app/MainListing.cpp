@@ -15,14 +15,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-QString EntryName(const ZipDirEntry& entry) {
-    return QString::fromStdString(DecodeEntryName(entry.FileName));
-}
-
-} // namespace
-
 void TMainForm::ZipMaster1DirUpdate() {
     const bool open = !ZipMaster1.ZipFilename().empty();
     SetActivePictures(open);
@@ -49,9 +41,10 @@ void TMainForm::BuildSortKeys() {
     SortRows.Clear();
     SortColumn = "Name";
     SortKeys.reserve(static_cast<qsizetype>(ZipMaster1.Entries().size()));
+    SortRows.Reserve(ZipMaster1.Entries().size());
     for (const auto& entry : ZipMaster1.Entries())
-        SortKeys.push_back(listing::SortKey(EntryName(*entry), entry->FileDateTime,
-                                            entry->CompressedSize, entry->UncompressedSize));
+        SortKeys.push_back(SortRows.Add(DecodeEntryName(entry->FileName), entry->FileDateTime,
+                                        entry->CompressedSize, entry->UncompressedSize));
     SortRows.SortByLocale(SortKeys);
 }
 
