@@ -1,6 +1,6 @@
 // Benchmark driver for the archive engine: lists, adds, extracts or deletes as the program would,
 // through TZipMaster and the engine libraries, and prints the seconds it took.
-//   engine_bench list ARCHIVE | add ARCHIVE FOLDER | extract ARCHIVE FOLDER
+//   engine_bench list ARCHIVE | add ARCHIVE FOLDER [LEVEL] | extract ARCHIVE FOLDER
 //              | delete ARCHIVE NAME...
 // Paths are host paths; a relative FOLDER to add is stored with its relative path, as the peers
 // store it. The platform's prefix comes from PAKRUNE_PREFIX.
@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 #include <string>
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(
             stderr,
-            "usage: engine_bench list ARCHIVE | add ARCHIVE FOLDER | extract ARCHIVE FOLDER | "
+            "usage: engine_bench list ARCHIVE | add ARCHIVE FOLDER [LEVEL] | extract ARCHIVE FOLDER | "
             "delete ARCHIVE NAME...\n");
         return 2;
     }
@@ -87,7 +88,7 @@ int main(int argc, char** argv) {
         zip.SetZipFilename(archive);
         zip.FSpecArgs = {folder + "\\*.*"};
         zip.AddOptions = AddDirNames | AddRecurseDirs | AddHiddenFiles;
-        zip.AddCompLevel = 9;
+        zip.AddCompLevel = argc > 4 ? std::atoi(argv[4]) : 9;
         zip.Add();
         std::printf("added %d\n", zip.ResultCount());
     } else if (command == "extract") {
