@@ -4,7 +4,6 @@
 #include "engine/LittleEndian.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <libdeflate.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,20 +15,6 @@ constexpr std::size_t kWindowSize = 1 << 20;
 constexpr std::size_t kStreamChunk = 1 << 20;
 constexpr std::uint32_t kLocalHeader = 0x04034B50;
 constexpr std::size_t kLocalHeaderSize = 30;
-
-// Reads up to size bytes at offset; returns how many arrived (fewer only at the end of the file).
-std::size_t ReadAt(int fd, std::uint64_t offset, unsigned char* out, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
-}
 
 bool Checked(const zip_stat_t& stat) {
     constexpr zip_uint64_t kNeeded =

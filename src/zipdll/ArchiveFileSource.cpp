@@ -2,6 +2,7 @@
 #include "zipdll/ArchiveFileSource.h"
 
 #include "platform/AtomicFile.h"
+#include "zipdll/SourceBase.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,9 +17,8 @@ namespace {
 
 constexpr std::size_t kPiece = 1 << 20;
 
-struct ArchiveFile {
+struct ArchiveFile : SourceBase {
     std::string path;
-    zip_error_t error{};
     // Reading the archive as it is.
     int in = -1;
     std::uint64_t size = 0;
@@ -32,17 +32,21 @@ struct ArchiveFile {
     std::vector<unsigned char> pending; // written by libzip, not yet by us, from pendingStart on
     std::uint64_t pendingStart = 0;
     std::uint64_t written = 0; // the length of the replacement so far
-};
 
-zip_int64_t Fail(ArchiveFile& file, int zipError, int systemError) {
-    zip_error_set(&file.error, zipError, systemError);
-    return -1;
-}
+    ~ArchiveFile() override {
+        if (in >= 0)
+            ::close(in);
+        if (out >= 0)
+            ::close(out);
+        if (!temporary.empty()) // never committed
+            ::unlink(temporary.c_str());
+    }
+};
 
 zip_int64_t Stat(ArchiveFile& file, void* data) {
     struct stat st {};
     if ((file.in >= 0 ? ::fstat(file.in, &st) : ::stat(file.path.c_str(), &st)) != 0)
-        return Fail(file, ZIP_ER_READ, errno); // libzip takes ENOENT for a new archive
+        return file.Fail(ZIP_ER_READ, errno); // libzip takes ENOENT for a new archive
     auto* out = static_cast<zip_stat_t*>(data);
     zip_stat_init(out);
     out->size = static_cast<zip_uint64_t>(st.st_size);
@@ -55,7 +59,7 @@ zip_int64_t Open(ArchiveFile& file) {
     file.in = ::open(file.path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st {};
     if (file.in < 0 || ::fstat(file.in, &st) != 0)
-        return Fail(file, ZIP_ER_OPEN, errno);
+        return file.Fail(ZIP_ER_OPEN, errno);
     file.size = static_cast<std::uint64_t>(st.st_size);
     file.position = 0;
     file.readFill = 0;
@@ -75,7 +79,7 @@ zip_int64_t Read(ArchiveFile& file, unsigned char* data, zip_uint64_t length) {
                             static_cast<off_t>(file.position));
             while (n < 0 && errno == EINTR);
             if (n < 0)
-                return Fail(file, ZIP_ER_READ, errno);
+                return file.Fail(ZIP_ER_READ, errno);
             if (n == 0)
                 break;
             file.readStart = file.position;
@@ -115,7 +119,7 @@ zip_int64_t BeginWrite(ArchiveFile& file) {
     }
     if (file.out < 0) {
         file.temporary.clear();
-        return Fail(file, ZIP_ER_TMPOPEN, errno);
+        return file.Fail(ZIP_ER_TMPOPEN, errno);
     }
     struct stat st {};
     if (::stat(file.path.c_str(), &st) == 0)
@@ -156,7 +160,7 @@ zip_int64_t CommitWrite(ArchiveFile& file) {
     if (closed != 0 || ::rename(file.temporary.c_str(), file.path.c_str()) != 0) {
         const int error = errno;
         DropTemporary(file);
-        return Fail(file, closed != 0 ? ZIP_ER_WRITE : ZIP_ER_RENAME, error);
+        return file.Fail(closed != 0 ? ZIP_ER_WRITE : ZIP_ER_RENAME, error);
     }
     file.temporary.clear();
     return 0;
@@ -209,16 +213,7 @@ zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source
         return 0;
     case ZIP_SOURCE_REMOVE:
         if (::unlink(file.path.c_str()) != 0 && errno != ENOENT)
-            return Fail(file, ZIP_ER_REMOVE, errno);
-        return 0;
-    case ZIP_SOURCE_ERROR:
-        return zip_error_to_data(&file.error, data, length);
-    case ZIP_SOURCE_FREE:
-        if (file.in >= 0)
-            ::close(file.in);
-        DropTemporary(file);
-        zip_error_fini(&file.error);
-        delete &file;
+            return file.Fail(ZIP_ER_REMOVE, errno);
         return 0;
     case ZIP_SOURCE_SUPPORTS:
         return zip_source_make_command_bitmap(
@@ -228,20 +223,14 @@ zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source
             ZIP_SOURCE_SEEK_WRITE, ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_REMOVE, ZIP_SOURCE_SUPPORTS,
             -1);
     default:
-        return Fail(file, ZIP_ER_OPNOTSUPP, 0);
+        return CommonCommand(file, data, length, command);
     }
 }
 
 } // namespace
 
 zip_source_t* CreateArchiveFileSource(const std::string& hostPath, zip_error_t* error) {
-    auto* file = new ArchiveFile{};
+    auto* file = new ArchiveFile;
     file->path = hostPath;
-    zip_error_init(&file->error);
-    zip_source_t* source = zip_source_function_create(Callback, file, error);
-    if (!source) {
-        zip_error_fini(&file->error);
-        delete file;
-    }
-    return source;
+    return Adopted(zip_source_function_create(Callback, file, error), file);
 }

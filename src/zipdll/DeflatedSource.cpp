@@ -1,17 +1,19 @@
 // A libzip data source for a file the deflate pool has compressed.
 #include "zipdll/DeflatedSource.h"
 
+#include "zipdll/SourceBase.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
-struct SourceState {
-    DeflatePool* pool;
-    std::size_t job;
+struct SourceState : SourceBase {
+    DeflatePool* pool = nullptr;
+    std::size_t job = 0;
     std::string name;
-    std::time_t modified;
-    EngineReport* report;
+    std::time_t modified = 0;
+    EngineReport* report = nullptr;
     const DeflatedFile* file = nullptr; // once the pool has it, until libzip closes the source
     bool ok = false;
     int systemError = 0;
@@ -21,13 +23,7 @@ struct SourceState {
     bool waited = false;
     std::uint64_t sent = 0;     // bytes of the stream handed to libzip
     std::uint64_t reported = 0; // bytes of the file reported as done
-    zip_error_t error{};
 };
-
-zip_int64_t Fail(SourceState& state, int zipError, int systemError) {
-    zip_error_set(&state.error, zipError, systemError);
-    return -1;
-}
 
 // Waits for the pool once; the stream's facts stay known after its bytes have gone back.
 void AwaitCompressed(SourceState& state) {
@@ -44,7 +40,7 @@ void AwaitCompressed(SourceState& state) {
 
 zip_int64_t Read(SourceState& state, void* data, zip_uint64_t length) {
     if (!state.file)
-        return Fail(state, ZIP_ER_INTERNAL, 0);
+        return state.Fail(ZIP_ER_INTERNAL, 0);
     const DeflatedFile& file = *state.file;
     const std::uint64_t n = std::min<std::uint64_t>(length, file.data.size() - state.sent);
     std::memcpy(data, file.data.data() + state.sent, static_cast<std::size_t>(n));
@@ -58,7 +54,7 @@ zip_int64_t Read(SourceState& state, void* data, zip_uint64_t length) {
     const auto progress = static_cast<std::int64_t>(done - state.reported);
     state.reported = done;
     if (!state.report->Progress(progress))
-        return Fail(state, ZIP_ER_CANCELLED, 0);
+        return state.Fail(ZIP_ER_CANCELLED, 0);
     return static_cast<zip_int64_t>(n);
 }
 
@@ -68,12 +64,12 @@ zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source
     case ZIP_SOURCE_OPEN:
         AwaitCompressed(state);
         if (!state.ok)
-            return Fail(state, ZIP_ER_READ, state.systemError);
+            return state.Fail(ZIP_ER_READ, state.systemError);
         if (!state.file) // its bytes are gone: libzip reads a source once
-            return Fail(state, ZIP_ER_INTERNAL, 0);
+            return state.Fail(ZIP_ER_INTERNAL, 0);
         state.sent = state.reported = 0;
         if (!state.report->FileStart(state.name, static_cast<std::int64_t>(state.size)))
-            return Fail(state, ZIP_ER_CANCELLED, 0);
+            return state.Fail(ZIP_ER_CANCELLED, 0);
         return 0;
     case ZIP_SOURCE_READ:
         return Read(state, data, length);
@@ -86,7 +82,7 @@ zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source
     case ZIP_SOURCE_STAT: {
         AwaitCompressed(state);
         if (!state.ok)
-            return Fail(state, ZIP_ER_READ, state.systemError);
+            return state.Fail(ZIP_ER_READ, state.systemError);
         auto* stat = static_cast<zip_stat_t*>(data);
         zip_stat_init(stat);
         stat->size = state.size;
@@ -99,18 +95,8 @@ zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source
                       ZIP_STAT_ENCRYPTION_METHOD | ZIP_STAT_MTIME;
         return sizeof(zip_stat_t);
     }
-    case ZIP_SOURCE_ERROR:
-        return zip_error_to_data(&state.error, data, length);
-    case ZIP_SOURCE_FREE:
-        zip_error_fini(&state.error);
-        delete &state;
-        return 0;
-    case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
-                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
-                                              -1);
     default:
-        return Fail(state, ZIP_ER_OPNOTSUPP, 0);
+        return CommonCommand(state, data, length, command);
     }
 }
 
@@ -119,12 +105,11 @@ zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source
 zip_source_t* CreateDeflatedSource(zip_t* archive, DeflatePool& pool, std::size_t job,
                                    const std::string& name, std::time_t modified,
                                    EngineReport& report) {
-    auto* state = new SourceState{&pool, job, name, modified, &report};
-    zip_error_init(&state->error);
-    zip_source_t* source = zip_source_function(archive, Callback, state);
-    if (!source) {
-        zip_error_fini(&state->error);
-        delete state;
-    }
-    return source;
+    auto* state = new SourceState;
+    state->pool = &pool;
+    state->job = job;
+    state->name = name;
+    state->modified = modified;
+    state->report = &report;
+    return Adopted(zip_source_function(archive, Callback, state), state);
 }
