@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <vector>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -56,10 +56,9 @@ double Median(std::vector<double> values) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(
-            stderr,
-            "usage: engine_bench list ARCHIVE | add ARCHIVE FOLDER [LEVEL] | extract ARCHIVE FOLDER | "
-            "delete ARCHIVE NAME...\n");
+        std::fprintf(stderr, "usage: engine_bench list ARCHIVE | add ARCHIVE FOLDER [LEVEL] | "
+                             "extract ARCHIVE FOLDER | "
+                             "delete ARCHIVE NAME...\n");
         return 2;
     }
     const std::string command = argv[1];
