@@ -22,11 +22,16 @@ struct Fields {
 
 // Identical entries twice, names that differ only in case or by a separator, a folder entry.
 const Fields kEntries[] = {
-    {"b.txt", 0x5A8C6000, 10, 20},     {"A.txt", 0x5A8C6000, 5, 5},
-    {"a.txt", 0x5A8C6000, 5, 5},       {"dir/", 0, 0, 0},
-    {"dir/c.bin", 0x5A8C6001, 30, 10}, {"b.txt", 0x5A8C6000, 10, 20},
-    {"dir@1x", 1, 2, 3},               {"\u00e9t\u00e9.doc", 0x4A210000, 0, 0},
-    {"b.txt", 0x5A8C6000, 10, 20},     {"B.TXT", 0x5A8C6000, 10, 20},
+    {"b.txt", 0x5A8C6000, 10, 20},
+    {"A.txt", 0x5A8C6000, 5, 5},
+    {"a.txt", 0x5A8C6000, 5, 5},
+    {"dir/", 0, 0, 0},
+    {"dir/c.bin", 0x5A8C6001, 30, 10},
+    {"b.txt", 0x5A8C6000, 10, 20},
+    {"dir@1x", 1, 2, 3},
+    {"\u00e9t\u00e9.doc", 0x4A210000, 0, 0},
+    {"b.txt", 0x5A8C6000, 10, 20},
+    {"B.TXT", 0x5A8C6000, 10, 20},
 };
 
 // What a stable sort by the collator makes of keys, by the identity of their texts.
