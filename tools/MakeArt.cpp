@@ -168,6 +168,15 @@ int main(int argc, char** argv) {
              p.drawRect(QRectF(3, 8, 26, 17));
              p.drawPolyline(QPolygonF({{3, 8}, {16, 18}, {29, 8}}));
          }},
+        {"new-folder", // the extract-to window's "Create new directory"
+         [&](QPainter& p) {
+             p.setPen(QPen(zip.darker(160), 1.5));
+             p.setBrush(zip.lighter(120));
+             p.drawPolygon(QPolygonF({{3, 11}, {11, 11}, {13, 14}, {25, 14}, {25, 28}, {3, 28}}));
+             p.setPen(QPen(green, 3, Qt::SolidLine, Qt::RoundCap));
+             p.drawLine(24, 3, 24, 13);
+             p.drawLine(19, 8, 29, 8);
+         }},
     };
     // The six buttons whose pictures follow whether an archive is open also come in grey.
     const QStringList withGrey = {"install",          "run",         "view",

@@ -16,6 +16,7 @@
 #include "platform/ui/ListView.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolButton>
@@ -54,6 +55,7 @@ void TMainForm::FormCreate() {
 void TMainForm::FormsCreated() {
     auto* choice = AppForms().EventForm;
     choice->OnAutoInstall = [this] { AutoInstall(); };
+    choice->OnExtractAll = [this] { ExtractAllWithChoice(); };
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -72,6 +74,7 @@ void TMainForm::FormShow() {
     LoadSettings();
     UpdateRecentFilesMenu();
     Button("SpeedButton4")->setIcon(QIcon(":/toolbar/view-grey.png"));
+    ApplyBrowserIntegration();
     ZipMaster1.LoadUnzEngine();
     if (app::ParamCount() >= 1)
         OpenArchive(app::ParamStr(1));
@@ -199,17 +202,40 @@ void TMainForm::Exit1Click() {
     close();
 }
 
+std::function<void()> TMainForm::WhenIdle(std::function<void()> handler) {
+    return [this, handler = std::move(handler)] {
+        if (!engineRunning_)
+            handler();
+    };
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // The engine is reading the archive and writing files: the window closes when it is done.
+    if (engineRunning_) {
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
 void TMainForm::ConnectHandlers() {
     using platform::ui::ConnectCommand;
-    auto onAction = [this](const char* name, auto handler) {
-        ConnectCommand(Item(name), &QAction::triggered, this, handler);
+    // Commands arrive also while an engine call lets the window process its messages; they are
+    // ignored until the call has ended.
+    auto onAction = [this](const char* name, std::function<void()> handler) {
+        ConnectCommand(Item(name), &QAction::triggered, this, WhenIdle(std::move(handler)));
     };
-    auto onButton = [this](const char* name, auto handler) {
-        ConnectCommand(Button(name), &QToolButton::clicked, this, handler);
+    auto onButton = [this](const char* name, std::function<void()> handler) {
+        ConnectCommand(Button(name), &QToolButton::clicked, this, WhenIdle(std::move(handler)));
     };
     ZipMaster1.OnDirUpdate = [this](TZipMaster*) { ZipMaster1DirUpdate(); };
     ZipMaster1.OnProgress = [this](TZipMaster*, ProgressType type, const std::string& name,
                                    std::int32_t size) { ZipMaster1Progress(type, name, size); };
+    ZipMaster1.OnMessage = [this](TZipMaster*, std::int32_t errCode, const std::string& message) {
+        ZipMaster1Message(errCode, message);
+    };
+    ListView1->SetDragSource([this](const std::vector<int>& rows) { return DragRowsOut(rows); });
     onAction("Open1", [this] { Open1Click(); });
     onButton("SpeedButton1", [this] { Open1Click(); });
     onAction("Exit1", [this] { Exit1Click(); });
@@ -218,6 +244,15 @@ void TMainForm::ConnectHandlers() {
     onAction("Full1", [this] { Full1Click(); });
     onAction("Icons1", [this] { Icons1Click(); });
     onAction("SmallIcons1", [this] { SmallIcons1Click(); });
+    onAction("ExtractSelected1", [this] { btnExtractSelectedClick(); });
+    onAction("ExtractSelectedFiles1", [this] { btnExtractSelectedClick(); });
+    onButton("SpeedButton5", [this] { btnExtractSelectedClick(); });
+    onAction("ExtractAll1", [this] { btnExtractAllClick(); });
+    onAction("ExtractAllFiles1", [this] { btnExtractAllClick(); });
+    onButton("SpeedButton6", [this] { btnExtractAllClick(); });
+    onAction("ViewSelected1", [this] { btnViewSelectedClick(); });
+    onAction("ViewSelected2", [this] { btnViewSelectedClick(); });
+    onButton("SpeedButton4", [this] { btnViewSelectedClick(); });
     onAction("Install1", [this] { btnInstallClick(); });
     onButton("SpeedButton2", [this] { btnInstallClick(); });
     onButton("SpeedButton3", [this] { SpeedButton3Click(); });
@@ -231,13 +266,15 @@ void TMainForm::ConnectHandlers() {
     onAction("Font1", [this] { Font1Click(); });
     onAction("BackgroundColor1", [this] { BackgroundColor1Click(); });
     onAction("GridLines1", [this] { GridLines1Click(); });
+    onAction("Options1", [this] { Options1Click(); });
+    onButton("SpeedButton7", [this] { Options1Click(); });
     const char* const toggles[] = {"Size1", "DateTime1", "Ratio1", "PackedSize1", "Path1"};
     for (int column = 1; column <= 5; ++column)
         onAction(toggles[column - 1], [this, column] { ColumnToggleClick(column); });
     ConnectCommand(ListView1, &platform::ui::ListView::columnClicked, this,
                    [this](int column) { ListView1ColumnClick(column); });
     ConnectCommand(ListView1, &platform::ui::ListView::doubleClicked, this,
-                   [this] { ListView1DblClick(); });
+                   WhenIdle([this] { ListView1DblClick(); }));
     ConnectCommand(ListView1, &platform::ui::ListView::keyPressed, this,
                    [this](int key, Qt::KeyboardModifiers) { ListView1KeyDown(key); });
 }

@@ -3,8 +3,11 @@
 //   MainLayout.cpp   toolbar, list, progress bar and status bar
 //   MainMenu.cpp     the main menu and the list's popup menu
 //   MainListing.cpp  the listing: directory update, sort keys, totals, rows, sorting, views
+//   MainExtract.cpp  extracting into a folder, the window's engine calls, dragging rows out
 //   MainInstall.cpp  running entries, installing a download, progress
 //   MainSettings.cpp the settings file, the recent files, the list's appearance
+//   MainBrowsers.cpp the browser integration in the registry and on the desktop
+//   MainOptions.cpp  the options dialog's exchange with the settings
 #pragma once
 
 #include "app/ColourCodec.h"
@@ -15,13 +18,16 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 class QAction;
 class QActionGroup;
 class QLabel;
+class QMimeData;
 class QMenu;
 class QProgressBar;
 class QToolButton;
@@ -67,11 +73,23 @@ public:
     void SmallIcons1Click();
     void UpdateFileInfo();
 
+    // Extracting and viewing.
+    void btnExtractSelectedClick();
+    void btnExtractAllClick();
+    void ExtractAllWithChoice();
+    void btnViewSelectedClick();
+    void ExtractSelected(const std::string& baseDir);
+    void ExtractAllTo(const std::string& baseDir);
+    // The data of rows dragged out of the list: their entries extracted below the temp folder,
+    // as file addresses. Nothing when no entry could be extracted.
+    QMimeData* DragRowsOut(const std::vector<int>& rows);
+    // True while an engine call of this window runs; archive commands are ignored meanwhile.
+    bool EngineRunning() const { return engineRunning_; }
+
     // Running, installing, progress.
     std::string EntryPathOfRow(int index) const;
     std::string FindSetupEntry() const;
     void AutoInstall();
-    void ExtractAllTo(const std::string& baseDir);
     void RunEntry(const std::string& name);
     void RunFile(const std::string& path);
     void SpeedButton3Click();
@@ -94,6 +112,16 @@ public:
     void BackgroundColor1Click();
     void GridLines1Click();
     void ColumnToggleClick(int column);
+
+    // Browser integration and the options dialog. A registration that cannot set a value raises
+    // "Failed to set data for '...'"; ApplyBrowserIntegration reports it and goes on.
+    void ApplyBrowserIntegration();
+    void RegisterNetscapeViewer();
+    void UnregisterNetscapeViewer();
+    void RegisterZipAssociation();
+    void UnregisterZipAssociation();
+    void ShowOptionsDialog();
+    void Options1Click();
 
     // Program-wide state.
     std::string TempDir;
@@ -141,8 +169,28 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Runs one engine call of this window: while it runs, archive commands are ignored and a
+    // close waits for its end; the engine's error messages of the call are shown afterwards.
+    void EngineCall(const std::function<void()>& call);
+    void ZipMaster1Message(std::int32_t errCode, const std::string& message);
+    void ShowEngineMessages();
+    // The folder picked in the extract-to window (opened at the download folder); nothing when
+    // the archive has no entries or the window was cancelled.
+    std::optional<std::string> ChooseExtractFolder();
+    // The folder exists (the temp folder is made when missing); otherwise says so.
+    bool BaseFolderReady(const std::string& baseDir);
+    // Extracts FSpecArgs into baseDir with the folders of the entries, replacing files.
+    void ExtractInto(const std::string& baseDir);
+    // Runs extract, then gives for each entry name the path of its file below the temp folder
+    // when this extraction wrote it there, reporting the entries that it did not.
+    std::vector<std::optional<std::string>> ExtractForUse(const std::vector<std::string>& names,
+                                                          const std::function<void()>& extract);
+    // Wraps a command handler so that it does nothing while an engine call runs.
+    std::function<void()> WhenIdle(std::function<void()> handler);
+
     void BuildToolbar();
     void BuildStatusBar();
     void BuildMenus();
@@ -160,4 +208,7 @@ private:
     std::map<std::string, QAction*> items_;
     QLabel* panels_[3] = {};
     bool shown_ = false;
+    bool engineRunning_ = false;
+    bool closePending_ = false;
+    std::vector<std::string> engineMessages_;
 };

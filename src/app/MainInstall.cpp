@@ -18,11 +18,6 @@ namespace {
 
 constexpr double kBlockBytes = 32768;
 
-std::string ToBackslashes(std::string name) {
-    std::replace(name.begin(), name.end(), '/', '\\');
-    return name;
-}
-
 } // namespace
 
 std::string TMainForm::EntryPathOfRow(int index) const {
@@ -47,27 +42,18 @@ void TMainForm::AutoInstall() {
         platform::ui::ShowMessage("Setup.exe or Install.exe not found");
         return;
     }
-    ExtractAllTo(TempDir);
-    // The lower-cased name finds the file: file names ignore letter case.
-    RunFile(TempDir + "\\" + ToBackslashes(name));
-}
-
-void TMainForm::ExtractAllTo(const std::string& baseDir) {
-    ResetProgress();
-    ProgressTotal = ListingTotal;
-    platform::ui::HourGlass busy;
-    ZipMaster1.FSpecArgs = {"*.*"};
-    ZipMaster1.ExtrBaseDir = baseDir;
-    ZipMaster1.ExtrOptions |= ExtrDirNames | ExtrOverWrite;
-    ZipMaster1.Extract();
+    // The setup program starts only when this extraction wrote it.
+    if (const auto path = ExtractForUse({name}, [this] { ExtractAllTo(TempDir); }).front())
+        RunFile(*path);
 }
 
 void TMainForm::RunEntry(const std::string& name) {
-    ZipMaster1.FSpecArgs = {name};
-    ZipMaster1.ExtrBaseDir = TempDir;
-    ZipMaster1.ExtrOptions |= ExtrDirNames | ExtrOverWrite;
-    ZipMaster1.Extract();
-    RunFile(TempDir + "\\" + ToBackslashes(name));
+    const auto path = ExtractForUse({name}, [this, &name] {
+        ZipMaster1.FSpecArgs = {name};
+        ExtractInto(TempDir);
+    });
+    if (path.front())
+        RunFile(*path.front());
 }
 
 void TMainForm::RunFile(const std::string& path) {

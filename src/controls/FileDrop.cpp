@@ -1,28 +1,11 @@
 // TFileDrop: taking files dropped from the desktop onto another control.
 #include "controls/FileDrop.h"
 
-#include "platform/PathMap.h"
+#include "platform/ui/DroppedFiles.h"
 #include "platform/ui/ErrorBox.h"
 
 #include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
 #include <QWidget>
-#include <algorithm>
-
-namespace {
-
-// A drag of files from the desktop: a list of URLs that all name local files (an empty list is a
-// drop of no files). Links from a web page and the like are left to the control.
-bool IsFileDrag(const QDropEvent& event) {
-    const QMimeData* data = event.mimeData();
-    if (!data || !data->hasUrls() || !(event.possibleActions() & Qt::CopyAction))
-        return false;
-    const QList<QUrl> urls = data->urls();
-    return std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
-}
-
-} // namespace
 
 TFileDrop::TFileDrop(QObject* owner, Origin origin)
     : QObject(owner), reading_(origin == Origin::Form) {}
@@ -81,7 +64,7 @@ bool TFileDrop::eventFilter(QObject*, QEvent* event) {
     if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
         return false;
     auto& drag = static_cast<QDropEvent&>(*event);
-    if (!enableDrop_ || !IsFileDrag(drag))
+    if (!enableDrop_ || !platform::ui::IsFileDrag(drag))
         return false;
     // A copy: the files stay where the desktop has them.
     drag.setDropAction(Qt::CopyAction);
@@ -92,13 +75,7 @@ bool TFileDrop::eventFilter(QObject*, QEvent* event) {
 }
 
 void TFileDrop::TakeDrop(const QDropEvent& event) {
-    files_.clear();
-    for (const QUrl& url : event.mimeData()->urls()) {
-        // A file no drive covers has no Windows name to hand on.
-        const std::string path = platform::WindowsPathOf(url.toLocalFile().toStdString());
-        if (!path.empty())
-            files_.push_back(path);
-    }
+    files_ = platform::ui::DroppedFileNames(event.mimeData());
     dropPoint_ = event.position().toPoint();
     if (OnDrop)
         platform::ui::Guarded([this] { OnDrop(this); })();

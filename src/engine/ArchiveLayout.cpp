@@ -22,21 +22,28 @@ bool ReadWhole(int fd, std::uint64_t offset, unsigned char* out, std::size_t siz
     return ReadAt(fd, offset, out, size) == size;
 }
 
-// The 64-bit values of a central header's Zip64 extra field, for the fields that are 0xFFFFFFFF.
-void ApplyZip64(const unsigned char* extra, std::size_t length, std::uint64_t& uncompressed,
-                std::uint64_t& compressed, std::uint64_t& offset) {
+// The 64-bit values of a central header's Zip64 extra field (found at extraAt in the directory),
+// for the fields that are 0xFFFFFFFF; notes where the local header offset then comes from.
+void ApplyZip64(const unsigned char* extra, std::size_t length, std::size_t extraAt,
+                LayoutEntry& entry) {
     for (std::size_t pos = 0; pos + 4 <= length;) {
         const std::uint16_t tag = Le16(extra + pos);
         const std::uint16_t size = Le16(extra + pos + 2);
         std::size_t at = pos + 4;
         const std::size_t end = std::min(length, at + size);
         if (tag == 0x0001) {
-            for (std::uint64_t* field : {&uncompressed, &compressed, &offset}) {
+            for (std::uint64_t* field :
+                 {&entry.uncompressedSize, &entry.compressedSize, &entry.localHeaderOffset}) {
                 if (*field != 0xFFFFFFFF)
                     continue;
                 if (at + 8 > end)
                     break;
                 *field = Le64(extra + at);
+                entry.zip64 = true;
+                if (field == &entry.localHeaderOffset) {
+                    entry.offsetFieldAt = extraAt + at;
+                    entry.offsetIn64 = true;
+                }
                 at += 8;
             }
             return;
@@ -108,6 +115,11 @@ std::optional<ArchiveLayout> ReadArchiveLayout(int fd) {
     const std::uint64_t directoryInFile = directoryEnd - directorySize;
     layout.archiveStart = directoryInFile - directoryOffset;
     layout.archiveSize = fileSize - layout.archiveStart;
+    layout.entryCount = entryCount;
+    layout.directoryAt = directoryInFile;
+    layout.endRecordAt = endOffset;
+    if (directoryEnd != endOffset)
+        layout.zip64EndRecordAt = directoryEnd;
 
     std::vector<unsigned char> directory(static_cast<std::size_t>(directorySize));
     if (!ReadWhole(fd, directoryInFile, directory.data(), directory.size()))
@@ -116,15 +128,22 @@ std::optional<ArchiveLayout> ReadArchiveLayout(int fd) {
         const unsigned char* h = &directory[pos];
         if (Le32(h) != kCentralHeader)
             return std::nullopt;
-        std::uint64_t compressed = Le32(h + 20), uncompressed = Le32(h + 24), offset = Le32(h + 42);
-        const std::uint16_t nameLength = Le16(h + 28), extraLength = Le16(h + 30),
-                            commentLength = Le16(h + 32);
-        if (pos + 46 + nameLength + extraLength > directory.size())
+        LayoutEntry entry{Le32(h + 42), Le32(h + 20), Le16(h + 28)};
+        entry.uncompressedSize = Le32(h + 24);
+        entry.crc32 = Le32(h + 16);
+        entry.flags = Le16(h + 8);
+        entry.method = Le16(h + 10);
+        entry.headerAt = pos;
+        entry.offsetFieldAt = pos + 42;
+        const std::uint16_t extraLength = Le16(h + 30), commentLength = Le16(h + 32);
+        const std::size_t extraAt = pos + 46 + entry.nameLength;
+        if (extraAt + extraLength > directory.size())
             return std::nullopt;
-        ApplyZip64(h + 46 + nameLength, extraLength, uncompressed, compressed, offset);
-        layout.entries.push_back({offset, compressed, nameLength, uncompressed, Le32(h + 16)});
-        pos += 46 + nameLength + extraLength + commentLength;
+        ApplyZip64(h + 46 + entry.nameLength, extraLength, extraAt, entry);
+        layout.entries.push_back(entry);
+        pos = extraAt + extraLength + commentLength;
     }
+    layout.directory = std::move(directory);
     return layout;
 }
 

@@ -1,7 +1,9 @@
 // Where an archive's parts lie, read from its end record and central directory: the offset at
 // which the archive data starts (the stub's size in a self-extracting file whose directory
 // offsets count from the archive start) and each entry's local header offset and sizes. The
-// engines use it to open self-extracting files and to refuse entries whose data overlap.
+// engines use it to open self-extracting files and to refuse entries whose data overlap; the
+// conversion back to a plain archive uses it to find the offsets it must correct, and the
+// self-extractor stub reads its entries from it.
 #pragma once
 
 #include <cstdint>
@@ -15,12 +17,24 @@ struct LayoutEntry {
     std::uint32_t nameLength;
     std::uint64_t uncompressedSize = 0;
     std::uint32_t crc32 = 0;
+    std::uint16_t flags = 0;
+    std::uint16_t method = 0;
+    std::size_t headerAt = 0;      // the central header, from the directory start
+    std::size_t offsetFieldAt = 0; // the field that holds localHeaderOffset, likewise
+    bool offsetIn64 = false;       // that field is 8 bytes of the Zip64 extra field
+    bool zip64 = false;            // some value came from the Zip64 extra field
 };
 
 struct ArchiveLayout {
     std::uint64_t archiveStart = 0; // in the file
     std::uint64_t archiveSize = 0;  // from archiveStart to the end of the file
     std::vector<LayoutEntry> entries;
+    std::uint64_t entryCount = 0;  // as the end record states it
+    std::uint64_t directoryAt = 0; // the central directory, in the file
+    std::vector<unsigned char> directory;
+    std::uint64_t endRecordAt = 0;                 // in the file
+    std::optional<std::uint64_t> zip64EndRecordAt; // in the file; its locator lies right before
+                                                   // the end record
 };
 
 // Reads up to size bytes of the file at offset, going on after short reads and interruptions;

@@ -154,6 +154,9 @@ bool TZipMaster::RunEngine(bool zipEngineCall, const std::function<void()>& fill
         return false;
     busy = true;
     AbortFlag = false;
+    // A count left from an earlier call would make a failed call look like a success to the
+    // callers that read it (the re-read after Add and Delete, the windows' reports).
+    resultCount_ = 0;
     const auto loaded = zipEngineCall ? &TZipMaster::ZipEngineLoaded : &TZipMaster::UnzEngineLoaded;
     const bool loadedHere = !loaded();
     if (loadedHere)
@@ -237,15 +240,14 @@ void TZipMaster::FillUnzCommand() {
 }
 
 // Fills the texts of the prepared record, calls the engine and returns the new ResultCount. More
-// specifications than the record holds go in several calls whose counts add up. A fault, or a
-// missing entry point, keeps the previous count.
+// specifications than the record holds go in several calls whose counts add up. After a fault, or
+// a missing entry point, the count is what the calls before it returned.
 std::int32_t TZipMaster::CallEngine(bool zipEngineCall) {
     TextBuffers texts;
     char* archive = texts.Add(zipFilename_, kPathBufferSize);
     char* password = texts.Add(Password, kPasswordBufferSize);
     const std::vector<std::string> specs = FSpecArgs;
     std::int32_t total = 0;
-    bool faulted = false;
     for (std::size_t first = 0; first == 0 || first < specs.size(); first += kMaxSpecs) {
         const std::size_t count = std::min<std::size_t>(kMaxSpecs, specs.size() - first);
         char** slots = zipEngineCall ? zipCommand_.SpecList : unzCommand_.SpecList;
@@ -270,12 +272,11 @@ std::int32_t TZipMaster::CallEngine(bool zipEngineCall) {
             }
         } catch (...) {
             platform::ShowMessage("Fatal DLL Error: abort exception");
-            faulted = true;
             break;
         }
     }
     FSpecArgs.clear();
-    return faulted ? resultCount_ : total;
+    return total;
 }
 
 std::int32_t TZipMaster::EngineCallback(CallbackInfo* info) {

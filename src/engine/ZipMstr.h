@@ -1,6 +1,7 @@
 // TZipMaster: the archive component. It lists an archive by walking its local file headers
-// (ReadDirectory), and adds, deletes and extracts through the two engine libraries it loads at
-// run time, turning their callbacks into OnProgress and OnMessage events.
+// (ReadDirectory), adds, deletes and extracts through the two engine libraries it loads at run
+// time, turning their callbacks into OnProgress and OnMessage events, and converts an archive to
+// a self-extracting program and back by copying it itself.
 #pragma once
 
 #include "engine/UNZDLL.h"
@@ -102,6 +103,11 @@ public:
     void Add();
     void Delete();
     void Extract();
+    // The archive as a self-extracting .exe (the stub ZIPSFX.BIN, then the archive) and back.
+    // 0 on success; -1 the output cannot be created, -2 a copy failed, -3 an input cannot be
+    // opened, -9 anything else (a refused request is shown in a message box first).
+    std::int32_t ConvertToSfx();
+    std::int32_t ConvertToZip();
 
     void LoadZipEngine();
     void LoadUnzEngine();
@@ -126,6 +132,7 @@ private:
     void FillZipCommand(bool deleting);
     void FillUnzCommand();
     std::int32_t CallEngine(bool zipEngine);
+    std::int32_t ReplaceInputWith(const std::string& converted);
 
     void* ownerWindow_;
     std::string zipFilename_;

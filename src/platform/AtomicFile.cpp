@@ -1,11 +1,13 @@
 // Crash-safe replacement of a small file.
 #include "platform/AtomicFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -58,26 +60,29 @@ bool WriteFileAtomically(const std::string& hostPath, const std::string& content
     return ok;
 }
 
+bool ReadFully(int fd, std::string& data, std::size_t limit) {
+    char buffer[65536];
+    while (data.size() < limit) {
+        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, limit - data.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        data.append(buffer, static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& hostPath) {
     const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     std::string data;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0)
-            break;
-        data.append(buffer, static_cast<std::size_t>(n));
-    }
+    const bool ok = ReadFully(fd, data, data.max_size());
     ::close(fd);
-    return data;
+    return ok ? std::optional(std::move(data)) : std::nullopt;
 }
 
 } // namespace platform

@@ -16,6 +16,10 @@ bool WriteFileAtomically(const std::string& hostPath, const std::string& content
 // Writes all of data to fd, going on after short writes and interruptions; false on an error.
 bool WriteFully(int fd, const void* data, std::size_t size);
 
+// Appends what fd reads to data until the end of the file or until data holds limit bytes, going
+// on after short reads and interruptions; false on an error.
+bool ReadFully(int fd, std::string& data, std::size_t limit);
+
 // The whole contents of a host file, or nothing when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& hostPath);
 

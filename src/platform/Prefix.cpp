@@ -2,6 +2,8 @@
 #include "platform/Prefix.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Volumes.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -28,12 +30,21 @@ std::string HostTempDir() {
     return tmp && *tmp ? tmp : "/tmp";
 }
 
+// Puts the self-extractor stub into the system folder, as an installer would, when the program's
+// folder holds one.
+bool InstallStub(const std::string& systemFolder) {
+    const std::string program = ProgramHostPath();
+    const auto stub = ReadWholeFile(program.substr(0, program.rfind('/') + 1) + "ZIPSFX.BIN");
+    return !stub || WriteFileAtomically(systemFolder + "/ZIPSFX.BIN", *stub);
+}
+
 // Lays out a complete prefix in folder dir.
 bool Populate(const std::string& dir) {
     const std::string c = dir + "/drive_c";
     return ::mkdir((dir + "/dosdevices").c_str(), 0755) == 0 && ::mkdir(c.c_str(), 0755) == 0 &&
            ::mkdir((c + "/WINDOWS").c_str(), 0755) == 0 &&
            ::mkdir((c + "/WINDOWS/SYSTEM").c_str(), 0755) == 0 &&
+           InstallStub(c + "/WINDOWS/SYSTEM") && LinkProgramFolder(c + "/Program Files/Pakrune") &&
            ::symlink(HostTempDir().c_str(), (c + "/WINDOWS/Temp").c_str()) == 0 &&
            ::symlink("../drive_c", (dir + "/dosdevices/c:").c_str()) == 0 &&
            ::symlink("/", (dir + "/dosdevices/z:").c_str()) == 0 &&

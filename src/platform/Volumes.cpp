@@ -5,6 +5,7 @@
 #include "platform/IniText.h"
 #include "platform/PathMap.h"
 #include "platform/Prefix.h"
+#include "platform/ProgramFolder.h"
 #include "platform/WinPath.h"
 
 #include <algorithm>
@@ -79,6 +80,24 @@ void CopyTruncated(const std::string& text, win::LPSTR buffer, win::DWORD size) 
     buffer[n] = '\0';
 }
 
+// The program's path as the program sees it: an installed program lies in the user's
+// C:\Program Files\Pakrune, whose links are checked once for every installed folder and prefix.
+std::string ProgramWindowsPath() {
+    const std::string installed = InstalledProgramFolder();
+    if (installed.empty())
+        return WindowsPathOf(ProgramHostPath());
+    static std::mutex lock;
+    static std::string linked;
+    const auto folder = HostPathOf(kUserProgramFolder);
+    if (folder) {
+        std::lock_guard guard(lock);
+        if (linked != installed + "|" + *folder && LinkProgramFolder(*folder))
+            linked = installed + "|" + *folder;
+    }
+    const std::string program = ProgramHostPath();
+    return std::string(kUserProgramFolder) + "\\" + program.substr(program.rfind('/') + 1);
+}
+
 } // namespace
 
 void OverrideProgramPath(const std::string& hostPath) {
@@ -150,7 +169,7 @@ UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
 }
 
 DWORD GetModuleFileNameA(void*, LPSTR buffer, DWORD size) {
-    const std::string path = platform::WindowsPathOf(platform::ProgramHostPath());
+    const std::string path = platform::ProgramWindowsPath();
     platform::CopyTruncated(path, buffer, size);
     return buffer && size ? std::min<DWORD>(static_cast<DWORD>(path.size()), size - 1) : 0;
 }

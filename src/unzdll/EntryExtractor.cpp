@@ -5,13 +5,13 @@
 #include "engine/EntrySpecs.h"
 #include "engine/ZipEntryNames.h"
 #include "platform/AtomicFile.h"
+#include "platform/TempFile.h"
 #include "platform/WinPath.h"
 #include "unzdll/SafeName.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <random>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -22,19 +22,6 @@ constexpr std::size_t kReadBlock = 1 << 16;
 // An entry time later than a file's by more than the two seconds a DOS time can be off.
 bool Newer(const zip_stat_t& entry, const struct stat& file) {
     return (entry.valid & ZIP_STAT_MTIME) && entry.mtime > file.st_mtim.tv_sec + 1;
-}
-
-// A new temporary file in folder, with a name no entry is likely to have.
-int CreateTemporary(int folder, std::string& name) {
-    static std::mt19937 random{std::random_device{}()};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = ".pakrune-" + std::to_string(random()) + ".part";
-        const int fd = ::openat(folder, name.c_str(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
 }
 
 } // namespace
@@ -216,7 +203,7 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
         return Result::Failed;
     }
     std::string temporary;
-    const int out = options_.test ? -1 : CreateTemporary(folder, temporary);
+    const int out = options_.test ? -1 : platform::CreateTemporaryFile(folder, temporary, 0666);
     if (!options_.test && out < 0) {
         closeFile();
         report_.Message(kMsgWriteFailed, "Cannot create " + name);

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QProgressBar>
 #include <QToolButton>
+#include <filesystem>
 
 using namespace testing_support;
 
@@ -46,7 +47,9 @@ TEST_F(Install, TheFirstSetupEntryInArchiveOrderIsExtractedAndStarted) {
 
 TEST_F(Install, ASetupEntryBelowACodePage437FolderStarts) {
     // 0x81 is "ü" in code page 437 and no valid UTF-8: the name is decoded as the engines do.
-    Open({{"Pr\x81" "fung/Setup.exe", kSetup}});
+    Open({{"Pr\x81"
+           "fung/Setup.exe",
+           kSetup}});
     EXPECT_EQ(main->FindSetupEntry(), "pr\u00fcfung/setup.exe"); // lower-cased in ASCII only
     main->btnInstallClick();
     EXPECT_EQ(Started(), HostTemp() + "/Pr\u00fcfung/Setup.exe");
@@ -135,6 +138,7 @@ TEST_F(Install, ProgressFollowsTheBytesOfAnExtractAll) {
     std::vector<int> positions;
     QObject::connect(main->ProgressBar1, &QProgressBar::valueChanged,
                      [&](int value) { positions.push_back(value); });
+    std::filesystem::create_directories(DriveC() + "/out");
     main->ExtractAllTo("C:\\out");
     ASSERT_FALSE(positions.empty());
     EXPECT_GT(*std::max_element(positions.begin(), positions.end()), 50);

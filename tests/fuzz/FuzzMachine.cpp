@@ -39,4 +39,15 @@ std::string WriteInput(const std::string& name, const std::uint8_t* data, std::s
     return path;
 }
 
+void TrapWritesOutsideOut(const std::string& input) {
+    const std::string& root = MachineRoot();
+    for (const auto& entry : std::filesystem::directory_iterator(root + "/prefix/drive_c")) {
+        const std::string name = entry.path().filename().string();
+        if (name != "out" && name != input && name != "WINDOWS")
+            __builtin_trap();
+    }
+    if (!std::filesystem::is_empty(root + "/tmp"))
+        __builtin_trap();
+}
+
 } // namespace fuzzing

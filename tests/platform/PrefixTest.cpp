@@ -1,5 +1,6 @@
 // The prefix: made completely on first use, never reset afterwards.
 #include "platform/Prefix.h"
+#include "platform/Volumes.h"
 
 #include "TestMachine.h"
 
@@ -48,4 +49,21 @@ TEST(Prefix, ManyProcessesMakeOneAndNobodyResetsIt) {
     ASSERT_TRUE(platform::EnsurePrefix());
     EXPECT_EQ(ReadHostFile(fresh + "/drive_c/mine.txt"), "kept");
     EXPECT_FALSE(fs::exists(fs::symlink_status(fresh + "/dosdevices/z:"))); // not put back
+}
+
+TEST(Prefix, TheStubBesideTheProgramIsInstalledInTheSystemFolder) {
+    const std::string program = MachineRoot() + "/program";
+    WriteHostFile(program + "/ZIPSFX.BIN", "the stub");
+    platform::OverrideProgramPath(program + "/pakrune");
+    for (const bool beside : {true, false}) {
+        if (!beside)
+            fs::remove(program + "/ZIPSFX.BIN");
+        const std::string fresh = MachineRoot() + (beside ? "/with" : "/without");
+        ::setenv("PAKRUNE_PREFIX", fresh.c_str(), 1);
+        ASSERT_TRUE(platform::EnsurePrefix());
+        const std::string installed = fresh + "/drive_c/WINDOWS/SYSTEM/ZIPSFX.BIN";
+        EXPECT_EQ(HostExists(installed), beside);
+        EXPECT_EQ(ReadHostFile(installed), beside ? "the stub" : "");
+    }
+    platform::OverrideProgramPath("");
 }

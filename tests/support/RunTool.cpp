@@ -45,4 +45,18 @@ ToolResult RunPython(const std::string& code, const std::vector<std::string>& ar
     return RunTool(argv);
 }
 
+std::string PeerFailures(const std::string& archive) {
+    std::string failures;
+    for (const auto& argv : std::vector<std::vector<std::string>>{
+             {"python3", "-m", "zipfile", "-t", archive},
+             {"7zz", "t", archive},
+             {"sh", "-c", "bsdtar -xOf \"$0\" >/dev/null", archive}}) {
+        const ToolResult result = RunTool(argv);
+        // Python's zipfile -t names a corrupted entry but still ends with status 0.
+        if (result.exitCode != 0 || result.output.find("corrupted") != std::string::npos)
+            failures += argv[0] + ": " + result.output + "\n";
+    }
+    return failures;
+}
+
 } // namespace testing_support

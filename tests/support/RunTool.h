@@ -1,4 +1,4 @@
-// Runs a peer tool (python3, 7zz) for a test and collects what it printed.
+// Runs a peer tool (python3, 7zz, bsdtar) for a test and collects what it printed.
 #pragma once
 
 #include <string>
@@ -14,5 +14,9 @@ struct ToolResult {
 ToolResult RunTool(const std::vector<std::string>& argv);
 // Python code run with python3 -c, its arguments after it.
 ToolResult RunPython(const std::string& code, const std::vector<std::string>& arguments = {});
+
+// Tests the archive (a host path) with Python's zipfile, 7-Zip and bsdtar, each reading every
+// entry and checking its CRC; the output of each tool that failed, or nothing when all passed.
+std::string PeerFailures(const std::string& archive);
 
 } // namespace testing_support

@@ -52,6 +52,10 @@ void ScriptedFolderBrowser::SelectFolder(const std::string& path) {
         options_.selectionChanged(path);
 }
 
+void ScriptedDialogs::Respond(std::function<DialogAnswer(const DialogRequest&)> respond) {
+    script_.push_back(std::move(respond));
+}
+
 QStringList ScriptedDialogs::Messages() const {
     QStringList texts;
     for (const auto& dialog : shown_)

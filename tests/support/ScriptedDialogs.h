@@ -64,6 +64,9 @@ public:
     void Browse(std::function<std::optional<std::string>(ScriptedFolderBrowser&)> action);
     // The user selects the folder in the browser and presses OK.
     void AnswerFolder(const std::string& folder);
+    // The next dialog is answered by respond, which sees the whole request (its filter, its
+    // preset font).
+    void Respond(std::function<DialogAnswer(const DialogRequest&)> respond);
 
     const std::vector<ShownDialog>& Shown() const { return shown_; }
     // The texts of the Message and Error boxes shown so far, in order.

@@ -48,6 +48,9 @@ class MachineListener : public ::testing::EmptyTestEventListener {
         ::setenv("PAKRUNE_PREFIX", (root + "/prefix").c_str(), 1);
         ::setenv("HOME", (root + "/home").c_str(), 1);
         ::setenv("TMPDIR", (root + "/tmp").c_str(), 1);
+        // The desktop's own files (associations, desktop entries) in the test's home as well.
+        ::setenv("XDG_DATA_HOME", (root + "/home/.local/share").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (root + "/home/.config").c_str(), 1);
         if (!platform::EnsurePrefix())
             std::abort();
         if (::chdir(DriveC().c_str()) != 0)

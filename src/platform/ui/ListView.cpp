@@ -7,9 +7,11 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
+#include <QMimeData>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace platform::ui {
 
@@ -54,6 +56,28 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
     if (role == Qt::TextAlignmentRole)
         return QVariant(column.alignment | Qt::AlignVCenter);
     return {};
+}
+
+Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (dragSource_ && index.isValid())
+        flags |= Qt::ItemIsDragEnabled;
+    return flags;
+}
+
+QStringList ListModel::mimeTypes() const {
+    return {QStringLiteral("text/uri-list")};
+}
+
+QMimeData* ListModel::mimeData(const QModelIndexList& indexes) const {
+    if (!dragSource_)
+        return nullptr;
+    std::vector<int> rows;
+    for (const QModelIndex& index : indexes)
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return dragSource_(rows);
 }
 
 void ListModel::AddColumn(const QString& caption, Qt::Alignment alignment) {
@@ -302,6 +326,16 @@ void ListView::SetFocusedRow(int row) {
 
 bool ListView::HasListFocus() const {
     return report_->hasFocus() || icons_->hasFocus();
+}
+
+void ListView::SetDragSource(ListModel::DragSource source) {
+    const bool on = static_cast<bool>(source);
+    model_.SetDragSource(std::move(source));
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(report_), static_cast<QAbstractItemView*>(icons_)}) {
+        view->setDragEnabled(on);
+        view->setDragDropMode(on ? QAbstractItemView::DragOnly : QAbstractItemView::NoDragDrop);
+    }
 }
 
 QAbstractItemView* ListView::CurrentView() const {

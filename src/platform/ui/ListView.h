@@ -9,7 +9,10 @@
 #include <QAbstractTableModel>
 #include <QPalette>
 #include <QWidget>
+#include <functional>
 #include <vector>
+
+class QMimeData;
 
 class QAbstractItemView;
 class QListView;
@@ -37,6 +40,14 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // What rows dragged out of the list carry; unset, rows cannot be dragged.
+    using DragSource = std::function<QMimeData*(const std::vector<int>& rows)>;
+    void SetDragSource(DragSource source) { dragSource_ = std::move(source); }
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
+
     void AddColumn(const QString& caption, Qt::Alignment alignment);
     void Reset(std::vector<ListRow> rows);
     void Append(ListRow row);
@@ -47,6 +58,7 @@ public:
 private:
     std::vector<Column> columns_;
     std::vector<ListRow> rows_;
+    DragSource dragSource_;
 };
 
 class ListView : public QWidget {
@@ -95,6 +107,10 @@ public:
 
     QAbstractItemView* CurrentView() const;
     ListModel& Model() { return model_; }
+
+    // Lets rows be dragged out of the list: the source makes the data a drag of these rows (in
+    // list order) carries. The list's own clicks, selection and keys stay as they are.
+    void SetDragSource(ListModel::DragSource source);
 
 signals:
     void columnClicked(int column);

@@ -1,0 +1,204 @@
+// TMainForm: extracting entries into a folder the user picks, viewing them, the window's engine
+// calls, and dragging rows out.
+#include "app/Main.h"
+
+#include "app/ExtractedFile.h"
+#include "app/Forms.h"
+#include "app/untExtract.h"
+#include "controls/DirTree.h"
+#include "engine/EngineReport.h"
+#include "platform/Files.h"
+#include "platform/PathMap.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/HourGlass.h"
+#include "platform/ui/ListView.h"
+#include "windows/TextView.h"
+
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+// Engine messages shown in one box after a call; more are counted, not listed.
+constexpr int kMaxShownMessages = 20;
+
+} // namespace
+
+void TMainForm::EngineCall(const std::function<void()>& call) {
+    engineMessages_.clear();
+    engineRunning_ = true;
+    struct Done {
+        TMainForm* form;
+        ~Done() {
+            form->engineRunning_ = false;
+            // A close asked for during the call happens now that the call has ended.
+            if (form->closePending_) {
+                form->closePending_ = false;
+                QTimer::singleShot(0, form, &QWidget::close);
+            }
+        }
+    } done{this};
+    call();
+    ShowEngineMessages();
+}
+
+void TMainForm::ZipMaster1Message(std::int32_t errCode, const std::string& message) {
+    // What went wrong is kept for the end of the call; progress notes are not errors.
+    if (errCode >= kMsgNotFound)
+        engineMessages_.push_back(message);
+}
+
+void TMainForm::ShowEngineMessages() {
+    if (engineMessages_.empty())
+        return;
+    QStringList lines;
+    for (std::size_t i = 0; i < engineMessages_.size() && i < kMaxShownMessages; ++i)
+        lines << QString::fromStdString(engineMessages_[i]);
+    if (engineMessages_.size() > kMaxShownMessages)
+        lines << QString("... and %1 more").arg(engineMessages_.size() - kMaxShownMessages);
+    engineMessages_.clear();
+    platform::ui::ShowMessage(lines.join('\n'));
+}
+
+bool TMainForm::BaseFolderReady(const std::string& baseDir) {
+    // The temp folder is the program's own: made when it is missing.
+    if (baseDir == TempDir && !DirExists(baseDir))
+        win::CreateDirectoryA(baseDir.c_str(), nullptr);
+    if (DirExists(baseDir))
+        return true;
+    // Without this check the engine would write into whatever folder the process is in.
+    platform::ui::ShowMessage(
+        baseDir.empty() || baseDir == "?"
+            ? QString("No folder is selected. Nothing was extracted.")
+            : QString::fromStdString("The folder " + baseDir +
+                                     " does not exist. Nothing was extracted."));
+    return false;
+}
+
+void TMainForm::ExtractSelected(const std::string& baseDir) {
+    ResetProgress();
+    if (ListView1->RowCount() == 0) {
+        platform::ui::ShowMessage("No files to extract");
+        return;
+    }
+    ZipMaster1.FSpecArgs.clear();
+    for (const int row : ListView1->SelectedRows())
+        ZipMaster1.FSpecArgs.push_back(EntryPathOfRow(row));
+    if (ZipMaster1.FSpecArgs.empty()) {
+        platform::ui::ShowMessage("No files selected");
+        return;
+    }
+    ExtractInto(baseDir);
+}
+
+void TMainForm::ExtractAllTo(const std::string& baseDir) {
+    ResetProgress();
+    ProgressTotal = ListingTotal;
+    ZipMaster1.FSpecArgs = {"*.*"};
+    ExtractInto(baseDir);
+}
+
+void TMainForm::ExtractInto(const std::string& baseDir) {
+    if (!BaseFolderReady(baseDir)) {
+        ZipMaster1.FSpecArgs.clear();
+        return;
+    }
+    platform::ui::HourGlass busy;
+    ZipMaster1.ExtrBaseDir = baseDir;
+    ZipMaster1.ExtrOptions |= ExtrDirNames | ExtrOverWrite;
+    EngineCall([this] { ZipMaster1.Extract(); });
+}
+
+std::vector<std::optional<std::string>>
+TMainForm::ExtractForUse(const std::vector<std::string>& names,
+                         const std::function<void()>& extract) {
+    std::vector<ExtractedFile> files;
+    for (const std::string& name : names) {
+        files.emplace_back(TempDir, name);
+        if (!files.back().InsideFolder()) {
+            platform::ui::ShowMessage(QString::fromStdString(
+                "The entry " + name + " does not lie inside the temporary folder " + TempDir +
+                "; it is not opened."));
+            return std::vector<std::optional<std::string>>(names.size());
+        }
+    }
+    extract();
+    std::vector<std::optional<std::string>> paths;
+    std::string failed;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const ExtractedFile& file = files[i];
+        if (ZipMaster1.ResultCount() > 0 && file.Written() && file.InsideFolder()) {
+            paths.emplace_back(file.Path());
+        } else {
+            paths.emplace_back();
+            failed += (failed.empty() ? "" : ", ") + names[i];
+        }
+    }
+    if (!failed.empty())
+        platform::ui::ShowMessage(QString::fromStdString("Could not extract " + failed + "."));
+    return paths;
+}
+
+QMimeData* TMainForm::DragRowsOut(const std::vector<int>& rows) {
+    if (engineRunning_ || rows.empty())
+        return nullptr;
+    // The dragged entries are extracted below the temp folder, as running them would, and
+    // offered as files; one that could not be extracted is left out (and reported).
+    std::vector<std::string> names;
+    for (const int row : rows)
+        names.push_back(EntryPathOfRow(row));
+    QList<QUrl> urls;
+    for (const auto& path : ExtractForUse(names, [this, &names] {
+             ZipMaster1.FSpecArgs = names;
+             ExtractInto(TempDir);
+         }))
+        if (const auto host = path ? platform::HostPathOf(*path) : std::nullopt)
+            urls << QUrl::fromLocalFile(QString::fromStdString(*host));
+    if (urls.isEmpty())
+        return nullptr;
+    auto* data = new QMimeData;
+    data->setUrls(urls);
+    return data;
+}
+
+std::optional<std::string> TMainForm::ChooseExtractFolder() {
+    if (ZipMaster1.Count() == 0)
+        return std::nullopt;
+    TExtractForm* window = AppForms().ExtractForm;
+    if (!DownloadDir.empty())
+        window->DirTree1->OpenPath(DownloadDir);
+    ExtractCancelled = true;
+    window->ShowModal();
+    if (ExtractCancelled)
+        return std::nullopt;
+    return window->DirTree1->SelectedPath();
+}
+
+void TMainForm::btnExtractSelectedClick() {
+    if (const auto folder = ChooseExtractFolder())
+        ExtractSelected(*folder);
+}
+
+void TMainForm::btnExtractAllClick() {
+    ExtractAllWithChoice();
+}
+
+void TMainForm::ExtractAllWithChoice() {
+    if (const auto folder = ChooseExtractFolder())
+        ExtractAllTo(*folder);
+}
+
+void TMainForm::btnViewSelectedClick() {
+    if (ZipMaster1.Count() == 0 || !ListView1->HasListFocus())
+        return;
+    // One showing of the viewer per selected row, in list order; each extraction takes all the
+    // selected entries, as the Extract Selected command would.
+    for (const int row : ListView1->SelectedRows()) {
+        const std::string name = EntryPathOfRow(row);
+        const auto path = ExtractForUse({name}, [this] { ExtractSelected(TempDir); }).front();
+        if (!path)
+            return; // reported; the viewing ends
+        AppForms().frmTextViewer->ViewModal(*path);
+    }
+}

@@ -1,0 +1,218 @@
+// The desktop's handler of ZIP files: our desktop entry and our line in mimeapps.list.
+#include "platform/DesktopZipHandler.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/IniText.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace platform {
+
+const char* const kZipHandlerId = "org.pakrune.Pakrune.ZipHandler.desktop";
+const std::vector<std::string> kZipHandlerTypes = {
+    "application/zip", "application/x-zip-compressed", "application/x-pakrune"};
+
+namespace {
+
+constexpr const char* kDefaults = "Default Applications";
+
+std::string XdgFolder(const char* variable, const char* inHome) {
+    const char* value = std::getenv(variable);
+    if (value && value[0] == '/')
+        return value;
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : "/tmp") + "/" + inHome;
+}
+
+// A path as the program argument of Exec. A path with a character that the desktop's command
+// lines reserve is quoted, and inside the quotes ", `, $ and \ take a backslash (a plain path
+// stays unquoted, as simple readers of Exec expect); a percent sign is doubled. Then the whole
+// value is escaped as a desktop entry string, which doubles every backslash again and writes
+// control characters as escapes.
+std::string ExecArgument(const std::string& path) {
+    const bool quote = path.find_first_of(" \t\n\"'\\><~|&;$*?#()`") != std::string::npos;
+    std::string argument = quote ? "\"" : "";
+    for (char c : path) {
+        if (quote && (c == '"' || c == '`' || c == '$' || c == '\\'))
+            argument += '\\';
+        argument += c == '%' ? "%%" : std::string(1, c);
+    }
+    if (quote)
+        argument += '"';
+    std::string value;
+    for (char c : argument) {
+        switch (c) {
+        case '\\':
+            value += "\\\\";
+            break;
+        case '\n':
+            value += "\\n";
+            break;
+        case '\t':
+            value += "\\t";
+            break;
+        case '\r':
+            value += "\\r";
+            break;
+        default:
+            value += c;
+        }
+    }
+    return value;
+}
+
+// The applications of one mimeapps.list line ("a.desktop;b.desktop;"), without empty items.
+std::vector<std::string> SplitList(const std::string& line) {
+    std::vector<std::string> items;
+    std::size_t start = 0;
+    while (start <= line.size()) {
+        const std::size_t end = std::min(line.find(';', start), line.size());
+        if (end > start)
+            items.push_back(line.substr(start, end - start));
+        start = end + 1;
+    }
+    return items;
+}
+
+std::string JoinList(const std::vector<std::string>& items) {
+    std::string line;
+    for (const auto& item : items)
+        line += item + ";";
+    return line;
+}
+
+// Rewrites mimeapps.list through edit, which returns whether it changed anything; the file is
+// replaced only then. True when nothing had to be written or the write succeeded.
+template <typename Edit> bool EditMimeApps(Edit edit) {
+    const std::string path = MimeAppsListPath();
+    const auto old = ReadWholeFile(path);
+    IniText text(old.value_or(""));
+    if (!edit(text))
+        return true;
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+    return WriteFileAtomically(path, text.Text());
+}
+
+// Runs a host tool with its output discarded and waits for it; a missing tool is passed over.
+void RunQuietly(std::vector<std::string> argv) {
+    std::vector<char*> args;
+    for (auto& arg : argv)
+        args.push_back(arg.data());
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    if (posix_spawnp(&child, args[0], &actions, nullptr, args.data(), environ) == 0) {
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+}
+
+void RefreshDatabase() {
+    RunQuietly(
+        {"update-desktop-database", XdgFolder("XDG_DATA_HOME", ".local/share") + "/applications"});
+}
+
+} // namespace
+
+std::string ZipHandlerEntryPath() {
+    return XdgFolder("XDG_DATA_HOME", ".local/share") + "/applications/" + kZipHandlerId;
+}
+
+std::string MimeAppsListPath() {
+    return XdgFolder("XDG_CONFIG_HOME", ".config") + "/mimeapps.list";
+}
+
+std::string ZipHandlerEntry(const std::string& hostProgram) {
+    std::string types;
+    for (const auto& type : kZipHandlerTypes)
+        types += type + ";";
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=Pakrune\n"
+           "GenericName=Archive Manager\n"
+           "Comment=Open ZIP archives downloaded with a web browser\n"
+           "Exec=" +
+           ExecArgument(hostProgram) +
+           " %f\n"
+           "Icon=org.pakrune.Pakrune\n"
+           "Terminal=false\n"
+           "NoDisplay=true\n"
+           "MimeType=" +
+           types + "\n";
+}
+
+std::string RegisterZipHandler(const std::string& hostProgram) {
+    const std::string entryPath = ZipHandlerEntryPath();
+    const std::string entry = ZipHandlerEntry(hostProgram);
+    if (ReadWholeFile(entryPath) != entry) {
+        std::error_code error;
+        std::filesystem::create_directories(std::filesystem::path(entryPath).parent_path(), error);
+        if (!WriteFileAtomically(entryPath, entry))
+            return entryPath;
+        RefreshDatabase();
+    }
+    // Ours first; the applications chosen before stay behind it.
+    const bool listed = EditMimeApps([](IniText& text) {
+        bool changed = false;
+        for (const auto& type : kZipHandlerTypes) {
+            const std::string old = text.Get(kDefaults, type).value_or("");
+            std::vector<std::string> items = {kZipHandlerId};
+            for (const auto& item : SplitList(old))
+                if (item != kZipHandlerId)
+                    items.push_back(item);
+            if (JoinList(items) != old) {
+                text.Set(kDefaults, type, JoinList(items));
+                changed = true;
+            }
+        }
+        return changed;
+    });
+    return listed ? std::string() : MimeAppsListPath();
+}
+
+std::string UnregisterZipHandler() {
+    const bool unlisted = EditMimeApps([](IniText& text) {
+        bool changed = false;
+        for (const auto& type : kZipHandlerTypes) {
+            const auto old = text.Get(kDefaults, type);
+            if (!old)
+                continue;
+            std::vector<std::string> items;
+            for (const auto& item : SplitList(*old))
+                if (item != kZipHandlerId)
+                    items.push_back(item);
+            if (JoinList(items) == *old)
+                continue;
+            if (items.empty())
+                text.DeleteKey(kDefaults, type);
+            else
+                text.Set(kDefaults, type, JoinList(items));
+            changed = true;
+        }
+        return changed;
+    });
+    if (!unlisted)
+        return MimeAppsListPath();
+    const std::string entryPath = ZipHandlerEntryPath();
+    std::error_code error;
+    if (std::filesystem::remove(entryPath, error))
+        RefreshDatabase();
+    else if (error)
+        return entryPath;
+    return {};
+}
+
+} // namespace platform

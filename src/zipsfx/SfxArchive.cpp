@@ -1,0 +1,119 @@
+// The archive inside the self-extractor's own file.
+#include "zipsfx/SfxArchive.h"
+
+#include "engine/ArchiveLayout.h"
+#include "engine/EntryNames.h"
+#include "engine/LittleEndian.h"
+#include "unzdll/SafeName.h"
+
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kEndRecordSize = 22;
+constexpr std::size_t kCentralHeaderSize = 46;
+constexpr std::uint64_t kLocalHeaderSize = 30;
+constexpr std::uint16_t kEncrypted = 0x0001;
+constexpr std::uint16_t kStrongEncryption = 0x0040;
+constexpr std::uint16_t kStored = 0;
+constexpr std::uint16_t kDeflated = 8;
+
+// A name fit to print: control characters, which could steer a terminal, become "_".
+std::string Printable(std::string name) {
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '_';
+    return name;
+}
+
+// The end record keeps to one disk: disk numbers 0, this disk's entries all entries.
+bool OnOneDisk(int fd, const ArchiveLayout& layout) {
+    unsigned char end[kEndRecordSize];
+    return ::pread(fd, end, sizeof end, static_cast<off_t>(layout.endRecordAt)) ==
+               static_cast<ssize_t>(sizeof end) &&
+           Le16(end + 4) == 0 && Le16(end + 6) == 0 && Le16(end + 8) == Le16(end + 10);
+}
+
+// Each central header follows the one before without a gap, and the last ends the directory.
+bool DirectoryIsExact(const ArchiveLayout& layout) {
+    std::size_t expected = 0;
+    for (const LayoutEntry& entry : layout.entries) {
+        const unsigned char* h = &layout.directory[entry.headerAt];
+        if (entry.headerAt != expected)
+            return false;
+        expected =
+            entry.headerAt + kCentralHeaderSize + entry.nameLength + Le16(h + 30) + Le16(h + 32);
+    }
+    return layout.entries.size() == layout.entryCount && expected == layout.directory.size();
+}
+
+// One entry, or the reason it is refused.
+std::optional<SfxEntry> CheckEntry(const ArchiveLayout& layout, const LayoutEntry& stored,
+                                   std::string& error) {
+    const auto* nameBytes =
+        reinterpret_cast<const char*>(&layout.directory[stored.headerAt + kCentralHeaderSize]);
+    const std::string raw(nameBytes, stored.nameLength);
+    const std::string decoded = DecodeEntryName(raw);
+    SfxEntry entry;
+    entry.name = Printable(decoded);
+    entry.method = stored.method;
+    entry.crc = stored.crc32;
+    entry.compressedSize = stored.compressedSize;
+    entry.uncompressedSize = stored.uncompressedSize;
+    entry.folder = !raw.empty() && (raw.back() == '/' || raw.back() == '\\');
+    const auto parts = raw.find('\0') == std::string::npos ? SafeComponents(decoded) : std::nullopt;
+    // Where its data may lie: between the archive start and the directory.
+    const std::uint64_t dataSpace = layout.directoryAt - layout.archiveStart;
+    if (!parts)
+        error = "unsafe name: " + entry.name;
+    else if (stored.flags & (kEncrypted | kStrongEncryption))
+        error = "encrypted entries are not supported: " + entry.name;
+    else if (stored.method != kStored && stored.method != kDeflated)
+        error = "unsupported compression method: " + entry.name;
+    else if ((stored.method == kStored && entry.compressedSize != entry.uncompressedSize) ||
+             (entry.folder && entry.uncompressedSize != 0))
+        error = "sizes do not match: " + entry.name;
+    else if (stored.localHeaderOffset > dataSpace ||
+             kLocalHeaderSize + entry.compressedSize > dataSpace - stored.localHeaderOffset)
+        error = "data outside the archive: " + entry.name;
+    else {
+        entry.parts = *parts;
+        entry.localHeaderAt = layout.archiveStart + stored.localHeaderOffset;
+        return entry;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<SfxArchive> ReadSfxArchive(int fd, std::string& error) {
+    const auto layout = ReadArchiveLayout(fd);
+    if (!layout) {
+        error = "no archive found";
+        return std::nullopt;
+    }
+    bool zip64 = layout->zip64EndRecordAt.has_value();
+    for (const LayoutEntry& entry : layout->entries)
+        zip64 = zip64 || entry.zip64;
+    if (zip64) {
+        error = "Zip64 archives are not supported";
+        return std::nullopt;
+    }
+    if (!OnOneDisk(fd, *layout) || !DirectoryIsExact(*layout)) {
+        error = "damaged central directory";
+        return std::nullopt;
+    }
+    if (EntriesOverlap(layout->entries)) {
+        error = "entries overlap";
+        return std::nullopt;
+    }
+    SfxArchive archive;
+    archive.directoryAt = layout->directoryAt;
+    for (const LayoutEntry& stored : layout->entries) {
+        auto entry = CheckEntry(*layout, stored, error);
+        if (!entry)
+            return std::nullopt;
+        archive.entries.push_back(std::move(*entry));
+    }
+    return archive;
+}

@@ -1,0 +1,228 @@
+// Extraction by the self-extractor.
+#include "zipsfx/SfxExtract.h"
+
+#include "engine/LittleEndian.h"
+#include "platform/TempFile.h"
+#include "unzdll/TargetTree.h"
+#include "zipsfx/SfxArchive.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+namespace {
+
+constexpr std::size_t kBlock = 1 << 15;
+constexpr std::uint64_t kLocalHeaderSize = 30;
+
+// "PK" 3 4, put together at run time: the stub must not hold these four bytes from byte 14000
+// on, or the directory reader would take them for the first entry of the archive behind it.
+std::uint32_t LocalHeaderSignature() {
+    static volatile std::uint16_t high = 0x0403;
+    return 0x4B50u | static_cast<std::uint32_t>(high) << 16;
+}
+
+bool ReadAt(int fd, std::uint64_t at, unsigned char* buffer, std::size_t size) {
+    return ::pread(fd, buffer, size, static_cast<off_t>(at)) == static_cast<ssize_t>(size);
+}
+
+// Where the entry's data starts: after its local header, which must be one and leave the data
+// room before the directory. Zero when it does not.
+std::uint64_t DataStart(int fd, const SfxArchive& archive, const SfxEntry& entry) {
+    unsigned char header[kLocalHeaderSize];
+    if (!ReadAt(fd, entry.localHeaderAt, header, sizeof header) ||
+        Le32(header) != LocalHeaderSignature())
+        return 0;
+    const std::uint64_t start =
+        entry.localHeaderAt + kLocalHeaderSize + Le16(header + 26) + Le16(header + 28);
+    return start <= archive.directoryAt && entry.compressedSize <= archive.directoryAt - start
+               ? start
+               : 0;
+}
+
+// Unpacks the entry's data into out, checking that it is exactly as long as declared and that
+// its CRC matches; the reason in error when not.
+class DataCopy {
+public:
+    DataCopy(int archiveFd, const SfxEntry& entry, std::uint64_t at, int out)
+        : fd_(archiveFd), entry_(entry), at_(at), remaining_(entry.compressedSize), out_(out) {}
+
+    bool Run(std::string& error) {
+        const bool complete = entry_.method == 0 ? CopyStored() : Inflate();
+        if (!complete)
+            error = written_ > entry_.uncompressedSize ? "data longer than declared"
+                    : writeFailed_                     ? "cannot write"
+                                                       : "damaged data";
+        else if (written_ != entry_.uncompressedSize)
+            error = "data shorter than declared";
+        else if (crc_ != entry_.crc)
+            error = "CRC error";
+        return error.empty();
+    }
+
+private:
+    // The next block of stored data into in_; false at the end or on a read error.
+    bool ReadBlock(std::size_t& size) {
+        size = static_cast<std::size_t>(std::min<std::uint64_t>(remaining_, kBlock));
+        if (size == 0 || !ReadAt(fd_, at_, in_, size))
+            return false;
+        at_ += size;
+        remaining_ -= size;
+        return true;
+    }
+
+    bool Write(const unsigned char* data, std::size_t size) {
+        written_ += size;
+        if (written_ > entry_.uncompressedSize)
+            return false;
+        crc_ = crc32(crc_, data, static_cast<uInt>(size));
+        for (std::size_t done = 0; done < size;) {
+            const ssize_t n = ::write(out_, data + done, size - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                writeFailed_ = true;
+                return false;
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+    bool CopyStored() {
+        std::size_t size = 0;
+        while (remaining_ > 0)
+            if (!ReadBlock(size) || !Write(in_, size))
+                return false;
+        return true;
+    }
+
+    bool Inflate() {
+        z_stream z{};
+        if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
+            return false;
+        bool ended = false;
+        for (bool ok = true; ok && !ended;) {
+            std::size_t size = 0;
+            if (z.avail_in == 0 && remaining_ > 0) {
+                ok = ReadBlock(size);
+                z.next_in = in_;
+                z.avail_in = static_cast<uInt>(size);
+            }
+            z.next_out = unpacked_;
+            z.avail_out = kBlock;
+            const int result = ok ? inflate(&z, Z_NO_FLUSH) : Z_DATA_ERROR;
+            ended = result == Z_STREAM_END;
+            ok = ok && (result == Z_OK || ended) && Write(unpacked_, kBlock - z.avail_out);
+        }
+        // The stream ends exactly where the entry's data does.
+        ended = ended && z.avail_in == 0 && remaining_ == 0;
+        inflateEnd(&z);
+        return ended;
+    }
+
+    int fd_;
+    const SfxEntry& entry_;
+    std::uint64_t at_;
+    std::uint64_t remaining_;
+    int out_;
+    std::uint64_t written_ = 0;
+    uLong crc_ = crc32(0, Z_NULL, 0);
+    bool writeFailed_ = false;
+    unsigned char in_[kBlock];
+    unsigned char unpacked_[kBlock];
+};
+
+class Extraction {
+public:
+    Extraction(int archiveFd, int targetFolder, SfxSay say)
+        : fd_(archiveFd), tree_(targetFolder), say_(say) {
+        ::fstat(archiveFd, &self_);
+    }
+
+    int Run() {
+        std::string error;
+        const auto archive = ReadSfxArchive(fd_, error);
+        if (!archive) {
+            say_("archive refused, nothing extracted: " + error, true);
+            return 1;
+        }
+        int failures = 0;
+        for (const SfxEntry& entry : archive->entries) {
+            error.clear();
+            if (entry.folder ? MakeFolder(entry, error) : ExtractFile(*archive, entry, error))
+                say_((entry.folder ? "  folder:    " : "  extracted: ") + entry.name, false);
+            else {
+                say_(entry.name + ": " + error + ", not extracted", true);
+                ++failures;
+            }
+        }
+        return failures;
+    }
+
+private:
+    bool MakeFolder(const SfxEntry& entry, std::string& error) {
+        if (tree_.Folder(entry.parts, entry.parts.size(), true) >= 0)
+            return true;
+        error = errno == ELOOP || errno == ENOTDIR ? "a link or file is in the way"
+                                                   : "cannot create the folder";
+        return false;
+    }
+
+    bool ExtractFile(const SfxArchive& archive, const SfxEntry& entry, std::string& error) {
+        const std::uint64_t dataAt = DataStart(fd_, archive, entry);
+        if (dataAt == 0) {
+            error = "bad local header";
+            return false;
+        }
+        const int folder = tree_.Folder(entry.parts, entry.parts.size() - 1, true);
+        if (folder < 0) {
+            error = errno == ELOOP || errno == ENOTDIR ? "a link or file is in the way"
+                                                       : "cannot create its folder";
+            return false;
+        }
+        const std::string fileName = tree_.ExistingName(folder, entry.parts.back());
+        struct stat existing {};
+        if (::fstatat(folder, fileName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (S_ISDIR(existing.st_mode))
+                error = "a folder has that name";
+            else if (existing.st_dev == self_.st_dev && existing.st_ino == self_.st_ino)
+                error = "it would overwrite this program";
+            if (!error.empty())
+                return false;
+        }
+        std::string temporary;
+        const int out = platform::CreateTemporaryFile(folder, temporary, 0666);
+        if (out < 0) {
+            error = "cannot create the file";
+            return false;
+        }
+        bool ok = DataCopy(fd_, entry, dataAt, out).Run(error);
+        if (::close(out) != 0 && ok) {
+            error = "cannot write";
+            ok = false;
+        }
+        if (ok && ::renameat(folder, temporary.c_str(), folder, fileName.c_str()) != 0) {
+            error = "cannot write";
+            ok = false;
+        }
+        if (!ok)
+            ::unlinkat(folder, temporary.c_str(), 0);
+        else
+            tree_.Added(folder, fileName);
+        return ok;
+    }
+
+    int fd_;
+    TargetTree tree_;
+    SfxSay say_;
+    struct stat self_ {};
+};
+
+} // namespace
+
+int ExtractSfxArchive(int archiveFd, int targetFolder, SfxSay say) {
+    return Extraction(archiveFd, targetFolder, say).Run();
+}

@@ -1,0 +1,175 @@
+// The self-extractor stub as a real program: a converted archive runs, extracts every entry with
+// its folders, and opens in the peers; hostile archives are refused with a non-zero status and
+// leave nothing behind, inside the folder or outside it.
+#include "EngineTest.h"
+#include "RunTool.h"
+#include "TestMachine.h"
+#include "ZipBytes.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kStub = SFX_STUB;
+
+// Raw deflate data, as an entry of method 8 holds it.
+std::string Deflated(const std::string& data) {
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, data.size()), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+std::uint32_t Crc(const std::string& data) {
+    return static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+}
+
+class SfxStub : public EngineTest {
+protected:
+    // The stub followed by the archive, as an executable host file.
+    std::string Program(const std::string& archive, const std::string& name = "x.exe") {
+        const std::string path = HostTemp() + "/" + name;
+        WriteHostFile(path, ReadHostFile(kStub) + archive);
+        fs::permissions(path, fs::perms::owner_exec, fs::perm_options::add);
+        return path;
+    }
+    std::string Target() const { return DriveC() + "/target"; }
+};
+
+} // namespace
+
+TEST_F(SfxStub, AConvertedArchiveExtractsEveryEntryWithItsFolders) {
+    WriteHostFile(DriveC() + "/data/readme.txt", std::string(5000, 'r'));
+    WriteHostFile(DriveC() + "/data/docs/deep/notes.bin", std::string(300000, '\x01') + "end");
+    WriteHostFile(DriveC() + "/data/docs/caf\u00e9.txt", "utf-8 name");
+    fs::create_directories(DriveC() + "/data/empty");
+    ASSERT_EQ(Add("C:\\pack.zip", {"C:\\data\\*.*"}, AddDirNames | AddRecurseDirs), 3);
+    ASSERT_EQ(zip.ConvertToSfx(), 0);
+    const std::string program = DriveC() + "/pack.exe";
+    EXPECT_EQ(PeerFailures(program), "");
+
+    const auto run = RunTool({program, Target()});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("extracted: data/docs/deep/notes.bin"), std::string::npos);
+    EXPECT_EQ(TreeOf(Target() + "/data"), TreeOf(DriveC() + "/data"));
+    for (const char* file : {"readme.txt", "docs/deep/notes.bin", "docs/caf\u00e9.txt"})
+        EXPECT_EQ(ReadHostFile(Target() + "/data/" + file),
+                  ReadHostFile(DriveC() + "/data/" + file))
+            << file;
+
+    // Without an argument, into the current folder.
+    fs::create_directories(DriveC() + "/here");
+    const auto here =
+        RunTool({"sh", "-c", "cd \"$0\" && exec \"$1\"", DriveC() + "/here", program});
+    EXPECT_EQ(here.exitCode, 0) << here.output;
+    EXPECT_EQ(TreeOf(DriveC() + "/here"), TreeOf(Target()));
+}
+
+TEST_F(SfxStub, OffsetsCountedFromTheStartOfTheFileWorkToo) {
+    // "cat stub x.zip" and then the offsets moved by the stub's length, as zip -A does.
+    const auto made = RunPython(R"(
+import sys, zipfile
+with open(sys.argv[2], "wb") as f:
+    f.write(open(sys.argv[1], "rb").read())
+    with zipfile.ZipFile(f, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("a/b.txt", "hello " * 1000)
+)",
+                                {kStub, HostTemp() + "/abs.exe"});
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+    fs::permissions(HostTemp() + "/abs.exe", fs::perms::owner_exec, fs::perm_options::add);
+    const auto run = RunTool({HostTemp() + "/abs.exe", Target()});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ReadHostFile(Target() + "/a/b.txt").size(), 6000u);
+}
+
+TEST_F(SfxStub, HostileArchivesFailAndLeaveNoPartialFile) {
+    using zipbytes::Entry;
+    const std::string bomb = std::string(100000, 'z');
+    std::string overlapping = zipbytes::Archive({{"one.txt", "1"}, {"two.txt", "2"}});
+    // The second central header points at the first entry's local header.
+    const std::size_t second = overlapping.rfind("PK\x01\x02");
+    overlapping.replace(second + 42, 4, zipbytes::U32(0));
+    struct Row {
+        const char* fixture;
+        std::string archive;
+        const char* said;
+        std::vector<std::string> extracted; // what the target holds afterwards
+    };
+    const Row rows[] = {
+        {"traversal-dotdot",
+         zipbytes::Archive({{"good.txt", "ok"}, {"../evil.txt", "evil"}}),
+         "unsafe name: ../evil.txt",
+         {}},
+        {"absolute-name", zipbytes::Archive({{"/tmp/evil.txt", "evil"}}), "unsafe name", {}},
+        {"crc-error",
+         zipbytes::Archive(
+             {{"bad.txt", "data", 0, 0, 0x5A8C6000, {}, {}, {}, 1}, {"good.txt", "ok"}}),
+         "bad.txt: CRC error",
+         {"good.txt"}},
+        {"longer-than-declared",
+         zipbytes::Archive({{"bomb.bin", Deflated(bomb), 0, 8, 0x5A8C6000, {}, 10, {}, Crc(bomb)}}),
+         "bomb.bin: data longer than declared",
+         {}},
+        {"damaged-deflate",
+         zipbytes::Archive({{"cut.bin",
+                             Deflated(bomb).substr(0, 20),
+                             0,
+                             8,
+                             0x5A8C6000,
+                             {},
+                             100000,
+                             {},
+                             Crc(bomb)}}),
+         "cut.bin: damaged data",
+         {}},
+        {"encrypted", zipbytes::Archive({{"secret.txt", "xxxx", 1}}), "encrypted", {}},
+        {"overlapping-entries", overlapping, "entries overlap", {}},
+        {"zip64",
+         zipbytes::Archive({{"big.bin", "b", 0, 0, 0x5A8C6000, 0xFFFFFFFF, 0xFFFFFFFF,
+                             zipbytes::Zip64Extra(1, 1)}}),
+         "Zip64 archives are not supported",
+         {}},
+        {"no-archive", "", "no archive found", {}},
+    };
+    const auto outside = TreeOf(MachineRoot());
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.fixture);
+        fs::remove_all(Target());
+        const auto run =
+            RunTool({Program(row.archive, std::string(row.fixture) + ".exe"), Target()});
+        EXPECT_EQ(run.exitCode, 1) << run.output;
+        EXPECT_NE(run.output.find(row.said), std::string::npos) << run.output;
+        EXPECT_EQ(TreeOf(Target()), row.extracted); // no partial or temporary file
+        fs::remove(HostTemp() + "/" + row.fixture + ".exe");
+    }
+    fs::remove_all(Target());
+    EXPECT_EQ(TreeOf(MachineRoot()), outside);
+}
+
+TEST_F(SfxStub, NoLinkIsFollowedAndTheProgramIsNotOverwritten) {
+    fs::create_directories(Target());
+    fs::create_directories(DriveC() + "/elsewhere");
+    fs::create_directory_symlink(DriveC() + "/elsewhere", Target() + "/sub");
+    const std::string program =
+        Program(zipbytes::Archive({{"sub/x.txt", "through the link"}, {"x.exe", "me"}}));
+    fs::copy_file(program, Target() + "/x.exe");
+    const auto self = RunTool({Target() + "/x.exe", Target()});
+    EXPECT_EQ(self.exitCode, 1) << self.output;
+    EXPECT_NE(self.output.find("sub/x.txt: a link or file is in the way"), std::string::npos);
+    EXPECT_NE(self.output.find("x.exe: it would overwrite this program"), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(DriveC() + "/elsewhere"));
+    EXPECT_EQ(ReadHostFile(Target() + "/x.exe"), ReadHostFile(program));
+}
