@@ -108,22 +108,10 @@ bool Flush(ArchiveFile& file) {
     return true;
 }
 
-// The temporary file beside the archive, with the archive's permissions when it has one.
 zip_int64_t BeginWrite(ArchiveFile& file) {
-    static std::mt19937 random{std::random_device{}()};
-    for (int attempt = 0; attempt < 100 && file.out < 0; ++attempt) {
-        file.temporary = file.path + "." + std::to_string(random() % 1000000) + ".part";
-        file.out = ::open(file.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (file.out < 0 && errno != EEXIST)
-            break;
-    }
-    if (file.out < 0) {
-        file.temporary.clear();
+    file.out = CreateReplacement(file.path, file.temporary);
+    if (file.out < 0)
         return file.Fail(ZIP_ER_TMPOPEN, errno);
-    }
-    struct stat st {};
-    if (::stat(file.path.c_str(), &st) == 0)
-        ::fchmod(file.out, st.st_mode & 07777);
     file.pending.clear();
     file.pending.reserve(kPiece);
     file.pendingStart = file.written = 0;
@@ -228,6 +216,25 @@ zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source
 }
 
 } // namespace
+
+int CreateReplacement(const std::string& hostPath, std::string& temporary) {
+    static std::mt19937 random{std::random_device{}()};
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = hostPath + "." + std::to_string(random() % 1000000) + ".part";
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        temporary.clear();
+        return -1;
+    }
+    struct stat st {};
+    if (::stat(hostPath.c_str(), &st) == 0)
+        ::fchmod(fd, st.st_mode & 07777);
+    return fd;
+}
 
 zip_source_t* CreateArchiveFileSource(const std::string& hostPath, zip_error_t* error) {
     auto* file = new ArchiveFile;

@@ -12,3 +12,7 @@
 // A source for the archive at hostPath, which need not exist yet; nothing (with error set) when
 // libzip cannot make one.
 zip_source_t* CreateArchiveFileSource(const std::string& hostPath, zip_error_t* error);
+
+// A new temporary file beside the archive at hostPath ("<archive>.<number>.part"), with the
+// archive's permissions when it exists; its descriptor, or -1 with errno set.
+int CreateReplacement(const std::string& hostPath, std::string& temporary);

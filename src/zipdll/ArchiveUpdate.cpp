@@ -10,6 +10,7 @@
 #include "platform/PathMap.h"
 #include "platform/WinPath.h"
 #include "zipdll/ArchiveFileSource.h"
+#include "zipdll/CopyingDelete.h"
 #include "zipdll/DeflatePool.h"
 #include "zipdll/DeflatedSource.h"
 #include "zipdll/FileCollector.h"
@@ -21,6 +22,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
+#include <utility>
 #include <zip.h>
 
 namespace {
@@ -220,39 +222,63 @@ std::int32_t AddToArchive(const ZipCommand& command, EngineReport& report) {
 std::int32_t DeleteFromArchive(const ZipCommand& command, EngineReport& report) {
     const std::string name = command.ArchiveName ? command.ArchiveName : "";
     const auto host = platform::HostPathOf(name);
-    zip_t* archive = host ? OpenForUpdate(*host, false, report, name) : nullptr;
-    if (!archive)
-        return 0;
-    const std::vector<std::string> names = DecodedEntryNames(archive);
-    EntrySpecs patterns(SpecsOf(command), names);
-    const auto entries = static_cast<zip_int64_t>(names.size());
-    std::int32_t count = 0;
-    for (zip_int64_t i = 0; i < entries; ++i) {
-        const auto index = static_cast<zip_uint64_t>(i);
-        const std::string& entry = names[index];
-        if (!patterns.Matches(entry))
-            continue;
-        if (!report.FileStart(entry, 0)) {
+    // A plain archive loses its entries by copying what stays; any other goes through libzip.
+    const int fd = host ? ::open(host->c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    std::optional<ArchiveLayout> layout = fd >= 0 ? ReadArchiveLayout(fd) : std::nullopt;
+    if (layout && !CanDeleteByCopying(*layout))
+        layout.reset();
+    zip_t* archive = host && !layout ? OpenForUpdate(*host, false, report, name) : nullptr;
+    const auto finish = [&](std::int32_t count) {
+        if (archive)
             zip_discard(archive);
-            return 0;
-        }
-        zip_delete(archive, index);
-        report.Verbose("Deleting: " + entry);
+        if (fd >= 0)
+            ::close(fd);
+        return count;
+    };
+    if (!layout && !archive)
+        return finish(0);
+    std::vector<std::string> names;
+    if (layout) {
+        for (const LayoutEntry& entry : layout->entries)
+            names.push_back(DecodeEntryName(std::string_view(
+                reinterpret_cast<const char*>(&layout->directory[entry.headerAt + 46]),
+                entry.nameLength)));
+    } else {
+        names = DecodedEntryNames(archive);
+    }
+    EntrySpecs patterns(SpecsOf(command), names);
+    std::vector<bool> removed(names.size(), false);
+    std::int32_t count = 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (!patterns.Matches(names[i]))
+            continue;
+        if (!report.FileStart(names[i], 0))
+            return finish(0);
+        removed[i] = true;
+        report.Verbose("Deleting: " + names[i]);
         ++count;
     }
     if (count == 0) {
-        zip_discard(archive);
         report.Message(kMsgNotFound, "No entry matches, nothing deleted");
-        return 0;
+        return finish(0);
     }
-    if (count == entries) {
+    if (static_cast<std::size_t>(count) == names.size()) {
         // Every entry goes: the archive stays, empty (libzip would remove the file instead).
-        zip_discard(archive);
         if (!platform::WriteFileAtomically(*host, kEmptyArchive)) {
             report.Message(kMsgWriteFailed, "Cannot write archive " + name);
-            return 0;
+            return finish(0);
         }
-        return count;
+        return finish(count);
     }
-    return Close(archive, report, name) ? count : 0;
+    if (layout) {
+        if (DeleteByCopying(fd, *host, *layout, removed))
+            return finish(count);
+        report.Message(kMsgWriteFailed, "Cannot write archive " + name);
+        return finish(0);
+    }
+    for (std::size_t i = 0; i < removed.size(); ++i)
+        if (removed[i])
+            zip_delete(archive, static_cast<zip_uint64_t>(i));
+    zip_t* changed = std::exchange(archive, nullptr);
+    return finish(Close(changed, report, name) ? count : 0);
 }

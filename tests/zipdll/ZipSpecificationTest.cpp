@@ -2,6 +2,7 @@
 // case), except that a specification equal to an entry's name names that entry alone, so a row
 // whose name holds "*" or "?" deletes or extracts that entry and no other.
 #include "EngineTest.h"
+#include "RunTool.h"
 #include "TestMachine.h"
 #include "ZipBytes.h"
 
@@ -75,3 +76,48 @@ TEST_P(Specifications, NameTheSameEntriesInBothEngines) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Specifications, ::testing::ValuesIn(kRows));
+
+namespace {
+
+// An archive with data descriptors (written to a stream that cannot seek), a stored and deflated
+// mix and an archive comment; then, after a delete, every entry left read back with its CRC.
+const char* const kDescriptors = R"(
+import io, sys, zipfile
+class Unseekable(io.RawIOBase):
+    def __init__(self, f): self.f = f
+    def writable(self): return True
+    def write(self, b): return self.f.write(b)
+    def seekable(self): return False
+with open(sys.argv[1], "wb") as f:
+    with zipfile.ZipFile(Unseekable(f), "w") as z:
+        for i in range(6):
+            z.writestr("e%d.txt" % i, ("entry %d " % i) * (1000 * i + 1),
+                       zipfile.ZIP_DEFLATED if i % 2 else zipfile.ZIP_STORED)
+        z.comment = b"kept comment"
+)";
+const char* const kReadBack = R"(
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as z:
+    print(z.testzip(), z.comment.decode(), *[i.filename for i in z.infolist()])
+    for i in z.infolist():
+        n = int(i.filename[1])
+        assert z.read(i) == (("entry %d " % n) * (1000 * n + 1)).encode(), i.filename
+)";
+
+} // namespace
+
+using ZipDelete = EngineTest;
+
+TEST_F(ZipDelete, WhatStaysIsKeptByteForByteWithDescriptorsAndComment) {
+    const auto made = RunPython(kDescriptors, {DriveC() + "/d.zip"});
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+    EXPECT_EQ(Delete("C:\\d.zip", {"e0.txt", "e3.txt", "e5.txt"}), 3);
+    const auto read = RunPython(kReadBack, {DriveC() + "/d.zip"});
+    EXPECT_EQ(read.exitCode, 0) << read.output;
+    EXPECT_EQ(read.output, "None kept comment e1.txt e2.txt e4.txt\n");
+    const auto sevenZip = RunTool({"7zz", "t", DriveC() + "/d.zip"});
+    EXPECT_EQ(sevenZip.exitCode, 0) << sevenZip.output;
+    EXPECT_EQ(zip.Count(), 3);
+    for (const auto& entry : TreeOf(DriveC()))
+        EXPECT_EQ(entry.find(".part"), std::string::npos) << "left behind: " << entry;
+}
