@@ -15,8 +15,10 @@ std::uint64_t Footprint(std::uint64_t size) {
     return size + libdeflate_deflate_compress_bound(nullptr, static_cast<std::size_t>(size));
 }
 
-// Reads the whole file, which must be no larger than limit; false with errno set otherwise.
-bool ReadWhole(int fd, std::uint64_t limit, std::vector<unsigned char>& out) {
+// Reads the whole file, which must be no larger than limit, into a buffer that the worker keeps
+// for the next file (so its pages are touched once); false with errno set otherwise.
+bool ReadWhole(int fd, std::uint64_t limit, std::unique_ptr<unsigned char[]>& buffer,
+               std::size_t& capacity, std::size_t& size) {
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         return false;
@@ -24,19 +26,23 @@ bool ReadWhole(int fd, std::uint64_t limit, std::vector<unsigned char>& out) {
         errno = EFBIG; // it grew since it was chosen
         return false;
     }
-    out.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t done = 0;
-    while (done < out.size()) {
-        const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
+    const auto wanted = static_cast<std::size_t>(st.st_size);
+    if (wanted > capacity) {
+        buffer.reset();
+        buffer = std::make_unique_for_overwrite<unsigned char[]>(wanted);
+        capacity = wanted;
+    }
+    size = 0;
+    while (size < wanted) {
+        const ssize_t n = ::read(fd, buffer.get() + size, wanted - size);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             return false;
         if (n == 0)
             break; // it shrank: what is there is the file
-        done += static_cast<std::size_t>(n);
+        size += static_cast<std::size_t>(n);
     }
-    out.resize(done);
     return true;
 }
 
@@ -63,6 +69,10 @@ DeflatePool::~DeflatePool() {
 
 void DeflatePool::Work() {
     libdeflate_compressor* compressor = libdeflate_alloc_compressor(level_);
+    // The worker's own buffer for the files it reads, kept from file to file: at most the
+    // largest file it compresses, beside what the budget counts.
+    std::unique_ptr<unsigned char[]> input;
+    std::size_t inputCapacity = 0;
     for (;;) {
         std::size_t job = 0;
         {
@@ -83,17 +93,18 @@ void DeflatePool::Work() {
         }
         const int fd = ::open(jobs_[job].hostPath.c_str(), O_RDONLY | O_CLOEXEC);
         DeflatedFile result;
-        std::vector<unsigned char> input;
+        std::size_t size = 0;
         if (!compressor) {
             result.systemError = ENOMEM;
-        } else if (fd < 0 || !ReadWhole(fd, kWholeFileLimit, input)) {
+        } else if (fd < 0 || !ReadWhole(fd, kWholeFileLimit, input, inputCapacity, size)) {
             result.systemError = errno;
         } else {
-            result.size = input.size();
-            result.crc32 = libdeflate_crc32(0, input.data(), input.size());
-            result.data.resize(libdeflate_deflate_compress_bound(compressor, input.size()));
-            result.data.resize(libdeflate_deflate_compress(compressor, input.data(), input.size(),
-                                                           result.data.data(), result.data.size()));
+            result.size = size;
+            result.crc32 = libdeflate_crc32(0, input.get(), size);
+            result.streamCapacity = libdeflate_deflate_compress_bound(compressor, size);
+            result.stream = std::make_unique_for_overwrite<unsigned char[]>(result.streamCapacity);
+            result.streamSize = libdeflate_deflate_compress(
+                compressor, input.get(), size, result.stream.get(), result.streamCapacity);
             result.ok = true;
         }
         if (fd >= 0)
@@ -102,7 +113,7 @@ void DeflatePool::Work() {
             std::lock_guard lock(mutex_);
             // Only the stream stays until the writer has taken it.
             inUse_ -= held_[job];
-            held_[job] = result.data.capacity();
+            held_[job] = result.streamCapacity;
             inUse_ += held_[job];
             results_[job] = std::move(result);
             done_[job] = true;

@@ -2,11 +2,13 @@
 // in order, read each one whole, deflate it in memory and keep the result until the writer has
 // taken it; the memory held by files being read, compressed or waiting stays within a fixed
 // budget, so adding any number of files costs a bounded amount of memory. Only files up to
-// kWholeFileLimit come here; larger ones are streamed by the writer itself.
+// kWholeFileLimit come here; larger ones are streamed by the writer itself. Each worker also keeps
+// the buffer it reads files into (at most kWholeFileLimit) from one file to the next.
 #pragma once
 
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -20,8 +22,12 @@ struct DeflatedFile {
     bool ok = false;
     int systemError = 0; // when reading the file failed
     std::uint32_t crc32 = 0;
-    std::uint64_t size = 0;          // of the file as it was read
-    std::vector<unsigned char> data; // the raw deflate stream
+    std::uint64_t size = 0; // of the file as it was read
+    // The raw deflate stream, in a buffer as large as the worst case; only what was written of
+    // it is ever touched, so the rest costs no memory.
+    std::unique_ptr<unsigned char[]> stream;
+    std::size_t streamSize = 0;
+    std::size_t streamCapacity = 0;
 };
 
 class DeflatePool {

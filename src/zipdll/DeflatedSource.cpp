@@ -35,22 +35,22 @@ void AwaitCompressed(SourceState& state) {
     state.systemError = state.file->systemError;
     state.crc32 = state.file->crc32;
     state.size = state.file->size;
-    state.compressedSize = state.file->data.size();
+    state.compressedSize = state.file->streamSize;
 }
 
 zip_int64_t Read(SourceState& state, void* data, zip_uint64_t length) {
     if (!state.file)
         return state.Fail(ZIP_ER_INTERNAL, 0);
     const DeflatedFile& file = *state.file;
-    const std::uint64_t n = std::min<std::uint64_t>(length, file.data.size() - state.sent);
-    std::memcpy(data, file.data.data() + state.sent, static_cast<std::size_t>(n));
+    const std::uint64_t n = std::min<std::uint64_t>(length, file.streamSize - state.sent);
+    std::memcpy(data, file.stream.get() + state.sent, static_cast<std::size_t>(n));
     state.sent += n;
     // The file's bytes in proportion to the stream's, so the blocks reported add up to the file.
     const std::uint64_t done =
-        state.sent == file.data.size()
+        state.sent == file.streamSize
             ? file.size
             : static_cast<std::uint64_t>(static_cast<unsigned __int128>(file.size) * state.sent /
-                                         file.data.size());
+                                         file.streamSize);
     const auto progress = static_cast<std::int64_t>(done - state.reported);
     state.reported = done;
     if (!state.report->Progress(progress))
