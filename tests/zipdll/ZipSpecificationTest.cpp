@@ -81,13 +81,8 @@ namespace {
 
 // An archive with data descriptors (written to a stream that cannot seek), a stored and deflated
 // mix and an archive comment; then, after a delete, every entry left read back with its CRC.
-const char* const kDescriptors = R"(
-import io, sys, zipfile
-class Unseekable(io.RawIOBase):
-    def __init__(self, f): self.f = f
-    def writable(self): return True
-    def write(self, b): return self.f.write(b)
-    def seekable(self): return False
+const std::string kDescriptors = std::string(kPythonUnseekable) + R"(
+import sys, zipfile
 with open(sys.argv[1], "wb") as f:
     with zipfile.ZipFile(Unseekable(f), "w") as z:
         for i in range(6):
