@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Times commands side by side as whole processes: one warm-up round, then RUNS rounds in which
-every command runs once in turn, so that a machine whose speed drifts slows all of them alike.
-Prints each command's median, minimum and maximum wall time and its median peak memory, and for
+every command runs once in turn, so that a machine whose speed drifts slows all of them alike;
+each round starts with the next command, so none always runs right after the same other one.
+Prints each command's median, minimum and maximum wall time and its median peak memory (which
+cannot read below this script's own, about 15 MB, since a command starts as a copy of it), and for
 every other command the median over the rounds of its time divided by the first command's (the
 first command's speed-up over it).
 
@@ -61,7 +63,10 @@ def main():
     work = os.environ.get("BENCH_WORK", tempfile.gettempdir())
     rounds = []
     for round_number in range(args.n + 1):
-        results = [run_once(c, args.check, args.copy_of, work) for c in commands]
+        results = [None] * len(commands)
+        for k in range(len(commands)):
+            i = (round_number + k) % len(commands)
+            results[i] = run_once(commands[i], args.check, args.copy_of, work)
         if round_number > 0:  # the first round warms the caches
             rounds.append(results)
     print(f"{'':24} {'median s':>9} {'min s':>8} {'max s':>8} {'peak MB':>8} {'bytes':>11}")
