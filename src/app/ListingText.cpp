@@ -3,7 +3,10 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <iterator>
+#include <string>
 
 namespace listing {
 
@@ -15,6 +18,19 @@ QString GroupDigits(const QString& text) {
             reversed.insert(position - 1, ' ');
     std::reverse(reversed.begin(), reversed.end());
     return reversed;
+}
+
+QString GroupedNumber(std::int64_t value) {
+    // The decimal text backwards, a blank inserted before the 4th, 8th, 12th and 16th character
+    // of what has been built so far, then forwards again: exactly what GroupDigits does.
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    std::string reversed(std::make_reverse_iterator(end), std::make_reverse_iterator(digits));
+    for (const std::size_t position : {4u, 8u, 12u, 16u})
+        if (reversed.size() >= position)
+            reversed.insert(position - 1, 1, ' ');
+    std::reverse(reversed.begin(), reversed.end());
+    return QString::fromLatin1(reversed.data(), static_cast<qsizetype>(reversed.size()));
 }
 
 QString NamePart(const QString& name) {
@@ -55,10 +71,29 @@ std::int64_t RowRatio(std::int32_t packed, std::int32_t size) {
         std::nearbyint((1.0 - static_cast<double>(packed) / size) * 100.0));
 }
 
+QString RatioText(std::int64_t ratio) {
+    char text[24];
+    auto end = std::to_chars(text, text + sizeof text - 1, ratio).ptr;
+    *end++ = '%';
+    return QString::fromLatin1(text, end - text);
+}
+
 QString SortKey(const QString& name, std::int32_t dateTime, std::int32_t packed,
                 std::int32_t size) {
-    return name + "@1" + QString::number(dateTime) + "@2" + QString::number(packed) + "@3" +
-           QString::number(size);
+    // Made in one piece: a listing makes one per entry.
+    char numbers[3 * 14];
+    char* end = numbers;
+    for (const auto& [separator, value] :
+         {std::pair{'1', dateTime}, std::pair{'2', packed}, std::pair{'3', size}}) {
+        *end++ = '@';
+        *end++ = separator;
+        end = std::to_chars(end, numbers + sizeof numbers, value).ptr;
+    }
+    QString key;
+    key.reserve(name.size() + (end - numbers));
+    key.append(name);
+    key.append(QLatin1StringView(numbers, end - numbers));
+    return key;
 }
 
 KeyFields SplitSortKey(const QString& key) {

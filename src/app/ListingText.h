@@ -12,6 +12,8 @@ namespace listing {
 // Digits grouped by three from the right with single blanks ("1234" gives "1 234"); a leading
 // minus counts as a digit.
 QString GroupDigits(const QString& text);
+// GroupDigits of the number's decimal text, made in one piece: the listing makes two per row.
+QString GroupedNumber(std::int64_t value);
 // The text after the last "/" (empty for a folder entry ending in "/").
 QString NamePart(const QString& name);
 // The text up to and including the last "/" (empty when there is none).
@@ -26,6 +28,8 @@ QString FormatDosDateTime(std::int32_t value);
 // not clamped; 0 for a size of 0. A packed size far above the size gives a ratio beyond 32 bits
 // (size 1, packed 30,000,000: -2,999,999,900), so it is a 64-bit number.
 std::int64_t RowRatio(std::int32_t packed, std::int32_t size);
+// The ratio as the Ratio column shows it: the number and "%".
+QString RatioText(std::int64_t ratio);
 
 // A sort key: the name, then "@1" and the DOS date-time, "@2" and the packed size, "@3" and the
 // size, all in decimal. The fields are found from the end of the key, since a name may itself

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "app/ColourCodec.h"
+#include "app/ListingRows.h"
 #include "app/SettingsFile.h"
 #include "engine/ZipMstr.h"
 
@@ -175,6 +176,7 @@ public:
     std::int64_t TotalPacked = 0;
     std::int64_t TotalSize = 0;
     std::int32_t ListingTotal = 0; // the progress bar's 32-bit scale, taken from TotalSize
+    listing::ListingRows SortRows; // rows, numbers and collation keys of the sort keys
 
     // Progress counters.
     std::int32_t ProgressTotal = 0;

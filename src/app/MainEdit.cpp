@@ -28,7 +28,7 @@ void Say(const std::string& text) {
     platform::ui::ShowMessage(QString::fromStdString(text));
 }
 
-// Deletes a file the user agreed to delete or replace; says so when it is still there.
+// Deletes the archive the user agreed to delete; says so when it is still there.
 bool Deleted(const std::string& path) {
     if (win::DeleteFileA(path.c_str()) || !platform::FileExists(path))
         return true;
@@ -54,10 +54,8 @@ void TMainForm::NewArchive() {
     const auto name = NewArchiveName(*chosen);
     if (!name)
         return;
-    if (platform::FileExists(*name)) {
-        if (!Ask("Overwrite Existing File: ", *name) || !Deleted(*name))
-            return;
-    }
+    if (!ClearWayForNewArchive(*name))
+        return;
     ZipMaster1.SetZipFilename(*name);
     ListView1->Clear();
     UpdateCaption();

@@ -7,45 +7,13 @@
 #include "engine/EntryNames.h"
 #include "platform/ui/HourGlass.h"
 #include "platform/ui/ListView.h"
-#include "platform/ui/SystemImageList.h"
 #include "windows/FileInfo.h"
 
 #include <QAction>
-#include <QCollator>
 #include <QLabel>
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
-#include <numeric>
-#include <unordered_map>
-
-namespace {
-
-QString EntryName(const ZipDirEntry& entry) {
-    return QString::fromStdString(DecodeEntryName(entry.FileName));
-}
-
-// Sorts the keys with the user's locale, without regard to letter case.
-void SortKeysByLocale(QStringList& keys) {
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::vector<QCollatorSortKey> sortKeys;
-    sortKeys.reserve(static_cast<std::size_t>(keys.size()));
-    for (const QString& key : keys)
-        sortKeys.push_back(collator.sortKey(key));
-    std::vector<std::size_t> order(sortKeys.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return sortKeys[a].compare(sortKeys[b]) < 0;
-    });
-    QStringList sorted;
-    sorted.reserve(keys.size());
-    for (const std::size_t i : order)
-        sorted.push_back(keys[static_cast<qsizetype>(i)]);
-    keys = std::move(sorted);
-}
-
-} // namespace
 
 void TMainForm::ZipMaster1DirUpdate() {
     const bool open = !ZipMaster1.ZipFilename().empty();
@@ -70,11 +38,14 @@ void TMainForm::ZipMaster1DirUpdate() {
 
 void TMainForm::BuildSortKeys() {
     SortKeys.clear();
+    SortRows.Clear();
     SortColumn = "Name";
+    SortKeys.reserve(static_cast<qsizetype>(ZipMaster1.Entries().size()));
+    SortRows.Reserve(ZipMaster1.Entries().size());
     for (const auto& entry : ZipMaster1.Entries())
-        SortKeys.push_back(listing::SortKey(EntryName(*entry), entry->FileDateTime,
-                                            entry->CompressedSize, entry->UncompressedSize));
-    SortKeysByLocale(SortKeys);
+        SortKeys.push_back(SortRows.Add(DecodeEntryName(entry->FileName), entry->FileDateTime,
+                                        entry->CompressedSize, entry->UncompressedSize));
+    SortRows.SortByLocale(SortKeys);
 }
 
 void TMainForm::ComputeTotals() {
@@ -97,26 +68,14 @@ void TMainForm::FillList(int first, int last) {
         return;
     }
     ListingTotal = static_cast<std::int32_t>(TotalSize); // wraps as the 32-bit total always did
-    auto& images = platform::ui::SystemImageList::Instance();
-    std::unordered_map<std::int32_t, QString> dates; // many entries share a time: format each once
+    std::vector<platform::ui::ListRow> rows;
+    rows.reserve(static_cast<std::size_t>(SortKeys.size()));
     for (int i = first; i <= last && i < SortKeys.size(); ++i) {
-        const listing::KeyFields fields = listing::SplitSortKey(SortKeys[i]);
-        if (fields.name.isEmpty())
-            continue;
-        const QString name = listing::NamePart(fields.name);
-        if (name.isEmpty())
-            continue; // folder entries are not listed
-        const std::int64_t ratio = listing::RowRatio(fields.packed.toInt(), fields.size.toInt());
-        const std::int32_t dateTime = fields.dateTime.toInt();
-        auto date = dates.find(dateTime);
-        if (date == dates.end())
-            date = dates.emplace(dateTime, listing::FormatDosDateTime(dateTime)).first;
-        ListView1->AddRow(
-            {images.IndexOfFileName(fields.name),
-             name,
-             {listing::GroupDigits(fields.size), date->second, QString::number(ratio) + "%",
-              listing::GroupDigits(fields.packed), listing::PathPart(fields.name)}});
+        const listing::KeyFacts& facts = SortRows.Of(SortKeys[i]);
+        if (facts.listed)
+            rows.push_back(facts.row);
     }
+    ListView1->AddRows(std::move(rows));
     ListView1->EndUpdate();
     if (ListView1->RowCount() > 0)
         ListView1->SetSelected(0, true);
@@ -126,15 +85,11 @@ void TMainForm::ExtractSortValues(const std::string& field) {
     SortValues.clear();
     SortValues.reserve(static_cast<std::size_t>(SortKeys.size()));
     for (const QString& key : SortKeys) {
-        const listing::KeyFields fields = listing::SplitSortKey(key);
-        if (field == "@3")
-            SortValues.push_back(fields.size.toInt());
-        else if (field == "@1")
-            SortValues.push_back(fields.dateTime.toInt());
-        else if (field == "@2")
-            SortValues.push_back(fields.packed.toInt());
-        else
-            SortValues.push_back(listing::RowRatio(fields.packed.toInt(), fields.size.toInt()));
+        const listing::KeyFacts& facts = SortRows.Of(key);
+        SortValues.push_back(field == "@3"   ? facts.size
+                             : field == "@1" ? facts.dateTime
+                             : field == "@2" ? facts.packed
+                                             : facts.ratio);
     }
     SortColumn = field == "@3"   ? "Size"
                  : field == "@1" ? "Date"
@@ -186,7 +141,7 @@ void TMainForm::ListView1ColumnClick(int column) {
     }
     if (column == 0) {
         SortColumn = "Name";
-        SortKeysByLocale(SortKeys);
+        SortRows.SortByLocale(SortKeys);
     } else {
         ExtractSortValues(fields[column]);
         if (!SortKeys.empty())

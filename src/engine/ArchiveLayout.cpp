@@ -3,6 +3,7 @@
 #include "engine/LittleEndian.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,8 +18,8 @@ constexpr std::size_t kMaxCommentSize = 65535;
 constexpr std::uint64_t kLocalHeaderSize = 30;
 constexpr std::uint64_t kToleratedOverlap = 2;
 
-bool ReadAt(int fd, std::uint64_t offset, void* out, std::size_t size) {
-    return ::pread(fd, out, size, static_cast<off_t>(offset)) == static_cast<ssize_t>(size);
+bool ReadWhole(int fd, std::uint64_t offset, unsigned char* out, std::size_t size) {
+    return ReadAt(fd, offset, out, size) == size;
 }
 
 // The 64-bit values of a central header's Zip64 extra field (found at extraAt in the directory),
@@ -53,6 +54,19 @@ void ApplyZip64(const unsigned char* extra, std::size_t length, std::size_t extr
 
 } // namespace
 
+std::size_t ReadAt(int fd, std::uint64_t offset, unsigned char* out, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
 std::optional<ArchiveLayout> ReadArchiveLayout(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || static_cast<std::size_t>(st.st_size) < kEndRecordSize)
@@ -63,7 +77,7 @@ std::optional<ArchiveLayout> ReadArchiveLayout(int fd) {
     const std::size_t tail = static_cast<std::size_t>(
         std::min<std::uint64_t>(fileSize, kEndRecordSize + kMaxCommentSize));
     std::vector<unsigned char> buffer(tail);
-    if (!ReadAt(fd, fileSize - tail, buffer.data(), tail))
+    if (!ReadWhole(fd, fileSize - tail, buffer.data(), tail))
         return std::nullopt;
     std::optional<std::size_t> end;
     for (std::size_t i = tail - kEndRecordSize + 1; i-- > 0;) {
@@ -81,13 +95,13 @@ std::optional<ArchiveLayout> ReadArchiveLayout(int fd) {
     std::uint64_t directoryEnd = endOffset; // where the central directory ends in the file
 
     unsigned char locator[20];
-    if (endOffset >= 20 && ReadAt(fd, endOffset - 20, locator, 20) &&
+    if (endOffset >= 20 && ReadWhole(fd, endOffset - 20, locator, 20) &&
         Le32(locator) == kZip64Locator) {
         unsigned char record[56];
         // The record sits right before the locator (its own offset in the locator counts from
         // the archive start, which is still unknown here).
         const std::uint64_t recordInFile = endOffset - 20 - 56;
-        if (ReadAt(fd, recordInFile, record, 56) && Le32(record) == kZip64EndRecord) {
+        if (ReadWhole(fd, recordInFile, record, 56) && Le32(record) == kZip64EndRecord) {
             entryCount = Le64(record + 32);
             directorySize = Le64(record + 40);
             directoryOffset = Le64(record + 48);
@@ -108,7 +122,7 @@ std::optional<ArchiveLayout> ReadArchiveLayout(int fd) {
         layout.zip64EndRecordAt = directoryEnd;
 
     std::vector<unsigned char> directory(static_cast<std::size_t>(directorySize));
-    if (!ReadAt(fd, directoryInFile, directory.data(), directory.size()))
+    if (!ReadWhole(fd, directoryInFile, directory.data(), directory.size()))
         return std::nullopt;
     for (std::size_t pos = 0; pos + 46 <= directory.size() && layout.entries.size() < entryCount;) {
         const unsigned char* h = &directory[pos];

@@ -37,6 +37,10 @@ struct ArchiveLayout {
                                                    // the end record
 };
 
+// Reads up to size bytes of the file at offset, going on after short reads and interruptions;
+// returns how many arrived (fewer only at the end of the file or on an error).
+std::size_t ReadAt(int fd, std::uint64_t offset, unsigned char* out, std::size_t size);
+
 // Nothing when the file has no readable end record or central directory.
 std::optional<ArchiveLayout> ReadArchiveLayout(int fd);
 

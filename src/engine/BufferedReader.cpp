@@ -7,6 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+constexpr std::size_t kAfterSkip = 4096;
+
+} // namespace
+
 BufferedReader::BufferedReader(int fd, std::size_t bufferSize) : fd_(fd), buffer_(bufferSize) {
     struct stat st {};
     if (::fstat(fd, &st) == 0)
@@ -14,13 +20,16 @@ BufferedReader::BufferedReader(int fd, std::size_t bufferSize) : fd_(fd), buffer
 }
 
 bool BufferedReader::Fill() {
+    // After a skip over more than a buffer (a large entry's data) only a header and a name are
+    // wanted there, so a small read does; reading on from the buffer's end fills it whole.
+    const bool farSkip = position_ > bufferStart_ + bufferFill_ + buffer_.size();
+    const std::size_t want = farSkip ? std::min(buffer_.size(), kAfterSkip) : buffer_.size();
     bufferStart_ = position_;
     bufferFill_ = 0;
     if (position_ >= size_)
         return false;
     for (;;) {
-        const ssize_t n =
-            ::pread(fd_, buffer_.data(), buffer_.size(), static_cast<off_t>(position_));
+        const ssize_t n = ::pread(fd_, buffer_.data(), want, static_cast<off_t>(position_));
         if (n < 0 && errno == EINTR)
             continue;
         bufferFill_ = n > 0 ? static_cast<std::size_t>(n) : 0;

@@ -4,7 +4,6 @@
 #include "engine/LittleEndian.h"
 
 #include <array>
-#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -52,20 +51,6 @@ std::optional<StreamedSizes> MatchDescriptor(const unsigned char* p, std::size_t
             return StreamedSizes{Le32(p + crcAt), packed, unpacked, length};
     }
     return std::nullopt;
-}
-
-// Reads up to size bytes at offset; returns how many arrived (fewer only at the end of the file).
-std::size_t ReadAt(int fd, std::uint64_t offset, unsigned char* out, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
 }
 
 } // namespace

@@ -52,11 +52,11 @@ void ParseFixedFields(const unsigned char* p, ZipDirEntry& entry) {
 
 // Reads the whole name field; keeps at most 256 bytes of it, cut at the first NUL.
 bool ReadName(BufferedReader& in, ZipDirEntry& entry) {
-    std::string raw(entry.FileNameLength, '\0');
-    if (in.Read(raw.data(), raw.size()) != raw.size())
+    std::string& name = entry.FileName;
+    name.resize(entry.FileNameLength);
+    if (in.Read(name.data(), name.size()) != name.size())
         return false;
-    raw.resize(std::min({raw.find('\0'), kMaxNameBytes, raw.size()}));
-    entry.FileName = std::move(raw);
+    name.resize(std::min({name.find('\0'), kMaxNameBytes, name.size()}));
     return true;
 }
 

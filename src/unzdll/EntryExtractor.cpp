@@ -2,6 +2,8 @@
 #include "unzdll/EntryExtractor.h"
 
 #include "engine/EntryNames.h"
+#include "engine/EntrySpecs.h"
+#include "engine/ZipEntryNames.h"
 #include "platform/AtomicFile.h"
 #include "platform/TempFile.h"
 #include "platform/WinPath.h"
@@ -17,19 +19,6 @@ namespace {
 
 constexpr std::size_t kReadBlock = 1 << 16;
 
-// Whether any pattern matches the name; marks each pattern that does.
-bool Matches(const std::string& name, const std::vector<std::string>& patterns,
-             std::vector<bool>& used) {
-    bool any = false;
-    for (std::size_t i = 0; i < patterns.size(); ++i) {
-        if (win::MatchesMask(name, patterns[i])) {
-            used[i] = true;
-            any = true;
-        }
-    }
-    return any;
-}
-
 // An entry time later than a file's by more than the two seconds a DOS time can be off.
 bool Newer(const zip_stat_t& entry, const struct stat& file) {
     return (entry.valid & ZIP_STAT_MTIME) && entry.mtime > file.st_mtim.tv_sec + 1;
@@ -37,28 +26,21 @@ bool Newer(const zip_stat_t& entry, const struct stat& file) {
 
 } // namespace
 
-EntryExtractor::EntryExtractor(zip_t* archive, int archiveFd, int baseFolder,
-                               const ExtractOptions& options, EngineReport& report)
-    : archive_(archive), tree_(baseFolder), options_(options), report_(report) {
+EntryExtractor::EntryExtractor(zip_t* archive, int archiveFd, const ArchiveLayout& layout,
+                               int baseFolder, const ExtractOptions& options, EngineReport& report)
+    : archive_(archive), data_(archiveFd, layout), tree_(baseFolder), options_(options),
+      report_(report) {
     ::fstat(archiveFd, &archiveStat_);
 }
 
 std::int32_t EntryExtractor::Run(const std::vector<std::string>& specs) {
-    std::vector<std::string> patterns;
-    for (std::string spec : specs) {
-        std::replace(spec.begin(), spec.end(), '\\', '/');
-        patterns.push_back(spec);
-    }
+    const std::vector<std::string> names = DecodedEntryNames(archive_);
+    EntrySpecs patterns(specs, names);
     std::int32_t count = 0;
-    std::vector<bool> matched(patterns.size(), false);
-    const zip_int64_t entries = zip_get_num_entries(archive_, 0);
-    for (zip_int64_t i = 0; i < entries && !report_.Aborted(); ++i) {
+    for (std::size_t i = 0; i < names.size() && !report_.Aborted(); ++i) {
         const auto index = static_cast<zip_uint64_t>(i);
-        const char* raw = zip_get_name(archive_, index, ZIP_FL_ENC_RAW);
-        if (!raw)
-            continue;
-        const std::string name = DecodeEntryName(raw);
-        if (!Matches(name, patterns, matched))
+        const std::string& name = names[i];
+        if (name.empty() || !patterns.Matches(name))
             continue;
         zip_stat_t stat;
         if (zip_stat_index(archive_, index, 0, &stat) != 0)
@@ -73,8 +55,8 @@ std::int32_t EntryExtractor::Run(const std::vector<std::string>& specs) {
         if (ExtractEntry(index, name, stat) == Result::Done)
             ++count;
     }
-    for (std::size_t i = 0; i < patterns.size() && !report_.Aborted(); ++i)
-        if (!matched[i])
+    for (std::size_t i = 0; i < patterns.Count() && !report_.Aborted(); ++i)
+        if (!patterns.Used(i))
             report_.Message(kMsgNotFound, "No entry matches " + specs[i]);
     return count;
 }
@@ -130,12 +112,9 @@ bool EntryExtractor::CopyData(zip_file_t* file, int out, const std::string& name
         total += static_cast<std::uint64_t>(n);
         if ((stat.valid & ZIP_STAT_SIZE) && total > stat.size)
             return dataError("data longer than its declared size");
-        if (out >= 0 && !platform::WriteFully(out, buffer.data(), static_cast<std::size_t>(n))) {
-            report_.Message(kMsgWriteFailed, "Cannot write " + name);
-            return false;
-        }
         crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.data()), static_cast<uInt>(n));
-        if (!report_.Progress(n))
+        if (!Write(out, reinterpret_cast<const unsigned char*>(buffer.data()),
+                   static_cast<std::size_t>(n), name))
             return false;
     }
     if ((stat.valid & ZIP_STAT_SIZE) && total != stat.size)
@@ -143,6 +122,32 @@ bool EntryExtractor::CopyData(zip_file_t* file, int out, const std::string& name
     if ((stat.valid & ZIP_STAT_CRC) && crc != stat.crc)
         return dataError("CRC error");
     return true;
+}
+
+bool EntryExtractor::Write(int out, const unsigned char* bytes, std::size_t size,
+                           const std::string& name) {
+    if (out >= 0 && !platform::WriteFully(out, bytes, size)) {
+        report_.Message(kMsgWriteFailed, "Cannot write " + name);
+        return false;
+    }
+    return report_.Progress(static_cast<std::int64_t>(size));
+}
+
+bool EntryExtractor::CopyDirect(std::uint64_t dataStart, int out, const std::string& name,
+                                const zip_stat_t& stat) {
+    using Outcome = EntryData::Outcome;
+    const Outcome outcome =
+        data_.Decode(dataStart, stat, [&](const unsigned char* bytes, std::size_t size) {
+            return Write(out, bytes, size, name);
+        });
+    const char* what = outcome == Outcome::Damaged    ? "damaged data"
+                       : outcome == Outcome::TooLong  ? "data longer than its declared size"
+                       : outcome == Outcome::TooShort ? "data shorter than its declared size"
+                       : outcome == Outcome::BadCrc   ? "CRC error"
+                                                      : nullptr;
+    if (what)
+        report_.Message(kMsgDataError, std::string(what) + " in " + name);
+    return outcome == Outcome::Good;
 }
 
 EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const std::string& name,
@@ -170,32 +175,42 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
             return Result::Skipped;
     }
 
-    zip_file_t* file = zip_fopen_index_encrypted(
-        archive_, index, 0, options_.password.empty() ? nullptr : options_.password.c_str());
-    if (!file) {
-        const int code = zip_error_code_zip(zip_get_error(archive_));
-        zip_error_clear(archive_);
-        report_.Message(code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD ? kMsgWrongPassword
-                                                                              : kMsgDataError,
-                        (code == ZIP_ER_NOPASSWD      ? "Password needed for "
-                         : code == ZIP_ER_WRONGPASSWD ? "Wrong password for "
-                                                      : "Cannot read ") +
-                            name);
-        return Result::Failed;
+    // Stored and deflated entries are read here; libzip reads the others (and decrypts).
+    const auto dataStart = data_.DataStart(index, stat);
+    zip_file_t* file = nullptr;
+    if (!dataStart) {
+        file = zip_fopen_index_encrypted(
+            archive_, index, 0, options_.password.empty() ? nullptr : options_.password.c_str());
+        if (!file) {
+            const int code = zip_error_code_zip(zip_get_error(archive_));
+            zip_error_clear(archive_);
+            report_.Message(code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD
+                                ? kMsgWrongPassword
+                                : kMsgDataError,
+                            (code == ZIP_ER_NOPASSWD      ? "Password needed for "
+                             : code == ZIP_ER_WRONGPASSWD ? "Wrong password for "
+                                                          : "Cannot read ") +
+                                name);
+            return Result::Failed;
+        }
     }
+    const auto closeFile = [&] {
+        if (file)
+            zip_fclose(file);
+    };
     if (!report_.FileStart(name, static_cast<std::int64_t>(stat.size))) {
-        zip_fclose(file);
+        closeFile();
         return Result::Failed;
     }
     std::string temporary;
     const int out = options_.test ? -1 : platform::CreateTemporaryFile(folder, temporary, 0666);
     if (!options_.test && out < 0) {
-        zip_fclose(file);
+        closeFile();
         report_.Message(kMsgWriteFailed, "Cannot create " + name);
         return Result::Failed;
     }
-    bool ok = CopyData(file, out, name, stat);
-    zip_fclose(file);
+    bool ok = file ? CopyData(file, out, name, stat) : CopyDirect(*dataStart, out, name, stat);
+    closeFile();
     if (options_.test) {
         if (ok)
             report_.Verbose("OK: " + name);

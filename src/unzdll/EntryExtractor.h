@@ -3,7 +3,9 @@
 // check out, so a bad entry never leaves a partial file nor replaces a good one.
 #pragma once
 
+#include "engine/ArchiveLayout.h"
 #include "engine/EngineReport.h"
+#include "unzdll/EntryData.h"
 #include "unzdll/TargetTree.h"
 
 #include <cstdint>
@@ -23,19 +25,25 @@ struct ExtractOptions {
 
 class EntryExtractor {
 public:
-    EntryExtractor(zip_t* archive, int archiveFd, int baseFolder, const ExtractOptions& options,
-                   EngineReport& report);
+    EntryExtractor(zip_t* archive, int archiveFd, const ArchiveLayout& layout, int baseFolder,
+                   const ExtractOptions& options, EngineReport& report);
     // The number of files extracted, or tested good.
     std::int32_t Run(const std::vector<std::string>& specs);
 
 private:
     enum class Result { Done, Skipped, Failed };
     Result ExtractEntry(zip_uint64_t index, const std::string& name, const zip_stat_t& stat);
+    // The entry's data to out (-1 when testing), through libzip or, when file is null, read
+    // directly from dataStart; false after reporting why not.
     bool CopyData(zip_file_t* file, int out, const std::string& name, const zip_stat_t& stat);
+    bool CopyDirect(std::uint64_t dataStart, int out, const std::string& name,
+                    const zip_stat_t& stat);
+    bool Write(int out, const unsigned char* bytes, std::size_t size, const std::string& name);
     bool Wanted(int folder, const std::string& fileName, const std::string& name,
                 const zip_stat_t& stat);
 
     zip_t* archive_;
+    EntryData data_;
     struct stat archiveStat_ {};
     TargetTree tree_;
     ExtractOptions options_;

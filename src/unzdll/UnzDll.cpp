@@ -65,7 +65,7 @@ std::int32_t Run(UnzCommand& command) {
         options.overwrite = command.OverwriteFlag != 0;
         options.password = command.PasswordText ? command.PasswordText : "";
         if (base >= 0) {
-            EntryExtractor extractor(archive, fd, base, options, report);
+            EntryExtractor extractor(archive, fd, *layout, base, options, report);
             count = extractor.Run(SpecsOf(command));
         } else {
             report.Message(kMsgWriteFailed, "Cannot open the folder to extract into");

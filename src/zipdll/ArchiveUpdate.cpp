@@ -4,9 +4,15 @@
 #include "engine/ArchiveLayout.h"
 #include "engine/CommandSpecs.h"
 #include "engine/EntryNames.h"
+#include "engine/EntrySpecs.h"
+#include "engine/ZipEntryNames.h"
 #include "platform/AtomicFile.h"
 #include "platform/PathMap.h"
 #include "platform/WinPath.h"
+#include "zipdll/ArchiveFileSource.h"
+#include "zipdll/CopyingDelete.h"
+#include "zipdll/DeflatePool.h"
+#include "zipdll/DeflatedSource.h"
 #include "zipdll/FileCollector.h"
 #include "zipdll/ProgressSource.h"
 
@@ -15,6 +21,8 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
+#include <utility>
 #include <zip.h>
 
 namespace {
@@ -34,8 +42,14 @@ zip_t* OpenForUpdate(const std::string& host, bool create, EngineReport& report,
             return nullptr;
         }
     }
-    int error = 0;
-    zip_t* archive = zip_open(host.c_str(), create ? ZIP_CREATE : 0, &error);
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = CreateArchiveFileSource(host, &error);
+    zip_t* archive =
+        source ? zip_open_from_source(source, create ? ZIP_CREATE : 0, &error) : nullptr;
+    if (!archive && source)
+        zip_source_free(source);
+    zip_error_fini(&error);
     if (!archive)
         report.Message(kMsgBadArchive, "Cannot open archive " + name);
     return archive;
@@ -68,13 +82,18 @@ bool Wanted(zip_t* archive, zip_int64_t existing, const FileToAdd& file,
     return file.modified > stat.mtime + 1; // DOS times are two seconds coarse
 }
 
-std::time_t NewestEntryTime(zip_t* archive) {
+// The newest time among the entries: an added file's is its own (its source is not asked, since
+// it may still be waiting for the pool), any other entry's is libzip's.
+std::time_t NewestEntryTime(zip_t* archive,
+                            const std::unordered_map<zip_uint64_t, std::time_t>& addedTimes) {
     std::time_t newest = 0;
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
+        const auto index = static_cast<zip_uint64_t>(i);
         zip_stat_t stat;
-        if (zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat) == 0 &&
-            (stat.valid & ZIP_STAT_MTIME))
+        if (const auto added = addedTimes.find(index); added != addedTimes.end())
+            newest = std::max(newest, added->second);
+        else if (zip_stat_index(archive, index, 0, &stat) == 0 && (stat.valid & ZIP_STAT_MTIME))
             newest = std::max(newest, stat.mtime);
     }
     return newest;
@@ -113,44 +132,80 @@ std::int32_t AddToArchive(const ZipCommand& command, EngineReport& report) {
         return 0;
     const int level = std::clamp(command.CompressionLevel, 0, 9);
     const std::string password = command.PasswordText ? command.PasswordText : "";
-    std::vector<const FileToAdd*> added;
+    const bool encrypt = command.EncryptFlag && !password.empty();
+    // First what goes in, so that the files to compress can go to the pool before libzip asks.
+    struct Step {
+        const FileToAdd* file;
+        zip_int64_t existing; // the entry it replaces, or -1
+        std::ptrdiff_t job = -1;
+    };
+    std::vector<Step> steps; // new folders and wanted files, in the order found
     for (const auto& file : files) {
         const zip_int64_t existing =
             zip_name_locate(archive, file.storedName.c_str(), ZIP_FL_NOCASE);
-        if (file.folder) {
-            if (existing < 0)
-                zip_dir_add(archive, file.storedName.c_str(), ZIP_FL_ENC_GUESS);
-            continue;
-        }
-        if (!Wanted(archive, existing, file, command)) {
+        if (file.folder ? existing < 0 : Wanted(archive, existing, file, command))
+            steps.push_back({&file, existing});
+        else if (!file.folder)
             report.Verbose("Not newer, not added: " + file.storedName);
+    }
+    // libzip writes entries in their order in the archive: a replaced entry keeps its place, new
+    // ones come last in the order added. The pool compresses in that same order, which keeps its
+    // memory bounded. Encrypted entries are compressed by libzip, which encrypts as it goes; files
+    // beyond the memory bound are streamed through it too.
+    std::vector<Step*> pooled;
+    for (Step& step : steps)
+        if (!step.file->folder && level > 0 && !encrypt && step.file->size <= kWholeFileLimit)
+            pooled.push_back(&step);
+    std::stable_sort(pooled.begin(), pooled.end(), [](const Step* a, const Step* b) {
+        return static_cast<zip_uint64_t>(a->existing) < static_cast<zip_uint64_t>(b->existing);
+    });
+    std::vector<DeflatePool::Job> jobs;
+    for (Step* step : pooled) {
+        step->job = static_cast<std::ptrdiff_t>(jobs.size());
+        jobs.push_back({step->file->hostPath, step->file->size});
+    }
+    DeflatePool pool(std::move(jobs), level);
+    std::vector<const FileToAdd*> added;
+    std::unordered_map<zip_uint64_t, std::time_t> addedTimes;
+    for (const Step& step : steps) {
+        const FileToAdd* file = step.file;
+        if (file->folder) {
+            zip_dir_add(archive, file->storedName.c_str(), ZIP_FL_ENC_GUESS);
             continue;
         }
-        zip_source_t* source = CreateProgressSource(archive, file.hostPath, file.storedName,
-                                                    file.size, file.modified, report);
-        const zip_int64_t index = source ? zip_file_add(archive, file.storedName.c_str(), source,
+        zip_source_t* source =
+            step.job >= 0 ? CreateDeflatedSource(archive, pool, static_cast<std::size_t>(step.job),
+                                                 file->storedName, file->modified, report)
+                          : CreateProgressSource(archive, file->hostPath, file->storedName,
+                                                 file->size, file->modified, report);
+        const zip_int64_t index = source ? zip_file_add(archive, file->storedName.c_str(), source,
                                                         ZIP_FL_OVERWRITE | ZIP_FL_ENC_GUESS)
                                          : -1;
         if (index < 0) {
             if (source)
                 zip_source_free(source);
-            report.Message(kMsgWriteFailed, "Cannot add " + file.storedName);
+            report.Message(kMsgWriteFailed, "Cannot add " + file->storedName);
+            if (step.job >= 0)
+                pool.Discard(static_cast<std::size_t>(step.job));
             continue;
         }
         const auto entry = static_cast<zip_uint64_t>(index);
-        zip_set_file_compression(archive, entry, level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
-                                 static_cast<zip_uint32_t>(level));
-        zip_file_set_mtime(archive, entry, file.modified, 0);
-        if (command.EncryptFlag && !password.empty())
+        // A compressed file keeps the method its source names; libzip compresses the others.
+        if (step.job < 0)
+            zip_set_file_compression(archive, entry, level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
+                                     static_cast<zip_uint32_t>(level));
+        zip_file_set_mtime(archive, entry, file->modified, 0);
+        addedTimes[entry] = file->modified;
+        if (encrypt)
             zip_file_set_encryption(archive, entry, ZIP_EM_TRAD_PKWARE, password.c_str());
-        added.push_back(&file);
-        report.Verbose("Adding: " + file.storedName);
+        added.push_back(file);
+        report.Verbose("Adding: " + file->storedName);
     }
     if (added.empty()) {
         zip_discard(archive);
         return 0;
     }
-    const std::time_t newest = NewestEntryTime(archive);
+    const std::time_t newest = command.ZipTimeFlag ? NewestEntryTime(archive, addedTimes) : 0;
     if (!Close(archive, report, name))
         return 0;
     // Only now that the new archive is in place do the sources go.
@@ -167,44 +222,63 @@ std::int32_t AddToArchive(const ZipCommand& command, EngineReport& report) {
 std::int32_t DeleteFromArchive(const ZipCommand& command, EngineReport& report) {
     const std::string name = command.ArchiveName ? command.ArchiveName : "";
     const auto host = platform::HostPathOf(name);
-    zip_t* archive = host ? OpenForUpdate(*host, false, report, name) : nullptr;
-    if (!archive)
-        return 0;
-    std::vector<std::string> patterns = SpecsOf(command);
-    for (auto& pattern : patterns)
-        std::replace(pattern.begin(), pattern.end(), '\\', '/');
-    const zip_int64_t entries = zip_get_num_entries(archive, 0);
-    std::int32_t count = 0;
-    for (zip_int64_t i = 0; i < entries; ++i) {
-        const auto index = static_cast<zip_uint64_t>(i);
-        const char* raw = zip_get_name(archive, index, ZIP_FL_ENC_RAW);
-        const std::string entry = raw ? DecodeEntryName(raw) : std::string();
-        const bool match = std::any_of(patterns.begin(), patterns.end(), [&](const std::string& p) {
-            return win::MatchesMask(entry, p);
-        });
-        if (!match)
-            continue;
-        if (!report.FileStart(entry, 0)) {
+    // A plain archive loses its entries by copying what stays; any other goes through libzip.
+    const int fd = host ? ::open(host->c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    std::optional<ArchiveLayout> layout = fd >= 0 ? ReadArchiveLayout(fd) : std::nullopt;
+    if (layout && !CanDeleteByCopying(*layout))
+        layout.reset();
+    zip_t* archive = host && !layout ? OpenForUpdate(*host, false, report, name) : nullptr;
+    const auto finish = [&](std::int32_t count) {
+        if (archive)
             zip_discard(archive);
-            return 0;
-        }
-        zip_delete(archive, index);
-        report.Verbose("Deleting: " + entry);
+        if (fd >= 0)
+            ::close(fd);
+        return count;
+    };
+    if (!layout && !archive)
+        return finish(0);
+    std::vector<std::string> names;
+    if (layout) {
+        for (const LayoutEntry& entry : layout->entries)
+            names.push_back(DecodeEntryName(std::string_view(
+                reinterpret_cast<const char*>(&layout->directory[entry.headerAt + 46]),
+                entry.nameLength)));
+    } else {
+        names = DecodedEntryNames(archive);
+    }
+    EntrySpecs patterns(SpecsOf(command), names);
+    std::vector<bool> removed(names.size(), false);
+    std::int32_t count = 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (!patterns.Matches(names[i]))
+            continue;
+        if (!report.FileStart(names[i], 0))
+            return finish(0);
+        removed[i] = true;
+        report.Verbose("Deleting: " + names[i]);
         ++count;
     }
     if (count == 0) {
-        zip_discard(archive);
         report.Message(kMsgNotFound, "No entry matches, nothing deleted");
-        return 0;
+        return finish(0);
     }
-    if (count == entries) {
+    if (static_cast<std::size_t>(count) == names.size()) {
         // Every entry goes: the archive stays, empty (libzip would remove the file instead).
-        zip_discard(archive);
         if (!platform::WriteFileAtomically(*host, kEmptyArchive)) {
             report.Message(kMsgWriteFailed, "Cannot write archive " + name);
-            return 0;
+            return finish(0);
         }
-        return count;
+        return finish(count);
     }
-    return Close(archive, report, name) ? count : 0;
+    if (layout) {
+        if (DeleteByCopying(fd, *host, *layout, removed))
+            return finish(count);
+        report.Message(kMsgWriteFailed, "Cannot write archive " + name);
+        return finish(0);
+    }
+    for (std::size_t i = 0; i < removed.size(); ++i)
+        if (removed[i])
+            zip_delete(archive, static_cast<zip_uint64_t>(i));
+    zip_t* changed = std::exchange(archive, nullptr);
+    return finish(Close(changed, report, name) ? count : 0);
 }

@@ -1,26 +1,27 @@
 // A libzip data source that reports progress through the engine callback.
 #include "zipdll/ProgressSource.h"
 
+#include "zipdll/SourceBase.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
-struct SourceState {
+struct SourceState : SourceBase {
     std::string hostPath;
     std::string name;
-    std::uint64_t size;
-    std::time_t modified;
-    EngineReport* report;
+    std::uint64_t size = 0;
+    std::time_t modified = 0;
+    EngineReport* report = nullptr;
     int fd = -1;
-    zip_error_t error;
-};
 
-zip_int64_t Fail(SourceState& state, int zipError, int systemError) {
-    zip_error_set(&state.error, zipError, systemError);
-    return -1;
-}
+    ~SourceState() override {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
 
 zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source_cmd_t command) {
     auto& state = *static_cast<SourceState*>(userData);
@@ -28,9 +29,9 @@ zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source
     case ZIP_SOURCE_OPEN:
         state.fd = ::open(state.hostPath.c_str(), O_RDONLY | O_CLOEXEC);
         if (state.fd < 0)
-            return Fail(state, ZIP_ER_OPEN, errno);
+            return state.Fail(ZIP_ER_OPEN, errno);
         if (!state.report->FileStart(state.name, static_cast<std::int64_t>(state.size)))
-            return Fail(state, ZIP_ER_CANCELLED, 0);
+            return state.Fail(ZIP_ER_CANCELLED, 0);
         return 0;
     case ZIP_SOURCE_READ: {
         ssize_t n;
@@ -38,9 +39,9 @@ zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source
             n = ::read(state.fd, data, length);
         while (n < 0 && errno == EINTR);
         if (n < 0)
-            return Fail(state, ZIP_ER_READ, errno);
+            return state.Fail(ZIP_ER_READ, errno);
         if (!state.report->Progress(n))
-            return Fail(state, ZIP_ER_CANCELLED, 0);
+            return state.Fail(ZIP_ER_CANCELLED, 0);
         return n;
     }
     case ZIP_SOURCE_CLOSE:
@@ -56,20 +57,8 @@ zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source
         stat->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME;
         return sizeof(zip_stat_t);
     }
-    case ZIP_SOURCE_ERROR:
-        return zip_error_to_data(&state.error, data, length);
-    case ZIP_SOURCE_FREE:
-        if (state.fd >= 0)
-            ::close(state.fd);
-        zip_error_fini(&state.error);
-        delete &state;
-        return 0;
-    case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
-                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
-                                              -1);
     default:
-        return Fail(state, ZIP_ER_OPNOTSUPP, 0);
+        return CommonCommand(state, data, length, command);
     }
 }
 
@@ -78,12 +67,11 @@ zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source
 zip_source_t* CreateProgressSource(zip_t* archive, const std::string& hostPath,
                                    const std::string& name, std::uint64_t size,
                                    std::time_t modified, EngineReport& report) {
-    auto* state = new SourceState{hostPath, name, size, modified, &report, -1, {}};
-    zip_error_init(&state->error);
-    zip_source_t* source = zip_source_function(archive, Callback, state);
-    if (!source) {
-        zip_error_fini(&state->error);
-        delete state;
-    }
-    return source;
+    auto* state = new SourceState;
+    state->hostPath = hostPath;
+    state->name = name;
+    state->size = size;
+    state->modified = modified;
+    state->report = &report;
+    return Adopted(zip_source_function(archive, Callback, state), state);
 }

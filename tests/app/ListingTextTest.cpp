@@ -4,6 +4,7 @@
 #include "ScriptedDialogs.h"
 
 #include <QLocale>
+#include <cstdint>
 #include <gtest/gtest.h>
 
 using namespace listing;
@@ -21,6 +22,17 @@ TEST(ListingText, GroupDigits) {
     };
     for (const auto& [in, out] : rows)
         EXPECT_EQ(GroupDigits(in), QString(out)) << in;
+}
+
+// The texts made in one piece are the ones the designed routines make.
+TEST(ListingText, GroupedNumbersAndRatiosAreTheDesignedTexts) {
+    const std::int64_t values[] = {0,         7,         999,         1000,           -1,
+                                   -12,       -123,      -1234,       123456,         -999999,
+                                   INT32_MAX, INT32_MIN, -2999999900, 123456789012345};
+    for (const std::int64_t value : values) {
+        EXPECT_EQ(GroupedNumber(value), GroupDigits(QString::number(value))) << value;
+        EXPECT_EQ(RatioText(value), QString::number(value) + "%") << value;
+    }
 }
 
 TEST(ListingText, NameAndPathParts) {
@@ -71,6 +83,8 @@ TEST(ListingText, DosDateTimes) {
 TEST(ListingText, SortKeysKeepNamesThatHoldTheSeparators) {
     const QString key = SortKey("odd@1name@2x@3.txt", -5, 0, 1234);
     EXPECT_EQ(key, "odd@1name@2x@3.txt@1-5@20@31234");
+    EXPECT_EQ(SortKey("\u00fcber", -2147483647 - 1, 2147483647, 0),
+              "\u00fcber@1-2147483648@22147483647@30");
     const KeyFields fields = SplitSortKey(key);
     EXPECT_EQ(fields.name, "odd@1name@2x@3.txt");
     EXPECT_EQ(fields.dateTime, "-5");

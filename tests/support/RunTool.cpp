@@ -39,6 +39,15 @@ ToolResult RunTool(const std::vector<std::string>& argv) {
     return result;
 }
 
+const char* const kPythonUnseekable = R"(
+import io
+class Unseekable(io.RawIOBase):
+    def __init__(self, f): self.f = f
+    def writable(self): return True
+    def write(self, b): return self.f.write(b)
+    def seekable(self): return False
+)";
+
 ToolResult RunPython(const std::string& code, const std::vector<std::string>& arguments) {
     std::vector<std::string> argv = {"python3", "-c", code};
     argv.insert(argv.end(), arguments.begin(), arguments.end());

@@ -12,6 +12,10 @@ struct ToolResult {
 };
 
 ToolResult RunTool(const std::vector<std::string>& argv);
+// Python code defining Unseekable(file): the file as a stream that cannot seek, to which Python's
+// zipfile writes each entry's sizes in a data descriptor after its data. Code goes after it.
+extern const char* const kPythonUnseekable;
+
 // Python code run with python3 -c, its arguments after it.
 ToolResult RunPython(const std::string& code, const std::vector<std::string>& arguments = {});
 

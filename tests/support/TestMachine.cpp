@@ -17,13 +17,17 @@ std::string root;
 std::string startFolder;
 
 // Copies every archive the test made into the fuzz targets' seed corpus, named by its contents.
+// Archives of several megabytes (made to pass a memory bound) are left out: a fuzzer does best
+// with small seeds, and replaying large ones would only slow every run.
 void SaveArchives(const std::string& corpus) {
+    constexpr std::uintmax_t kLargestSeed = 2 << 20;
     namespace fs = std::filesystem;
     fs::create_directories(corpus);
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
          ++it) {
         const std::string ext = it->path().extension().string();
-        if (!it->is_regular_file() || (ext != ".zip" && ext != ".exe"))
+        if (!it->is_regular_file() || (ext != ".zip" && ext != ".exe") ||
+            it->file_size() > kLargestSeed)
             continue;
         const std::string bytes = ReadHostFile(it->path().string());
         const std::string name = std::to_string(std::hash<std::string>{}(bytes)) + ext;

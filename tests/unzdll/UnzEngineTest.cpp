@@ -19,13 +19,8 @@ constexpr ExtrOpts kAll = ExtrDirNames | ExtrOverWrite;
 
 // Python's zipfile writes deflated and stored entries, a UTF-8 name, and, to a stream it cannot
 // seek, sizes in data descriptors after the data.
-const char* const kPythonWriter = R"(
-import io, sys, zipfile
-class Unseekable(io.RawIOBase):
-    def __init__(self, f): self.f = f
-    def writable(self): return True
-    def write(self, b): return self.f.write(b)
-    def seekable(self): return False
+const std::string kPythonWriter = std::string(kPythonUnseekable) + R"(
+import sys, zipfile
 def fill(z):
     z.writestr("deflated.txt", "text " * 4000, zipfile.ZIP_DEFLATED)
     z.writestr("stored/raw.bin", bytes(range(256)) * 300, zipfile.ZIP_STORED)

@@ -246,10 +246,14 @@ void ListView::EndUpdate() {
         return;
     if (!batch_.empty()) {
         std::vector<ListRow> rows;
-        rows.reserve(static_cast<std::size_t>(model_.Count()) + batch_.size());
-        for (int i = 0; i < model_.Count(); ++i)
-            rows.push_back(model_.Row(i));
-        std::move(batch_.begin(), batch_.end(), std::back_inserter(rows));
+        if (model_.Count() == 0) {
+            rows = std::move(batch_); // a refilled list: the batch is all there is
+        } else {
+            rows.reserve(static_cast<std::size_t>(model_.Count()) + batch_.size());
+            for (int i = 0; i < model_.Count(); ++i)
+                rows.push_back(model_.Row(i));
+            std::move(batch_.begin(), batch_.end(), std::back_inserter(rows));
+        }
         batch_.clear();
         model_.Reset(std::move(rows));
         ApplyWidths();
@@ -267,6 +271,17 @@ void ListView::AddRow(ListRow row) {
         batch_.push_back(std::move(row));
     else
         model_.Append(std::move(row));
+}
+
+void ListView::AddRows(std::vector<ListRow> rows) {
+    if (batch_.empty())
+        batch_ = std::move(rows);
+    else
+        std::move(rows.begin(), rows.end(), std::back_inserter(batch_));
+    if (batchDepth_ == 0) {
+        BeginUpdate();
+        EndUpdate();
+    }
 }
 
 void ListView::DeleteRow(int row) {

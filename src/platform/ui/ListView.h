@@ -90,6 +90,7 @@ public:
     void EndUpdate();
     void Clear();
     void AddRow(ListRow row);
+    void AddRows(std::vector<ListRow> rows);
     void DeleteRow(int row);
     int RowCount() const { return model_.Count(); }
     const ListRow& Row(int row) const { return model_.Row(row); }

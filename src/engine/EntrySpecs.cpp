@@ -1,0 +1,27 @@
+// Which entries the specifications of a delete or an extraction name.
+#include "engine/EntrySpecs.h"
+
+#include "platform/WinPath.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+EntrySpecs::EntrySpecs(std::vector<std::string> specs, const std::vector<std::string>& entryNames)
+    : specs_(std::move(specs)), literal_(specs_.size(), false), used_(specs_.size(), false) {
+    const std::unordered_set<std::string_view> names(entryNames.begin(), entryNames.end());
+    for (std::size_t i = 0; i < specs_.size(); ++i) {
+        std::replace(specs_[i].begin(), specs_[i].end(), '\\', '/');
+        literal_[i] = names.contains(specs_[i]);
+    }
+}
+
+bool EntrySpecs::Matches(std::string_view entryName) {
+    bool any = false;
+    for (std::size_t i = 0; i < specs_.size(); ++i) {
+        if (literal_[i] ? entryName == specs_[i] : win::MatchesMask(entryName, specs_[i])) {
+            used_[i] = true;
+            any = true;
+        }
+    }
+    return any;
+}

@@ -1,0 +1,186 @@
+// Reads the data of stored and deflated entries straight from the archive file.
+#include "unzdll/EntryData.h"
+
+#include "engine/LittleEndian.h"
+
+#include <algorithm>
+#include <libdeflate.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+namespace {
+
+constexpr std::size_t kWindowSize = 1 << 20;
+constexpr std::size_t kStreamChunk = 1 << 20;
+constexpr std::uint32_t kLocalHeader = 0x04034B50;
+constexpr std::size_t kLocalHeaderSize = 30;
+
+bool Checked(const zip_stat_t& stat) {
+    constexpr zip_uint64_t kNeeded =
+        ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD;
+    return (stat.valid & kNeeded) == kNeeded &&
+           (!(stat.valid & ZIP_STAT_ENCRYPTION_METHOD) || stat.encryption_method == ZIP_EM_NONE) &&
+           (stat.comp_method == ZIP_CM_STORE || stat.comp_method == ZIP_CM_DEFLATE);
+}
+
+} // namespace
+
+unsigned char* EntryData::Buffer::Get(std::size_t size) {
+    if (size > capacity) {
+        bytes.reset(); // the old memory goes before the new arrives
+        bytes.reset(new unsigned char[size]);
+        capacity = size;
+    }
+    return bytes.get();
+}
+
+EntryData::EntryData(int archiveFd, const ArchiveLayout& layout)
+    : fd_(archiveFd), layout_(layout), decompressor_(libdeflate_alloc_decompressor()) {
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0)
+        fileSize_ = static_cast<std::uint64_t>(st.st_size);
+}
+
+EntryData::~EntryData() {
+    libdeflate_free_decompressor(decompressor_);
+}
+
+const unsigned char* EntryData::Range(std::uint64_t offset, std::size_t size) {
+    if (offset > fileSize_ || size > fileSize_ - offset)
+        return nullptr;
+    if (size > kWindowSize) {
+        unsigned char* out = packed_.Get(size);
+        return ReadAt(fd_, offset, out, size) == size ? out : nullptr;
+    }
+    if (offset < windowStart_ || offset + size > windowStart_ + windowFill_) {
+        // The archive is read front to back, so the window moves on to where the request starts.
+        windowStart_ = offset;
+        windowFill_ = ReadAt(fd_, offset, window_.Get(kWindowSize), kWindowSize);
+        if (windowFill_ < size)
+            return nullptr;
+    }
+    return window_.bytes.get() + (offset - windowStart_);
+}
+
+std::optional<std::uint64_t> EntryData::DataStart(zip_uint64_t index, const zip_stat_t& stat) {
+    if (!decompressor_ || !Checked(stat) || index >= layout_.entries.size())
+        return std::nullopt;
+    const LayoutEntry& entry = layout_.entries[index];
+    if (entry.compressedSize != stat.comp_size || entry.uncompressedSize != stat.size ||
+        entry.crc32 != stat.crc)
+        return std::nullopt;
+    if (entry.localHeaderOffset > layout_.archiveSize)
+        return std::nullopt;
+    const std::uint64_t header = layout_.archiveStart + entry.localHeaderOffset;
+    const unsigned char* fixed = Range(header, kLocalHeaderSize);
+    if (!fixed || Le32(fixed) != kLocalHeader)
+        return std::nullopt;
+    const std::uint64_t dataStart = header + kLocalHeaderSize + Le16(fixed + 26) + Le16(fixed + 28);
+    if (dataStart > fileSize_ || stat.comp_size > fileSize_ - dataStart)
+        return std::nullopt;
+    return dataStart;
+}
+
+EntryData::Outcome EntryData::Decode(std::uint64_t dataStart, const zip_stat_t& stat,
+                                     const Sink& sink) {
+    if (stat.comp_size <= kWholeEntryLimit && stat.size <= kWholeEntryLimit)
+        return Whole(dataStart, stat, sink);
+    return Streamed(dataStart, stat, sink);
+}
+
+EntryData::Outcome EntryData::Whole(std::uint64_t dataStart, const zip_stat_t& stat,
+                                    const Sink& sink) {
+    const auto packedSize = static_cast<std::size_t>(stat.comp_size);
+    const auto size = static_cast<std::size_t>(stat.size);
+    const unsigned char* packed = Range(dataStart, packedSize);
+    if (!packed)
+        return Outcome::TooShort;
+    const unsigned char* bytes = packed;
+    if (stat.comp_method == ZIP_CM_STORE) {
+        if (packedSize != size)
+            return packedSize > size ? Outcome::TooLong : Outcome::TooShort;
+    } else {
+        unsigned char* out = unpacked_.Get(size);
+        std::size_t produced = 0;
+        const libdeflate_result result =
+            libdeflate_deflate_decompress(decompressor_, packed, packedSize, out, size, &produced);
+        if (result == LIBDEFLATE_INSUFFICIENT_SPACE)
+            return Outcome::TooLong;
+        if (result != LIBDEFLATE_SUCCESS)
+            return Outcome::Damaged;
+        if (produced != size)
+            return Outcome::TooShort;
+        bytes = out;
+    }
+    if (libdeflate_crc32(0, bytes, size) != stat.crc)
+        return Outcome::BadCrc;
+    return sink(bytes, size) ? Outcome::Good : Outcome::Stopped;
+}
+
+EntryData::Outcome EntryData::Streamed(std::uint64_t dataStart, const zip_stat_t& stat,
+                                       const Sink& sink) {
+    const bool deflated = stat.comp_method == ZIP_CM_DEFLATE;
+    z_stream stream{};
+    if (deflated && inflateInit2(&stream, -MAX_WBITS) != Z_OK)
+        return Outcome::Damaged;
+    unsigned char* in = packed_.Get(kStreamChunk);
+    unsigned char* out = deflated ? unpacked_.Get(kStreamChunk) : in;
+    std::uint64_t read = 0, produced = 0;
+    std::uint32_t crc = 0;
+    Outcome outcome = Outcome::Good;
+    bool ended = false;
+    // Hands on n bytes of the entry, unless that takes it beyond its declared size.
+    const auto deliver = [&](const unsigned char* bytes, std::size_t n) {
+        if (n > stat.size - produced) {
+            outcome = Outcome::TooLong;
+            return false;
+        }
+        produced += n;
+        crc = libdeflate_crc32(crc, bytes, n);
+        if (!sink(bytes, n)) {
+            outcome = Outcome::Stopped;
+            return false;
+        }
+        return true;
+    };
+    while (!ended && read < stat.comp_size) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kStreamChunk, stat.comp_size - read));
+        if (ReadAt(fd_, dataStart + read, in, want) != want) {
+            outcome = Outcome::TooShort;
+            break;
+        }
+        read += want;
+        if (!deflated) {
+            if (!deliver(in, want))
+                break;
+            continue;
+        }
+        stream.next_in = in;
+        stream.avail_in = static_cast<uInt>(want);
+        while (stream.avail_in > 0 && !ended) {
+            stream.next_out = out;
+            stream.avail_out = static_cast<uInt>(kStreamChunk);
+            const int result = inflate(&stream, Z_NO_FLUSH);
+            if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {
+                outcome = Outcome::Damaged;
+                break;
+            }
+            ended = result == Z_STREAM_END;
+            if (!deliver(out, kStreamChunk - stream.avail_out))
+                break;
+            if (result == Z_BUF_ERROR)
+                break; // no progress possible: the stream wants more than there is
+        }
+        if (outcome != Outcome::Good)
+            break;
+    }
+    if (deflated)
+        inflateEnd(&stream);
+    if (outcome != Outcome::Good)
+        return outcome;
+    if ((deflated && !ended) || produced != stat.size)
+        return produced > stat.size ? Outcome::TooLong : Outcome::TooShort;
+    return crc == stat.crc ? Outcome::Good : Outcome::BadCrc;
+}

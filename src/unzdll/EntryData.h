@@ -1,0 +1,60 @@
+// Reads the data of stored and deflated entries straight from the archive file, in large
+// sequential reads: small entries come out of a window of the file read a megabyte at a time,
+// larger ones are read whole, and both are inflated in one call of libdeflate. Entries beyond the
+// memory bound are streamed through zlib a megabyte at a time. Every entry is checked against its
+// declared size and CRC; nothing beyond the declared size is ever produced.
+#pragma once
+
+#include "engine/ArchiveLayout.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <zip.h>
+
+struct libdeflate_decompressor;
+
+// The largest entry (packed or unpacked) decoded whole in memory.
+constexpr std::uint64_t kWholeEntryLimit = 16 << 20;
+
+class EntryData {
+public:
+    EntryData(int archiveFd, const ArchiveLayout& layout);
+    ~EntryData();
+    EntryData(const EntryData&) = delete;
+    EntryData& operator=(const EntryData&) = delete;
+
+    // Where the data of the entry at index (in central directory order) starts in the file, when
+    // it can be read here: not encrypted, stored or deflated, with the sizes and CRC that libzip
+    // read for it, and a local header where the directory says.
+    std::optional<std::uint64_t> DataStart(zip_uint64_t index, const zip_stat_t& stat);
+
+    enum class Outcome { Good, Damaged, TooLong, TooShort, BadCrc, Stopped };
+    // Receives the entry's bytes in order; false stops the decoding (Outcome::Stopped).
+    using Sink = std::function<bool(const unsigned char* bytes, std::size_t size)>;
+    Outcome Decode(std::uint64_t dataStart, const zip_stat_t& stat, const Sink& sink);
+
+private:
+    // A buffer that keeps its memory for the next entry and is never cleared.
+    struct Buffer {
+        std::unique_ptr<unsigned char[]> bytes;
+        std::size_t capacity = 0;
+        unsigned char* Get(std::size_t size);
+    };
+    // size bytes of the file at offset, through the window when they fit in it; nothing when the
+    // file ends before.
+    const unsigned char* Range(std::uint64_t offset, std::size_t size);
+    Outcome Whole(std::uint64_t dataStart, const zip_stat_t& stat, const Sink& sink);
+    Outcome Streamed(std::uint64_t dataStart, const zip_stat_t& stat, const Sink& sink);
+
+    int fd_;
+    const ArchiveLayout& layout_;
+    std::uint64_t fileSize_ = 0;
+    Buffer window_;
+    std::uint64_t windowStart_ = 0;
+    std::size_t windowFill_ = 0;
+    Buffer packed_;
+    Buffer unpacked_;
+    libdeflate_decompressor* decompressor_;
+};

@@ -1,0 +1,243 @@
+// The archive file as libzip reads and rewrites it, in large pieces.
+#include "zipdll/ArchiveFileSource.h"
+
+#include "platform/AtomicFile.h"
+#include "zipdll/SourceBase.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kPiece = 1 << 20;
+
+struct ArchiveFile : SourceBase {
+    std::string path;
+    // Reading the archive as it is.
+    int in = -1;
+    std::uint64_t size = 0;
+    std::uint64_t position = 0;
+    std::vector<unsigned char> readBuffer;
+    std::uint64_t readStart = 0;
+    std::size_t readFill = 0;
+    // Writing its replacement.
+    int out = -1;
+    std::string temporary;
+    std::vector<unsigned char> pending; // written by libzip, not yet by us, from pendingStart on
+    std::uint64_t pendingStart = 0;
+    std::uint64_t written = 0; // the length of the replacement so far
+
+    ~ArchiveFile() override {
+        if (in >= 0)
+            ::close(in);
+        if (out >= 0)
+            ::close(out);
+        if (!temporary.empty()) // never committed
+            ::unlink(temporary.c_str());
+    }
+};
+
+zip_int64_t Stat(ArchiveFile& file, void* data) {
+    struct stat st {};
+    if ((file.in >= 0 ? ::fstat(file.in, &st) : ::stat(file.path.c_str(), &st)) != 0)
+        return file.Fail(ZIP_ER_READ, errno); // libzip takes ENOENT for a new archive
+    auto* out = static_cast<zip_stat_t*>(data);
+    zip_stat_init(out);
+    out->size = static_cast<zip_uint64_t>(st.st_size);
+    out->mtime = st.st_mtime;
+    out->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME;
+    return sizeof(zip_stat_t);
+}
+
+zip_int64_t Open(ArchiveFile& file) {
+    file.in = ::open(file.path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (file.in < 0 || ::fstat(file.in, &st) != 0)
+        return file.Fail(ZIP_ER_OPEN, errno);
+    file.size = static_cast<std::uint64_t>(st.st_size);
+    file.position = 0;
+    file.readFill = 0;
+    return 0;
+}
+
+zip_int64_t Read(ArchiveFile& file, unsigned char* data, zip_uint64_t length) {
+    std::size_t done = 0;
+    while (done < length && file.position < file.size) {
+        const bool buffered =
+            file.position >= file.readStart && file.position < file.readStart + file.readFill;
+        if (!buffered) {
+            file.readBuffer.resize(kPiece);
+            ssize_t n;
+            do
+                n = ::pread(file.in, file.readBuffer.data(), kPiece,
+                            static_cast<off_t>(file.position));
+            while (n < 0 && errno == EINTR);
+            if (n < 0)
+                return file.Fail(ZIP_ER_READ, errno);
+            if (n == 0)
+                break;
+            file.readStart = file.position;
+            file.readFill = static_cast<std::size_t>(n);
+        }
+        const auto at = static_cast<std::size_t>(file.position - file.readStart);
+        const std::size_t n = std::min<std::size_t>(length - done, file.readFill - at);
+        std::memcpy(data + done, file.readBuffer.data() + at, n);
+        done += n;
+        file.position += n;
+    }
+    return static_cast<zip_int64_t>(done);
+}
+
+bool Flush(ArchiveFile& file) {
+    if (file.pending.empty())
+        return true;
+    if (::lseek(file.out, static_cast<off_t>(file.pendingStart), SEEK_SET) < 0 ||
+        !platform::WriteFully(file.out, file.pending.data(), file.pending.size())) {
+        zip_error_set(&file.error, ZIP_ER_WRITE, errno);
+        return false;
+    }
+    file.pendingStart += file.pending.size();
+    file.written = std::max(file.written, file.pendingStart);
+    file.pending.clear();
+    return true;
+}
+
+zip_int64_t BeginWrite(ArchiveFile& file) {
+    file.out = CreateReplacement(file.path, file.temporary);
+    if (file.out < 0)
+        return file.Fail(ZIP_ER_TMPOPEN, errno);
+    file.pending.clear();
+    file.pending.reserve(kPiece);
+    file.pendingStart = file.written = 0;
+    return 0;
+}
+
+zip_int64_t Write(ArchiveFile& file, const unsigned char* data, zip_uint64_t length) {
+    if (file.pending.size() + length > kPiece && !Flush(file))
+        return -1;
+    if (length >= kPiece) {
+        file.pending.assign(data, data + length);
+        return Flush(file) ? static_cast<zip_int64_t>(length) : -1;
+    }
+    file.pending.insert(file.pending.end(), data, data + length);
+    return static_cast<zip_int64_t>(length);
+}
+
+void DropTemporary(ArchiveFile& file) {
+    if (file.out >= 0)
+        ::close(file.out);
+    file.out = -1;
+    if (!file.temporary.empty())
+        ::unlink(file.temporary.c_str());
+    file.temporary.clear();
+}
+
+zip_int64_t CommitWrite(ArchiveFile& file) {
+    if (!Flush(file)) {
+        DropTemporary(file);
+        return -1;
+    }
+    const int closed = ::close(file.out);
+    file.out = -1;
+    if (closed != 0 || ::rename(file.temporary.c_str(), file.path.c_str()) != 0) {
+        const int error = errno;
+        DropTemporary(file);
+        return file.Fail(closed != 0 ? ZIP_ER_WRITE : ZIP_ER_RENAME, error);
+    }
+    file.temporary.clear();
+    return 0;
+}
+
+zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    auto& file = *static_cast<ArchiveFile*>(userData);
+    switch (command) {
+    case ZIP_SOURCE_STAT:
+        return Stat(file, data);
+    case ZIP_SOURCE_OPEN:
+        return Open(file);
+    case ZIP_SOURCE_READ:
+        return Read(file, static_cast<unsigned char*>(data), length);
+    case ZIP_SOURCE_SEEK: {
+        const zip_int64_t to =
+            zip_source_seek_compute_offset(file.position, file.size, data, length, &file.error);
+        if (to < 0)
+            return -1;
+        file.position = static_cast<std::uint64_t>(to);
+        return 0;
+    }
+    case ZIP_SOURCE_TELL:
+        return static_cast<zip_int64_t>(file.position);
+    case ZIP_SOURCE_CLOSE:
+        if (file.in >= 0)
+            ::close(file.in);
+        file.in = -1;
+        return 0;
+    case ZIP_SOURCE_BEGIN_WRITE:
+        return BeginWrite(file);
+    case ZIP_SOURCE_WRITE:
+        return Write(file, static_cast<const unsigned char*>(data), length);
+    case ZIP_SOURCE_SEEK_WRITE: {
+        if (!Flush(file))
+            return -1;
+        const zip_int64_t to = zip_source_seek_compute_offset(file.pendingStart, file.written, data,
+                                                              length, &file.error);
+        if (to < 0)
+            return -1;
+        file.pendingStart = static_cast<std::uint64_t>(to);
+        return 0;
+    }
+    case ZIP_SOURCE_TELL_WRITE:
+        return static_cast<zip_int64_t>(file.pendingStart + file.pending.size());
+    case ZIP_SOURCE_COMMIT_WRITE:
+        return CommitWrite(file);
+    case ZIP_SOURCE_ROLLBACK_WRITE:
+        DropTemporary(file);
+        return 0;
+    case ZIP_SOURCE_REMOVE:
+        if (::unlink(file.path.c_str()) != 0 && errno != ENOENT)
+            return file.Fail(ZIP_ER_REMOVE, errno);
+        return 0;
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(
+            ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR,
+            ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, ZIP_SOURCE_BEGIN_WRITE,
+            ZIP_SOURCE_WRITE, ZIP_SOURCE_COMMIT_WRITE, ZIP_SOURCE_ROLLBACK_WRITE,
+            ZIP_SOURCE_SEEK_WRITE, ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_REMOVE, ZIP_SOURCE_SUPPORTS,
+            -1);
+    default:
+        return CommonCommand(file, data, length, command);
+    }
+}
+
+} // namespace
+
+int CreateReplacement(const std::string& hostPath, std::string& temporary) {
+    static std::mt19937 random{std::random_device{}()};
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = hostPath + "." + std::to_string(random() % 1000000) + ".part";
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        temporary.clear();
+        return -1;
+    }
+    struct stat st {};
+    if (::stat(hostPath.c_str(), &st) == 0)
+        ::fchmod(fd, st.st_mode & 07777);
+    return fd;
+}
+
+zip_source_t* CreateArchiveFileSource(const std::string& hostPath, zip_error_t* error) {
+    auto* file = new ArchiveFile;
+    file->path = hostPath;
+    return Adopted(zip_source_function_create(Callback, file, error), file);
+}
