@@ -5,9 +5,25 @@
 #include "platform/PathMap.h"
 #include "platform/WinPath.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_set>
 
 namespace {
+
+// A file can be added when it opens for reading and is a regular file: a dangling link or an
+// unreadable file would make the whole archive fail to write, a pipe would block the engine and a
+// device never end.
+bool Readable(const std::string& host) {
+    const int fd = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular;
+}
 
 bool HasWildcard(const std::string& name) {
     return name.find_first_of("*?") != std::string::npos;
@@ -106,6 +122,11 @@ private:
               const std::vector<std::string>& folder) {
         if (!Visible(data))
             return;
+        if (!Readable(host)) {
+            report_.Message(kMsgWriteFailed,
+                            "Cannot read " + platform::WindowsPathOf(host) + ", not added");
+            return;
+        }
         Append({host, Stored(folder, data.cFileName), false, ToUnixTime(data.ftLastWriteTime),
                 (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
     }

@@ -65,6 +65,22 @@ TEST_F(ZipEngine, AddsATreeThatPeersReadBack) {
     EXPECT_EQ(zip.Count(), 6); // the component listed the new archive
 }
 
+TEST_F(ZipEngine, FilesThatCannotBeReadAreLeftOutAndTheRestIsAdded) {
+    // A dangling link and a pipe beside a good file: the archive holds the good file, the
+    // others are reported.
+    std::filesystem::create_symlink(DriveC() + "/nowhere", DriveC() + "/data/docs/dangling.txt");
+    ASSERT_EQ(::mkfifo((DriveC() + "/data/docs/pipe").c_str(), 0644), 0);
+    EXPECT_EQ(Add("C:\\out.zip", {"C:\\data\\docs\\*.*"}, AddDirNames), 1);
+    EXPECT_EQ(Python("out.zip"), "data/docs/guide.TXT 8 0\ntestzip: None\n");
+    std::vector<std::string> refused;
+    for (const auto& [code, text] : engineMessages)
+        if (code == kMsgWriteFailed)
+            refused.push_back(text);
+    EXPECT_EQ(refused,
+              (std::vector<std::string>{"Cannot read C:\\data\\docs\\dangling.txt, not added",
+                                        "Cannot read C:\\data\\docs\\pipe, not added"}));
+}
+
 TEST_F(ZipEngine, StoredNamesFollowTheOptions) {
     ASSERT_TRUE(win::SetCurrentDirectoryA("C:\\"));
     EXPECT_EQ(Add("C:\\plain.zip", {"C:\\data\\docs\\*.txt"}, AddRecurseDirs),
