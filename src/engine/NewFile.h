@@ -3,6 +3,8 @@
 // its name behind.
 #pragma once
 
+#include "platform/TempFile.h"
+
 #include <string>
 #include <sys/types.h>
 
@@ -14,7 +16,8 @@ public:
     NewFile& operator=(const NewFile&) = delete;
 
     // Makes the temporary file for the Windows path winTarget, open for reading and writing,
-    // with permissions mode less the umask. False when the target cannot be created: no drive
+    // with permissions mode less the umask, after removing the temporary files that earlier
+    // runs left in its folder. False (errno set) when the target cannot be created: no drive
     // for it, a folder or a read-only file of its name, or no new file in its folder.
     bool Create(const std::string& winTarget, mode_t mode);
     int Fd() const { return fd_; }
@@ -28,5 +31,6 @@ private:
     int fd_ = -1;
     std::string name_; // the target's name in its folder
     std::string temporary_;
+    platform::TemporaryFileLock inUse_; // the temporary file, until renamed or removed
     bool committed_ = false;
 };

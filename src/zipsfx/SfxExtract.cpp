@@ -199,6 +199,7 @@ private:
             error = "cannot create the file";
             return false;
         }
+        const platform::TemporaryFileLock inUse(out); // until renamed or removed
         bool ok = DataCopy(fd_, entry, dataAt, out).Run(error);
         if (::close(out) != 0 && ok) {
             error = "cannot write";
