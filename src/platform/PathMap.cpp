@@ -109,7 +109,8 @@ struct Mount {
     std::string windows; // its Windows path, without trailing backslash ("C:", "C:\WINDOWS\Temp")
 };
 
-// Links inside a drive folder of the prefix, such as drive_c/WINDOWS/Temp, found to depth 3.
+// Links to folders inside a drive folder of the prefix, such as drive_c/WINDOWS/Temp, found to
+// depth 3. A link to a file is no folder of the machine: the file keeps its own path.
 void CollectPrefixLinks(const std::string& hostDir, const std::string& winDir, int depth,
                         std::vector<Mount>& mounts) {
     DIR* d = ::opendir(hostDir.c_str());
@@ -124,7 +125,9 @@ void CollectPrefixLinks(const std::string& hostDir, const std::string& winDir, i
         if (::lstat(host.c_str(), &st) != 0)
             continue;
         if (S_ISLNK(st.st_mode)) {
-            if (const std::string real = RealPath(host); !real.empty())
+            struct stat target {};
+            if (const std::string real = RealPath(host);
+                !real.empty() && ::stat(real.c_str(), &target) == 0 && S_ISDIR(target.st_mode))
                 mounts.push_back({real, winDir + "\\" + name});
         } else if (S_ISDIR(st.st_mode) && depth > 1) {
             CollectPrefixLinks(host, winDir + "\\" + name, depth - 1, mounts);

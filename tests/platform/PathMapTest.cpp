@@ -6,6 +6,7 @@
 #include "TestMachine.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -70,4 +71,9 @@ TEST(PathMap, HostPathsBecomeWindowsPathsOfTheLongestMatchingFolder) {
     EXPECT_EQ(WindowsPathOf("Download/a.zip"), "C:\\Download\\a.zip");
     // And back again.
     EXPECT_EQ(HostPathOf(WindowsPathOf(HostTemp() + "/dl/x.zip")), HostTemp() + "/dl/x.zip");
+    // A link to a file on a drive is no folder: the file keeps its own path.
+    std::filesystem::create_directory(DriveC() + "/links");
+    ASSERT_EQ(::symlink("../Download/a.zip", (DriveC() + "/links/a.zip").c_str()), 0);
+    EXPECT_EQ(WindowsPathOf(DriveC() + "/Download/a.zip"), "C:\\Download\\a.zip");
+    EXPECT_EQ(WindowsPathOf(DriveC() + "/links/a.zip"), "C:\\Download\\a.zip");
 }
