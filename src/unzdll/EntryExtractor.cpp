@@ -3,6 +3,7 @@
 
 #include "engine/EntryNames.h"
 #include "engine/EntrySpecs.h"
+#include "engine/WriteFailure.h"
 #include "engine/ZipEntryNames.h"
 #include "platform/AtomicFile.h"
 #include "platform/TempFile.h"
@@ -37,7 +38,7 @@ std::int32_t EntryExtractor::Run(const std::vector<std::string>& specs) {
     const std::vector<std::string> names = DecodedEntryNames(archive_);
     EntrySpecs patterns(specs, names);
     std::int32_t count = 0;
-    for (std::size_t i = 0; i < names.size() && !report_.Aborted(); ++i) {
+    for (std::size_t i = 0; i < names.size() && !report_.Aborted() && !driveFailed_; ++i) {
         const auto index = static_cast<zip_uint64_t>(i);
         const std::string& name = names[i];
         if (name.empty() || !patterns.Matches(name))
@@ -49,16 +50,26 @@ std::int32_t EntryExtractor::Run(const std::vector<std::string>& specs) {
             // A folder entry: made when folders are kept, so empty folders come back too.
             const auto parts = SafeComponents(name);
             if (parts && options_.dirNames && !options_.test)
-                tree_.Folder(*parts, parts->size(), true);
+                tree_.Keep(tree_.Folder(*parts, parts->size(), true));
             continue;
         }
         if (ExtractEntry(index, name, stat) == Result::Done)
             ++count;
     }
-    for (std::size_t i = 0; i < patterns.Count() && !report_.Aborted(); ++i)
+    tree_.RemoveEmptyCreated();
+    for (std::size_t i = 0; i < patterns.Count() && !report_.Aborted() && !driveFailed_; ++i)
         if (!patterns.Used(i))
             report_.Message(kMsgNotFound, "No entry matches " + specs[i]);
     return count;
+}
+
+void EntryExtractor::WriteFailed(const std::string& name, int error) {
+    report_.Message(kMsgWriteFailed, CannotWrite(name, options_.folder, error));
+    if (error == ENOSPC || error == EDQUOT || error == EROFS) {
+        driveFailed_ = true;
+        report_.Message(kMsgWriteFailed,
+                        "Extraction stopped: " + WriteFailureReason(options_.folder, error));
+    }
 }
 
 bool EntryExtractor::Wanted(int folder, const std::string& fileName, const std::string& name,
@@ -127,7 +138,7 @@ bool EntryExtractor::CopyData(zip_file_t* file, int out, const std::string& name
 bool EntryExtractor::Write(int out, const unsigned char* bytes, std::size_t size,
                            const std::string& name) {
     if (out >= 0 && !platform::WriteFully(out, bytes, size)) {
-        report_.Message(kMsgWriteFailed, "Cannot write " + name);
+        WriteFailed(name, errno);
         return false;
     }
     return report_.Progress(static_cast<std::int64_t>(size));
@@ -164,10 +175,11 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
             parts = std::vector<std::string>{parts->back()};
         folder = tree_.Folder(*parts, parts->size() - 1, true);
         if (folder < 0) {
-            report_.Message(kMsgWriteFailed,
-                            (errno == ELOOP || errno == ENOTDIR)
-                                ? "A link or file is in the way, not extracted: " + name
-                                : "Cannot create the folder of " + name);
+            if (errno == ELOOP || errno == ENOTDIR)
+                report_.Message(kMsgWriteFailed,
+                                "A link or file is in the way, not extracted: " + name);
+            else
+                WriteFailed(name, errno);
             return Result::Failed;
         }
         fileName = tree_.ExistingName(folder, parts->back());
@@ -203,12 +215,16 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
         return Result::Failed;
     }
     std::string temporary;
+    if (!options_.test && cleaned_.insert(folder).second)
+        platform::RemoveStaleTemporaryFiles(folder);
     const int out = options_.test ? -1 : platform::CreateTemporaryFile(folder, temporary, 0666);
     if (!options_.test && out < 0) {
+        const int error = errno;
         closeFile();
-        report_.Message(kMsgWriteFailed, "Cannot create " + name);
+        WriteFailed(name, error);
         return Result::Failed;
     }
+    const platform::TemporaryFileLock inUse(out); // until renamed or removed
     bool ok = file ? CopyData(file, out, name, stat) : CopyDirect(*dataStart, out, name, stat);
     closeFile();
     if (options_.test) {
@@ -220,9 +236,12 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
         const struct timespec times[2] = {{stat.mtime, 0}, {stat.mtime, 0}};
         ::futimens(out, times);
     }
-    ok = ::close(out) == 0 && ok;
+    if (::close(out) != 0 && ok) {
+        WriteFailed(name, errno);
+        ok = false;
+    }
     if (ok && ::renameat(folder, temporary.c_str(), folder, fileName.c_str()) != 0) {
-        report_.Message(kMsgWriteFailed, "Cannot write " + name);
+        WriteFailed(name, errno);
         ok = false;
     }
     if (!ok) {

@@ -1,6 +1,8 @@
 // Extracts (or tests) the entries of an open archive that match the specifications, each one
 // to a temporary file in its folder that takes the entry's name only once its size and CRC
-// check out, so a bad entry never leaves a partial file nor replaces a good one.
+// check out, so a bad entry never leaves a partial file nor replaces a good one. Temporary files
+// that killed runs left in a folder written to are removed, and folders made for entries that
+// could not be written are removed again.
 #pragma once
 
 #include "engine/ArchiveLayout.h"
@@ -11,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <sys/stat.h>
+#include <unordered_set>
 #include <vector>
 #include <zip.h>
 
@@ -21,6 +24,7 @@ struct ExtractOptions {
     bool dirNames = false;
     bool overwrite = false;
     std::string password;
+    std::string folder; // the Windows path extracted into, for messages
 };
 
 class EntryExtractor {
@@ -41,6 +45,9 @@ private:
     bool Write(int out, const unsigned char* bytes, std::size_t size, const std::string& name);
     bool Wanted(int folder, const std::string& fileName, const std::string& name,
                 const zip_stat_t& stat);
+    // Reports that name could not be written for the system's reason error; a full or
+    // read-only drive ends the extraction, since every entry after it would fail the same way.
+    void WriteFailed(const std::string& name, int error);
 
     zip_t* archive_;
     EntryData data_;
@@ -48,4 +55,6 @@ private:
     TargetTree tree_;
     ExtractOptions options_;
     EngineReport& report_;
+    bool driveFailed_ = false;
+    std::unordered_set<int> cleaned_; // folders rid of stale temporary files
 };

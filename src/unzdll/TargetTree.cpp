@@ -57,16 +57,35 @@ int TargetTree::Folder(const std::vector<std::string>& components, std::size_t c
             continue;
         }
         int next = ::openat(current, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        bool made = false;
         if (next < 0 && errno == ENOENT && create) {
-            if (::mkdirat(current, name.c_str(), 0777) != 0 && errno != EEXIST)
+            made = ::mkdirat(current, name.c_str(), 0777) == 0;
+            if (!made && errno != EEXIST)
                 return -1;
             Added(current, name);
             next = ::openat(current, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         }
         if (next < 0)
             return -1;
+        if (made)
+            created_.push_back({current, name, next});
         folders_.emplace(path, next);
         current = next;
     }
     return current;
+}
+
+void TargetTree::Keep(int folder) {
+    for (Created& made : created_)
+        if (made.fd == folder)
+            made.keep = true;
+}
+
+void TargetTree::RemoveEmptyCreated() {
+    // A folder is made after its parent, so going backwards removes children first; a folder
+    // that holds anything is not removed.
+    for (auto made = created_.rbegin(); made != created_.rend(); ++made)
+        if (!made->keep)
+            ::unlinkat(made->parent, made->name.c_str(), AT_REMOVEDIR);
+    created_.clear();
 }

@@ -23,6 +23,11 @@ public:
     std::string ExistingName(int folder, const std::string& name);
     // Records that name now exists in folder.
     void Added(int folder, const std::string& name);
+    // Marks a folder that Folder created as wanted even when empty (a folder entry).
+    void Keep(int folder);
+    // Removes the folders that Folder created and that stayed empty (their entries could not be
+    // written), deepest first; folders that existed before and kept ones stay.
+    void RemoveEmptyCreated();
 
 private:
     struct Listing {
@@ -31,7 +36,15 @@ private:
     };
     Listing& ListingOf(int folder);
 
+    struct Created {
+        int parent;
+        std::string name;
+        int fd;
+        bool keep = false;
+    };
+
     int base_;
     std::unordered_map<std::string, int> folders_; // path as on disk -> descriptor
     std::unordered_map<int, Listing> listings_;
+    std::vector<Created> created_; // in the order made
 };

@@ -64,6 +64,7 @@ std::int32_t Run(UnzCommand& command) {
         options.dirNames = command.DirNamesFlag != 0;
         options.overwrite = command.OverwriteFlag != 0;
         options.password = command.PasswordText ? command.PasswordText : "";
+        options.folder = platform::CurrentWindowsDirectory();
         if (base >= 0) {
             EntryExtractor extractor(archive, fd, *layout, base, options, report);
             count = extractor.Run(SpecsOf(command));

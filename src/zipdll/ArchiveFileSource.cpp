@@ -2,13 +2,14 @@
 #include "zipdll/ArchiveFileSource.h"
 
 #include "platform/AtomicFile.h"
+#include "zipdll/Replacement.h"
 #include "zipdll/SourceBase.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -26,9 +27,9 @@ struct ArchiveFile : SourceBase {
     std::vector<unsigned char> readBuffer;
     std::uint64_t readStart = 0;
     std::size_t readFill = 0;
-    // Writing its replacement.
-    int out = -1;
-    std::string temporary;
+    std::optional<ArchiveIdentity> read; // the archive as opened, if it exists
+    // Writing its replacement (removed unless committed).
+    Replacement out;
     std::vector<unsigned char> pending; // written by libzip, not yet by us, from pendingStart on
     std::uint64_t pendingStart = 0;
     std::uint64_t written = 0; // the length of the replacement so far
@@ -36,10 +37,6 @@ struct ArchiveFile : SourceBase {
     ~ArchiveFile() override {
         if (in >= 0)
             ::close(in);
-        if (out >= 0)
-            ::close(out);
-        if (!temporary.empty()) // never committed
-            ::unlink(temporary.c_str());
     }
 };
 
@@ -61,6 +58,7 @@ zip_int64_t Open(ArchiveFile& file) {
     if (file.in < 0 || ::fstat(file.in, &st) != 0)
         return file.Fail(ZIP_ER_OPEN, errno);
     file.size = static_cast<std::uint64_t>(st.st_size);
+    file.read = ArchiveIdentity::Of(st);
     file.position = 0;
     file.readFill = 0;
     return 0;
@@ -97,8 +95,8 @@ zip_int64_t Read(ArchiveFile& file, unsigned char* data, zip_uint64_t length) {
 bool Flush(ArchiveFile& file) {
     if (file.pending.empty())
         return true;
-    if (::lseek(file.out, static_cast<off_t>(file.pendingStart), SEEK_SET) < 0 ||
-        !platform::WriteFully(file.out, file.pending.data(), file.pending.size())) {
+    if (::lseek(file.out.Fd(), static_cast<off_t>(file.pendingStart), SEEK_SET) < 0 ||
+        !platform::WriteFully(file.out.Fd(), file.pending.data(), file.pending.size())) {
         zip_error_set(&file.error, ZIP_ER_WRITE, errno);
         return false;
     }
@@ -109,8 +107,7 @@ bool Flush(ArchiveFile& file) {
 }
 
 zip_int64_t BeginWrite(ArchiveFile& file) {
-    file.out = CreateReplacement(file.path, file.temporary);
-    if (file.out < 0)
+    if (!file.out.Create(file.path, file.read))
         return file.Fail(ZIP_ER_TMPOPEN, errno);
     file.pending.clear();
     file.pending.reserve(kPiece);
@@ -129,28 +126,13 @@ zip_int64_t Write(ArchiveFile& file, const unsigned char* data, zip_uint64_t len
     return static_cast<zip_int64_t>(length);
 }
 
-void DropTemporary(ArchiveFile& file) {
-    if (file.out >= 0)
-        ::close(file.out);
-    file.out = -1;
-    if (!file.temporary.empty())
-        ::unlink(file.temporary.c_str());
-    file.temporary.clear();
-}
-
 zip_int64_t CommitWrite(ArchiveFile& file) {
     if (!Flush(file)) {
-        DropTemporary(file);
+        file.out.Discard();
         return -1;
     }
-    const int closed = ::close(file.out);
-    file.out = -1;
-    if (closed != 0 || ::rename(file.temporary.c_str(), file.path.c_str()) != 0) {
-        const int error = errno;
-        DropTemporary(file);
-        return file.Fail(closed != 0 ? ZIP_ER_WRITE : ZIP_ER_RENAME, error);
-    }
-    file.temporary.clear();
+    if (!file.out.Commit())
+        return file.Fail(errno == ESTALE ? ZIP_ER_CHANGED : ZIP_ER_WRITE, errno);
     return 0;
 }
 
@@ -197,7 +179,7 @@ zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source
     case ZIP_SOURCE_COMMIT_WRITE:
         return CommitWrite(file);
     case ZIP_SOURCE_ROLLBACK_WRITE:
-        DropTemporary(file);
+        file.out.Discard();
         return 0;
     case ZIP_SOURCE_REMOVE:
         if (::unlink(file.path.c_str()) != 0 && errno != ENOENT)
@@ -216,25 +198,6 @@ zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source
 }
 
 } // namespace
-
-int CreateReplacement(const std::string& hostPath, std::string& temporary) {
-    static std::mt19937 random{std::random_device{}()};
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = hostPath + "." + std::to_string(random() % 1000000) + ".part";
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
-        temporary.clear();
-        return -1;
-    }
-    struct stat st {};
-    if (::stat(hostPath.c_str(), &st) == 0)
-        ::fchmod(fd, st.st_mode & 07777);
-    return fd;
-}
 
 zip_source_t* CreateArchiveFileSource(const std::string& hostPath, zip_error_t* error) {
     auto* file = new ArchiveFile;

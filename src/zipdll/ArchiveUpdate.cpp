@@ -5,6 +5,7 @@
 #include "engine/CommandSpecs.h"
 #include "engine/EntryNames.h"
 #include "engine/EntrySpecs.h"
+#include "engine/WriteFailure.h"
 #include "engine/ZipEntryNames.h"
 #include "platform/AtomicFile.h"
 #include "platform/PathMap.h"
@@ -15,8 +16,10 @@
 #include "zipdll/DeflatedSource.h"
 #include "zipdll/FileCollector.h"
 #include "zipdll/ProgressSource.h"
+#include "zipdll/Replacement.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
@@ -29,6 +32,38 @@ namespace {
 
 // An empty archive: an end-of-central-directory record alone.
 const std::string kEmptyArchive = std::string("PK\x05\x06", 4) + std::string(18, '\0');
+
+// The archive named in the command: its name as given, for messages, and the host path of the
+// file to change (where a link to it leads, so that the link survives).
+struct ArchivePath {
+    std::string name;
+    std::string host;
+    std::string folder; // a Windows path in the changed file's folder, for messages
+
+    // Nothing, after a message, when the name has no host path or names a read-only archive
+    // (which, as on Windows, is not replaced even where the file system would allow it).
+    static std::optional<ArchivePath> Of(const ZipCommand& command, EngineReport& report) {
+        ArchivePath path;
+        path.name = command.ArchiveName ? command.ArchiveName : "";
+        const auto host = platform::HostPathOf(path.name);
+        if (!host) {
+            report.Message(kMsgBadArchive, "Cannot open archive " + path.name);
+            return std::nullopt;
+        }
+        path.host = ArchiveRealPath(*host);
+        path.folder = platform::WindowsPathOf(path.host);
+        struct stat st {};
+        if (::stat(path.host.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) {
+            report.Message(kMsgWriteFailed,
+                           "Cannot write archive " + path.name + ": the archive is read-only");
+            return std::nullopt;
+        }
+        return path;
+    }
+    std::string CannotWrite(int error) const {
+        return ::CannotWrite("archive " + name, folder, error);
+    }
+};
 
 // Opens the archive for changing; refuses a self-extracting one, whose stub libzip would drop.
 zip_t* OpenForUpdate(const std::string& host, bool create, EngineReport& report,
@@ -55,15 +90,34 @@ zip_t* OpenForUpdate(const std::string& host, bool create, EngineReport& report,
     return archive;
 }
 
-bool Close(zip_t* archive, EngineReport& report, const std::string& name) {
+bool Close(zip_t* archive, EngineReport& report, const ArchivePath& path) {
     if (zip_close(archive) == 0)
         return true;
-    const int code = zip_error_code_zip(zip_get_error(archive));
+    zip_error_t* error = zip_get_error(archive);
+    const int code = zip_error_code_zip(error);
+    if (code == ZIP_ER_CANCELLED || report.Aborted()) {
+        zip_discard(archive);
+        report.Message(kMsgAborted, "Aborted, archive unchanged: " + path.name);
+        return false;
+    }
+    // Writing the new archive failed: say why in the user's terms. Anything else (a file to
+    // add that went away, say) in libzip's words.
+    std::string text;
+    switch (code) {
+    case ZIP_ER_WRITE:
+    case ZIP_ER_TMPOPEN:
+    case ZIP_ER_RENAME:
+    case ZIP_ER_CLOSE:
+        text = path.CannotWrite(zip_error_code_system(error));
+        break;
+    case ZIP_ER_CHANGED:
+        text = path.CannotWrite(ESTALE);
+        break;
+    default:
+        text = "Cannot write archive " + path.name + ": " + zip_error_strerror(error);
+    }
     zip_discard(archive);
-    report.Message(code == ZIP_ER_CANCELLED || report.Aborted() ? kMsgAborted : kMsgWriteFailed,
-                   code == ZIP_ER_CANCELLED || report.Aborted()
-                       ? "Aborted, archive unchanged: " + name
-                       : "Cannot write archive " + name);
+    report.Message(kMsgWriteFailed, text);
     return false;
 }
 
@@ -99,15 +153,25 @@ std::time_t NewestEntryTime(zip_t* archive,
     return newest;
 }
 
+// Replaces the archive open as fd with one without entries; false with errno set.
+bool WriteEmptyArchive(int fd, const std::string& host) {
+    struct stat read {};
+    if (::fstat(fd, &read) != 0)
+        return false;
+    Replacement empty;
+    return empty.Create(host, ArchiveIdentity::Of(read)) &&
+           platform::WriteFully(empty.Fd(), kEmptyArchive.data(), kEmptyArchive.size()) &&
+           empty.Commit();
+}
+
 } // namespace
 
 std::int32_t AddToArchive(const ZipCommand& command, EngineReport& report) {
-    const std::string name = command.ArchiveName ? command.ArchiveName : "";
-    const auto host = platform::HostPathOf(name);
-    if (!host) {
-        report.Message(kMsgBadArchive, "Cannot open archive " + name);
+    const auto path = ArchivePath::Of(command, report);
+    if (!path)
         return 0;
-    }
+    const std::string& name = path->name;
+    const std::string& host = path->host;
     CollectOptions options;
     options.recurse = command.RecurseFlag != 0;
     options.noDirNames = command.NoDirNamesFlag != 0;
@@ -117,7 +181,7 @@ std::int32_t AddToArchive(const ZipCommand& command, EngineReport& report) {
 
     // The archive never goes into itself.
     struct stat archiveStat {};
-    if (::stat(host->c_str(), &archiveStat) == 0) {
+    if (::stat(host.c_str(), &archiveStat) == 0) {
         std::erase_if(files, [&](const FileToAdd& file) {
             struct stat st {};
             return ::stat(file.hostPath.c_str(), &st) == 0 && st.st_dev == archiveStat.st_dev &&
@@ -127,7 +191,7 @@ std::int32_t AddToArchive(const ZipCommand& command, EngineReport& report) {
     if (files.empty() || report.Aborted())
         return 0;
 
-    zip_t* archive = OpenForUpdate(*host, true, report, name);
+    zip_t* archive = OpenForUpdate(host, true, report, name);
     if (!archive)
         return 0;
     const int level = std::clamp(command.CompressionLevel, 0, 9);
@@ -206,7 +270,7 @@ std::int32_t AddToArchive(const ZipCommand& command, EngineReport& report) {
         return 0;
     }
     const std::time_t newest = command.ZipTimeFlag ? NewestEntryTime(archive, addedTimes) : 0;
-    if (!Close(archive, report, name))
+    if (!Close(archive, report, *path))
         return 0;
     // Only now that the new archive is in place do the sources go.
     if (command.MoveFlag)
@@ -214,20 +278,23 @@ std::int32_t AddToArchive(const ZipCommand& command, EngineReport& report) {
             ::unlink(file->hostPath.c_str());
     if (command.ZipTimeFlag && newest > 0) {
         const struct timespec times[2] = {{newest, 0}, {newest, 0}};
-        ::utimensat(AT_FDCWD, host->c_str(), times, 0);
+        ::utimensat(AT_FDCWD, host.c_str(), times, 0);
     }
     return static_cast<std::int32_t>(added.size());
 }
 
 std::int32_t DeleteFromArchive(const ZipCommand& command, EngineReport& report) {
-    const std::string name = command.ArchiveName ? command.ArchiveName : "";
-    const auto host = platform::HostPathOf(name);
+    const auto path = ArchivePath::Of(command, report);
+    if (!path)
+        return 0;
+    const std::string& name = path->name;
+    const std::string& host = path->host;
     // A plain archive loses its entries by copying what stays; any other goes through libzip.
-    const int fd = host ? ::open(host->c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
     std::optional<ArchiveLayout> layout = fd >= 0 ? ReadArchiveLayout(fd) : std::nullopt;
     if (layout && !CanDeleteByCopying(*layout))
         layout.reset();
-    zip_t* archive = host && !layout ? OpenForUpdate(*host, false, report, name) : nullptr;
+    zip_t* archive = !layout ? OpenForUpdate(host, false, report, name) : nullptr;
     const auto finish = [&](std::int32_t count) {
         if (archive)
             zip_discard(archive);
@@ -264,21 +331,20 @@ std::int32_t DeleteFromArchive(const ZipCommand& command, EngineReport& report) 
     }
     if (static_cast<std::size_t>(count) == names.size()) {
         // Every entry goes: the archive stays, empty (libzip would remove the file instead).
-        if (!platform::WriteFileAtomically(*host, kEmptyArchive)) {
-            report.Message(kMsgWriteFailed, "Cannot write archive " + name);
-            return finish(0);
-        }
-        return finish(count);
+        if (WriteEmptyArchive(fd, host))
+            return finish(count);
+        report.Message(kMsgWriteFailed, path->CannotWrite(errno));
+        return finish(0);
     }
     if (layout) {
-        if (DeleteByCopying(fd, *host, *layout, removed))
+        if (DeleteByCopying(fd, host, *layout, removed))
             return finish(count);
-        report.Message(kMsgWriteFailed, "Cannot write archive " + name);
+        report.Message(kMsgWriteFailed, path->CannotWrite(errno));
         return finish(0);
     }
     for (std::size_t i = 0; i < removed.size(); ++i)
         if (removed[i])
             zip_delete(archive, static_cast<zip_uint64_t>(i));
     zip_t* changed = std::exchange(archive, nullptr);
-    return finish(Close(changed, report, name) ? count : 0);
+    return finish(Close(changed, report, *path) ? count : 0);
 }

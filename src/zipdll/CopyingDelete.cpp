@@ -3,11 +3,12 @@
 
 #include "engine/LittleEndian.h"
 #include "platform/AtomicFile.h"
-#include "zipdll/ArchiveFileSource.h"
+#include "zipdll/Replacement.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <numeric>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -41,8 +42,11 @@ bool CopyRange(int in, std::uint64_t offset, int out, std::uint64_t length) {
     while (length > 0) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer.size()));
-        if (ReadAt(in, static_cast<std::uint64_t>(from), buffer.data(), want) != want ||
-            !platform::WriteFully(out, buffer.data(), want))
+        if (ReadAt(in, static_cast<std::uint64_t>(from), buffer.data(), want) != want) {
+            errno = EIO; // the archive ended early or cannot be read
+            return false;
+        }
+        if (!platform::WriteFully(out, buffer.data(), want))
             return false;
         from += static_cast<loff_t>(want);
         length -= want;
@@ -80,10 +84,11 @@ bool DeleteByCopying(int archiveFd, const std::string& hostPath, const ArchiveLa
     std::sort(byOffset.begin(), byOffset.end(), [&](std::size_t a, std::size_t b) {
         return entries[a].localHeaderOffset < entries[b].localHeaderOffset;
     });
-    std::string temporary;
-    const int out = CreateReplacement(hostPath, temporary);
-    if (out < 0)
+    struct stat read {};
+    Replacement replacement;
+    if (::fstat(archiveFd, &read) != 0 || !replacement.Create(hostPath, ArchiveIdentity::Of(read)))
         return false;
+    const int out = replacement.Fd();
     bool ok = true;
     std::vector<std::uint64_t> newOffset(entries.size());
     // What lies before the first entry stays; kept entries that follow each other in the file go
@@ -125,24 +130,22 @@ bool DeleteByCopying(int archiveFd, const std::string& hostPath, const ArchiveLa
     }
     const std::uint64_t directorySize = tail.size();
     std::vector<unsigned char> end(kEndRecordSize);
-    ok = ok && ReadAt(archiveFd, layout.endRecordAt, end.data(), end.size()) == end.size();
+    if (ok && ReadAt(archiveFd, layout.endRecordAt, end.data(), end.size()) != end.size()) {
+        errno = EIO;
+        ok = false;
+    }
     if (ok) {
         const std::size_t commentLength = Le16(&end[20]);
         end.resize(kEndRecordSize + commentLength);
         ok = ReadAt(archiveFd, layout.endRecordAt + kEndRecordSize, end.data() + kEndRecordSize,
                     commentLength) == commentLength;
+        if (!ok)
+            errno = EIO;
         Put16(&end[8], kept);
         Put16(&end[10], kept);
         Put32(&end[12], directorySize);
         Put32(&end[16], written);
         tail.insert(tail.end(), end.begin(), end.end());
     }
-    ok = ok && platform::WriteFully(out, tail.data(), tail.size());
-    ok = ::close(out) == 0 && ok;
-    if (ok && ::rename(temporary.c_str(), hostPath.c_str()) == 0)
-        return true;
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    errno = error;
-    return false;
+    return ok && platform::WriteFully(out, tail.data(), tail.size()) && replacement.Commit();
 }

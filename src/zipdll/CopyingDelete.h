@@ -16,6 +16,7 @@ bool CanDeleteByCopying(const ArchiveLayout& layout);
 
 // Writes the archive without the entries marked in removed (by central directory order) to a
 // temporary file beside it and renames that over it; false (errno set) when anything fails, and
-// then the archive is as it was.
+// then the archive is as it was. hostPath is the archive's real path, archiveFd the archive as
+// read (another program's change since then is not overwritten: ESTALE).
 bool DeleteByCopying(int archiveFd, const std::string& hostPath, const ArchiveLayout& layout,
                      const std::vector<bool>& removed);
