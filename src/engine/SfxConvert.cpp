@@ -1,12 +1,15 @@
 // TZipMaster::ConvertToSfx and ConvertToZip: a plain archive becomes a self-extracting program
 // (the stub ZIPSFX.BIN followed by the archive) and back (everything from the first local header
 // on). Both are file copies into a new file that takes its name only when complete and checked;
-// the input is deleted only after that, so a failure never loses the archive.
+// the input is deleted only after that, so a failure never loses the archive. A failure to write
+// the new file is shown with the file's name and the reason (a full disk names its drive).
+#include "engine/ConversionTarget.h"
 #include "engine/DirectoryOffsets.h"
 #include "engine/NewFile.h"
 #include "engine/ZipMstr.h"
 
 #include "engine/ArchiveLayout.h"
+#include "engine/WriteFailure.h"
 #include "platform/AtomicFile.h"
 #include "platform/Files.h"
 #include "platform/PathMap.h"
@@ -39,6 +42,7 @@ const char* const kNotAZip = "Error: input file is not a zip file";
 const char* const kNoExeFile = "Error - no .EXE file specified";
 const char* const kNotAnExe = "Error: input file is not an .EXE file";
 const char* const kUnknownSfx = "Error determining the type of SFX archive";
+const char* const kOntoItself = "Error - the link leads to a file of the converted name: ";
 
 // An input file, open for reading while nobody writes it, closed on every path.
 class InputFile {
@@ -70,19 +74,33 @@ private:
     std::uint64_t size_ = 0;
 };
 
-// Copies size bytes from the input's position to the output's; false when a read or a write
-// fails or the input ends early.
-bool CopyBytes(int in, int out, std::uint64_t size) {
+enum class Copied { All, ReadFailed, WriteFailed };
+
+// Copies size bytes from the input's position to the output's; after a failed write errno says
+// why. A read that fails or ends early is a ReadFailed.
+Copied CopyBytes(int in, int out, std::uint64_t size) {
     std::vector<char> buffer(1 << 20);
     while (size > 0) {
         const ssize_t n = ::read(in, buffer.data(), std::min<std::uint64_t>(size, buffer.size()));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0 || !platform::WriteFully(out, buffer.data(), static_cast<std::size_t>(n)))
-            return false;
+        if (n <= 0)
+            return Copied::ReadFailed;
+        if (!platform::WriteFully(out, buffer.data(), static_cast<std::size_t>(n)))
+            return Copied::WriteFailed;
         size -= static_cast<std::uint64_t>(n);
     }
-    return true;
+    return Copied::All;
+}
+
+// Writing the new file failed: the message names it and says why (errno), then the code.
+std::int32_t WriteFailed(const std::string& file, std::int32_t code) {
+    platform::ShowMessage(CannotWrite(file, file, errno));
+    return code;
+}
+
+std::int32_t CopyFailed(Copied copied, const std::string& file) {
+    return copied == Copied::WriteFailed ? WriteFailed(file, kCopyFailed) : kCopyFailed;
 }
 
 std::uint64_t SizeOf(int fd) {
@@ -109,8 +127,8 @@ bool FindStub(std::string& sfxPath) {
 }
 
 // A refused request: its message, then -9.
-std::int32_t Refused(const char* message) {
-    platform::ShowMessage(message);
+std::int32_t Refused(const char* message, const std::string& detail = {}) {
+    platform::ShowMessage(message + detail);
     return kFailed;
 }
 
@@ -130,32 +148,37 @@ std::int32_t TZipMaster::ConvertToSfx() {
         return Refused(kNoStub);
     if (win::UpperCase(win::ExtractFileExt(zipFilename_)) != ".ZIP")
         return Refused(kNotAZip);
+    const auto target = ConversionTargetOf(zipFilename_, ".exe");
+    if (!target)
+        return Refused(kOntoItself, zipFilename_);
     platform::BusyCursor busy;
-    const std::string target = win::ChangeFileExt(zipFilename_, ".exe");
     InputFile stub(SFXPath);
     if (!stub.IsOpen())
         return kCannotOpen;
     NewFile out;
-    if (!out.Create(target, 0777)) // a program: executable where the umask allows
-        return kCannotCreate;
-    if (!CopyBytes(stub.Fd(), out.Fd(), stub.Size()))
-        return kCopyFailed;
+    if (!out.Create(target->output, 0777)) // a program: executable where the umask allows
+        return WriteFailed(target->output, kCannotCreate);
+    if (const Copied copied = CopyBytes(stub.Fd(), out.Fd(), stub.Size()); copied != Copied::All)
+        return CopyFailed(copied, target->output);
     stub.Close();
     InputFile archive(zipFilename_);
     if (!archive.IsOpen())
         return kCannotOpen;
-    if (!CopyBytes(archive.Fd(), out.Fd(), archive.Size()))
-        return kCopyFailed;
+    if (const Copied copied = CopyBytes(archive.Fd(), out.Fd(), archive.Size());
+        copied != Copied::All)
+        return CopyFailed(copied, target->output);
     // Only a file that reached the disk whole replaces anything.
-    if (SizeOf(out.Fd()) != stub.Size() + archive.Size() || !out.Close())
+    if (SizeOf(out.Fd()) != stub.Size() + archive.Size())
         return kFailed;
+    if (!out.Close())
+        return WriteFailed(target->output, kFailed);
     if (!out.Commit())
-        return kCannotCreate;
+        return WriteFailed(target->output, kCannotCreate);
     // A stub too short to be one leaves a complete .exe beside the archive, which stays.
     if (stub.Size() < kMinimumStubSize)
         return kFailed;
     archive.Close();
-    return ReplaceInputWith(target);
+    return ReplaceInputWith(*target);
 }
 
 std::int32_t TZipMaster::ConvertToZip() {
@@ -163,38 +186,55 @@ std::int32_t TZipMaster::ConvertToZip() {
         return Refused(kNoExeFile);
     if (win::UpperCase(win::ExtractFileExt(zipFilename_)) != ".EXE")
         return Refused(kNotAnExe);
+    // Another program may have replaced the file since it was listed: the stub's size is then
+    // learnt again, or the copy would start at the old one's.
+    if (!StillAsListed()) {
+        if (!ReadAgain())
+            return kFailed;
+    }
     if (firstHeaderOffset_ == 0)
         return Refused(kUnknownSfx);
+    const auto target = ConversionTargetOf(zipFilename_, ".zip");
+    if (!target)
+        return Refused(kOntoItself, zipFilename_);
     platform::BusyCursor busy;
-    const std::string target = win::ChangeFileExt(zipFilename_, ".zip");
     InputFile exe(zipFilename_);
     if (!exe.IsOpen())
         return kCannotOpen;
     NewFile out;
-    if (!out.Create(target, 0666))
-        return kCannotCreate;
+    if (!out.Create(target->output, 0666))
+        return WriteFailed(target->output, kCannotCreate);
     const auto stubSize = static_cast<std::uint64_t>(firstHeaderOffset_);
     if (firstHeaderOffset_ < 0 || stubSize > exe.Size() ||
-        ::lseek(exe.Fd(), static_cast<off_t>(stubSize), SEEK_SET) < 0 ||
-        !CopyBytes(exe.Fd(), out.Fd(), exe.Size() - stubSize))
+        ::lseek(exe.Fd(), static_cast<off_t>(stubSize), SEEK_SET) < 0)
         return kCopyFailed;
+    if (const Copied copied = CopyBytes(exe.Fd(), out.Fd(), exe.Size() - stubSize);
+        copied != Copied::All)
+        return CopyFailed(copied, target->output);
     // Offsets counted from the start of the .exe are made to count from the archive start.
     const auto corrections = OffsetCorrections(exe.Fd(), stubSize);
     if (!corrections)
         return kFailed;
     if (!ApplyCorrections(out.Fd(), *corrections, stubSize))
-        return kCopyFailed;
-    if (SizeOf(out.Fd()) != exe.Size() - stubSize || !IsPlainArchive(out.Fd()) || !out.Close() ||
-        !out.Commit())
+        return WriteFailed(target->output, kCopyFailed);
+    if (SizeOf(out.Fd()) != exe.Size() - stubSize || !IsPlainArchive(out.Fd()))
         return kFailed;
+    if (!out.Close() || !out.Commit())
+        return WriteFailed(target->output, kFailed);
     exe.Close();
-    return ReplaceInputWith(target);
+    return ReplaceInputWith(*target);
 }
 
-// The input is deleted, and the new file named and read without going through the property.
-std::int32_t TZipMaster::ReplaceInputWith(const std::string& converted) {
+// The input is deleted, and the new file named and read without going through the property. An
+// input reached through a link gives way to a link to the new file, and the file it led to goes.
+std::int32_t TZipMaster::ReplaceInputWith(const ConversionTarget& converted) {
+    if (!converted.link.empty()) {
+        if (!converted.MakeLink())
+            return WriteFailed(converted.link, kCannotCreate);
+        win::DeleteFileA(converted.data.c_str());
+    }
     win::DeleteFileA(zipFilename_.c_str());
-    zipFilename_ = converted;
+    zipFilename_ = converted.link.empty() ? converted.output : converted.link;
     ReadDirectory();
     return kConverted;
 }

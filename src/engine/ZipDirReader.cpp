@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <exception>
 #include <limits>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -112,8 +113,36 @@ void ApplyStreamedSizes(const StreamedSizes& sizes, ZipDirEntry& entry) {
 
 } // namespace
 
+namespace {
+
+// What identifies a file's contents as read: the file, its size and its time.
+template <typename Listed> Listed ListedOf(const struct stat& st) {
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::int64_t>(st.st_size),
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+} // namespace
+
+bool TZipMaster::StillAsListed() const {
+    const auto host = platform::HostPathOf(zipFilename_);
+    struct stat st {};
+    return host && ::stat(host->c_str(), &st) == 0 && ListedOf<ListedFile>(st) == listed_;
+}
+
+bool TZipMaster::ReadAgain() {
+    try {
+        ReadDirectory();
+        return true;
+    } catch (const EZipMaster& error) {
+        platform::ShowMessage(error.what());
+        return false;
+    }
+}
+
 void TZipMaster::ReadDirectory() {
     ClearEntries();
+    listed_ = ListedFile{};
     if (zipFilename_.empty() || !platform::FileExists(zipFilename_)) {
         if (OnDirUpdate)
             OnDirUpdate(this);
@@ -123,6 +152,8 @@ void TZipMaster::ReadDirectory() {
     const int fd = host ? platform::OpenReadDenyWrite(*host) : -1;
     if (fd < 0)
         throw EZipMaster("Cannot open file " + zipFilename_);
+    if (struct stat st{}; ::fstat(fd, &st) == 0)
+        listed_ = ListedOf<ListedFile>(st);
     std::exception_ptr error;
     try {
         WalkLocalHeaders(fd, zipFilename_);

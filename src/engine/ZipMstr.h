@@ -59,6 +59,7 @@ using ExtrOpts = std::uint8_t;
 enum class ProgressType { FileStart = 0, BlockDone = 1, BatchEnd = 2 };
 
 class TZipMaster;
+struct ConversionTarget;
 using TNotifyEvent = std::function<void(TZipMaster* sender)>;
 using TProgressEvent = std::function<void(TZipMaster* sender, ProgressType progrType,
                                           const std::string& filename, std::int32_t fileSize)>;
@@ -132,12 +133,24 @@ private:
     void FillZipCommand(bool deleting);
     void FillUnzCommand();
     std::int32_t CallEngine(bool zipEngine);
-    std::int32_t ReplaceInputWith(const std::string& converted);
+    std::int32_t ReplaceInputWith(const ConversionTarget& converted);
+    // Whether the archive file is still the one ReadDirectory last read: the same file, with the
+    // same size and time.
+    bool StillAsListed() const;
+    // ReadDirectory, with its error shown instead of raised; false after an error.
+    bool ReadAgain();
 
     void* ownerWindow_;
     std::string zipFilename_;
     std::vector<std::unique_ptr<ZipDirEntry>> entries_;
     std::int32_t firstHeaderOffset_ = 0;
+    struct ListedFile {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::int64_t size = -1;    // no file was read
+        std::int64_t modified = 0; // nanoseconds
+        bool operator==(const ListedFile&) const = default;
+    } listed_;
     std::int32_t resultCount_ = 0;
     bool zipBusy_ = false;
     bool unzBusy_ = false;
