@@ -1,6 +1,7 @@
 // A test fixture that drives the real engine libraries.
 #include "EngineTest.h"
 
+#include "platform/TempFile.h"
 #include "platform/UserNotice.h"
 
 #include <algorithm>
@@ -63,7 +64,7 @@ std::vector<std::string> TreeOf(const std::string& hostFolder) {
         return tree;
     for (auto it = fs::recursive_directory_iterator(hostFolder);
          it != fs::recursive_directory_iterator(); ++it) {
-        const std::string relative = fs::relative(it->path(), hostFolder).string();
+        const std::string relative = it->path().lexically_relative(hostFolder).string();
         if (it->is_symlink())
             tree.push_back(relative + " -> " + fs::read_symlink(it->path()).string());
         else
@@ -71,6 +72,14 @@ std::vector<std::string> TreeOf(const std::string& hostFolder) {
     }
     std::sort(tree.begin(), tree.end());
     return tree;
+}
+
+std::vector<std::string> TemporaryFilesIn(const std::string& hostFolder) {
+    std::vector<std::string> found;
+    for (const std::string& path : TreeOf(hostFolder))
+        if (platform::IsTemporaryFileName(path.substr(path.rfind('/') + 1)))
+            found.push_back(path);
+    return found;
 }
 
 } // namespace testing_support

@@ -36,5 +36,7 @@ protected:
 // A sorted listing of every file and folder below a host folder, as "relative/path" (folders end
 // in "/"), links shown as "name -> target".
 std::vector<std::string> TreeOf(const std::string& hostFolder);
+// The temporary files of the engines and the component below a host folder, as in TreeOf.
+std::vector<std::string> TemporaryFilesIn(const std::string& hostFolder);
 
 } // namespace testing_support
