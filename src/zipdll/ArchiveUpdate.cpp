@@ -52,6 +52,7 @@ struct ArchivePath {
         }
         path.host = ArchiveRealPath(*host);
         path.folder = platform::WindowsPathOf(path.host);
+        RemoveStaleReplacements(path.host);
         struct stat st {};
         if (::stat(path.host.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) {
             report.Message(kMsgWriteFailed,

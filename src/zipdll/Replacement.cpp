@@ -7,6 +7,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace {
+
+std::string FolderOf(const std::string& hostPath) {
+    const std::size_t slash = hostPath.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : hostPath.substr(0, slash);
+}
+
+} // namespace
+
 ArchiveIdentity ArchiveIdentity::Of(const struct stat& st) {
     return {st.st_dev, st.st_ino, st.st_size, st.st_mtim};
 }
@@ -25,14 +34,10 @@ bool Replacement::Create(const std::string& hostPath,
     Discard();
     path_ = hostPath;
     original_ = original;
-    const std::size_t slash = hostPath.rfind('/');
-    const std::string folderPath = slash == std::string::npos ? "."
-                                   : slash == 0               ? "/"
-                                                              : hostPath.substr(0, slash);
+    const std::string folderPath = FolderOf(hostPath);
     const int folder = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0)
         return false;
-    platform::RemoveStaleTemporaryFiles(folder);
     std::string name;
     fd_ = platform::CreateTemporaryFile(folder, name, 0666);
     const int error = errno;
@@ -89,4 +94,13 @@ void Replacement::Discard() {
 std::string ArchiveRealPath(const std::string& hostPath) {
     char resolved[PATH_MAX];
     return ::realpath(hostPath.c_str(), resolved) ? std::string(resolved) : hostPath;
+}
+
+void RemoveStaleReplacements(const std::string& hostPath) {
+    const std::string folderPath = FolderOf(hostPath);
+    const int folder = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        platform::RemoveStaleTemporaryFiles(folder);
+        ::close(folder);
+    }
 }

@@ -31,8 +31,8 @@ public:
     Replacement& operator=(const Replacement&) = delete;
 
     // Makes the temporary file for the archive at hostPath (its real path, not a link to it)
-    // with the archive's permissions, after removing what earlier runs left in the folder.
-    // original is the archive as read, or nothing for a new archive. False with errno set.
+    // with the archive's permissions. original is the archive as read, or nothing for a new
+    // archive. False with errno set.
     bool Create(const std::string& hostPath, const std::optional<ArchiveIdentity>& original);
     int Fd() const { return fd_; }
     // Flushes and closes the file and renames it over the archive. False with errno set when
@@ -53,3 +53,6 @@ private:
 // The path to write a changed archive to: the file a link leads to, so that the link stays a
 // link to the changed archive; the path itself when it is no link or leads nowhere.
 std::string ArchiveRealPath(const std::string& hostPath);
+
+// Removes the temporary files that killed runs left in the folder of the archive at hostPath.
+void RemoveStaleReplacements(const std::string& hostPath);
