@@ -188,10 +188,8 @@ std::int32_t TZipMaster::ConvertToZip() {
         return Refused(kNotAnExe);
     // Another program may have replaced the file since it was listed: the stub's size is then
     // learnt again, or the copy would start at the old one's.
-    if (!StillAsListed()) {
-        if (!ReadAgain())
-            return kFailed;
-    }
+    if (!StillAsListed() && !ReadAgain())
+        return kFailed;
     if (firstHeaderOffset_ == 0)
         return Refused(kUnknownSfx);
     const auto target = ConversionTargetOf(zipFilename_, ".zip");

@@ -27,7 +27,7 @@ struct ArchiveFile : SourceBase {
     std::vector<unsigned char> readBuffer;
     std::uint64_t readStart = 0;
     std::size_t readFill = 0;
-    std::optional<ArchiveIdentity> read; // the archive as opened, if it exists
+    std::optional<ArchiveIdentity> opened; // the archive as read, if it exists
     // Writing its replacement (removed unless committed).
     Replacement out;
     std::vector<unsigned char> pending; // written by libzip, not yet by us, from pendingStart on
@@ -58,7 +58,8 @@ zip_int64_t Open(ArchiveFile& file) {
     if (file.in < 0 || ::fstat(file.in, &st) != 0)
         return file.Fail(ZIP_ER_OPEN, errno);
     file.size = static_cast<std::uint64_t>(st.st_size);
-    file.read = ArchiveIdentity::Of(st);
+    if (!file.opened) // the archive whose directory libzip read
+        file.opened = ArchiveIdentity::Of(st);
     file.position = 0;
     file.readFill = 0;
     return 0;
@@ -107,7 +108,7 @@ bool Flush(ArchiveFile& file) {
 }
 
 zip_int64_t BeginWrite(ArchiveFile& file) {
-    if (!file.out.Create(file.path, file.read))
+    if (!file.out.Create(file.path, file.opened))
         return file.Fail(ZIP_ER_TMPOPEN, errno);
     file.pending.clear();
     file.pending.reserve(kPiece);

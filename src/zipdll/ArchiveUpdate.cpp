@@ -156,11 +156,11 @@ std::time_t NewestEntryTime(zip_t* archive,
 
 // Replaces the archive open as fd with one without entries; false with errno set.
 bool WriteEmptyArchive(int fd, const std::string& host) {
-    struct stat read {};
-    if (::fstat(fd, &read) != 0)
+    struct stat original {};
+    if (::fstat(fd, &original) != 0)
         return false;
     Replacement empty;
-    return empty.Create(host, ArchiveIdentity::Of(read)) &&
+    return empty.Create(host, ArchiveIdentity::Of(original)) &&
            platform::WriteFully(empty.Fd(), kEmptyArchive.data(), kEmptyArchive.size()) &&
            empty.Commit();
 }

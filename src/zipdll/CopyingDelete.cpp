@@ -84,9 +84,10 @@ bool DeleteByCopying(int archiveFd, const std::string& hostPath, const ArchiveLa
     std::sort(byOffset.begin(), byOffset.end(), [&](std::size_t a, std::size_t b) {
         return entries[a].localHeaderOffset < entries[b].localHeaderOffset;
     });
-    struct stat read {};
+    struct stat original {};
     Replacement replacement;
-    if (::fstat(archiveFd, &read) != 0 || !replacement.Create(hostPath, ArchiveIdentity::Of(read)))
+    if (::fstat(archiveFd, &original) != 0 ||
+        !replacement.Create(hostPath, ArchiveIdentity::Of(original)))
         return false;
     const int out = replacement.Fd();
     bool ok = true;

@@ -61,6 +61,17 @@ protected:
         return found;
     }
 
+    // After a failed add or delete: the archive as it was and alone on the disk, the message
+    // naming the drive, the listing as before. Then the disk has room again.
+    void ExpectTheArchiveAlone(const std::string& name, const std::string& before, int count) {
+        EXPECT_EQ(ReadHostFile(OnDisk(name)), before);
+        EXPECT_EQ(Files(), std::vector<std::string>{name});
+        EXPECT_EQ(NoSpaceMessages(),
+                  std::vector<std::string>{"Cannot write archive F:\\" + name + kNoSpace});
+        EXPECT_EQ(zip.Count(), count);
+        disk.Unfill();
+    }
+
     ScratchDisk disk;
 };
 
@@ -77,12 +88,7 @@ TEST_F(FullDisk, AddingLeavesTheArchiveAsItWas) {
         engineMessages.clear();
         disk.FillLeaving(64 << 10);
         EXPECT_EQ(Add("F:\\a.zip", {"C:\\src\\noise.bin"}, 0, level), 0);
-        EXPECT_EQ(ReadHostFile(OnDisk("a.zip")), before);
-        EXPECT_EQ(Files(), std::vector<std::string>{"a.zip"});
-        EXPECT_EQ(NoSpaceMessages(), std::vector<std::string>{"Cannot write archive F:\\a.zip" +
-                                                              std::string(kNoSpace)});
-        EXPECT_EQ(zip.Count(), 1);
-        disk.Unfill();
+        ExpectTheArchiveAlone("a.zip", before, 1);
     }
 }
 
@@ -115,12 +121,7 @@ TEST_F(FullDisk, DeletingLeavesTheArchiveAsItWas) {
         const std::string before = ReadHostFile(OnDisk("d.zip"));
         disk.FillLeaving(row.free);
         EXPECT_EQ(Delete("F:\\d.zip", row.specs), 0);
-        EXPECT_EQ(ReadHostFile(OnDisk("d.zip")), before);
-        EXPECT_EQ(Files(), std::vector<std::string>{"d.zip"});
-        EXPECT_EQ(NoSpaceMessages(), std::vector<std::string>{"Cannot write archive F:\\d.zip" +
-                                                              std::string(kNoSpace)});
-        EXPECT_EQ(zip.Count(), 3);
-        disk.Unfill();
+        ExpectTheArchiveAlone("d.zip", before, 3);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <sched.h>
 #include <sys/mount.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -19,6 +20,14 @@ namespace {
 
 const char* const kFiller = "/.filler";
 
+// The test process's mounts become its own, so that a disk goes with the process even when a
+// crash skips the unmounting; children (the engines' workers, Python) see them too.
+void PrivateMounts() {
+    static const bool done = ::unshare(CLONE_NEWNS) == 0 &&
+                             ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    (void)done;
+}
+
 } // namespace
 
 ScratchDisk::ScratchDisk(char letter, std::size_t size)
@@ -28,6 +37,7 @@ ScratchDisk::ScratchDisk(char letter, std::size_t size)
                       std::to_string(::geteuid()) + ")";
         return;
     }
+    PrivateMounts();
     std::filesystem::create_directories(host_);
     const std::string options = "size=" + std::to_string(size) + ",mode=0777";
     if (::mount("pakrune-test", host_.c_str(), "tmpfs", 0, options.c_str()) != 0) {

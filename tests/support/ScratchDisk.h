@@ -2,7 +2,7 @@
 // linked as a drive letter, so that a full disk, a read-only disk and another file system are
 // real ones. Mounting needs root; without it, or where the system refuses, Mounted() is false
 // and the test skips, saying why (SKIP_WITHOUT_SCRATCH_DISK). The disk is unmounted when the
-// object goes, however the test ends.
+// object goes, however the test ends, and is seen only by the test process and its children.
 #pragma once
 
 #include <gtest/gtest.h>
