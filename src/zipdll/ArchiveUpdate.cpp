@@ -271,8 +271,10 @@ std::int32_t DeleteFromArchive(const ZipCommand& command, EngineReport& report) 
         return finish(count);
     }
     if (layout) {
-        if (DeleteByCopying(fd, *host, *layout, removed))
+        if (DeleteByCopying(fd, *host, *layout, removed, [&report] { return report.KeepAlive(); }))
             return finish(count);
+        if (report.Aborted())
+            return finish(0);
         report.Message(kMsgWriteFailed, "Cannot write archive " + name);
         return finish(0);
     }

@@ -8,6 +8,7 @@
 
 #include "engine/ArchiveLayout.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@
 bool CanDeleteByCopying(const ArchiveLayout& layout);
 
 // Writes the archive without the entries marked in removed (by central directory order) to a
-// temporary file beside it and renames that over it; false (errno set) when anything fails, and
-// then the archive is as it was.
+// temporary file beside it and renames that over it; false (errno set) when anything fails or
+// keepAlive, asked between pieces of the copy, answers false, and then the archive is as it was.
 bool DeleteByCopying(int archiveFd, const std::string& hostPath, const ArchiveLayout& layout,
-                     const std::vector<bool>& removed);
+                     const std::vector<bool>& removed, const std::function<bool()>& keepAlive);
