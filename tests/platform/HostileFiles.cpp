@@ -4,7 +4,9 @@
 #include "TestMachine.h"
 
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <linux/capability.h>
+#include <random>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -26,6 +28,24 @@ void BindToFilePermissions() {
 
 } // namespace
 
+std::string Repeat(std::string_view piece, std::size_t size) {
+    std::string text;
+    while (text.size() < size)
+        text += piece;
+    text.resize(size);
+    return text;
+}
+
+std::string Garbage(std::size_t size) {
+    std::mt19937 bits(20240611);
+    std::string bytes;
+    while (bytes.size() < size)
+        bytes += static_cast<char>(bits());
+    return bytes;
+}
+
+namespace {
+
 void MakeUnreadable(Unreadable kind, const std::string& hostPath, const std::string& contents) {
     std::filesystem::create_directories(std::filesystem::path(hostPath).parent_path());
     std::filesystem::remove(hostPath);
@@ -46,6 +66,8 @@ void MakeUnreadable(Unreadable kind, const std::string& hostPath, const std::str
     }
 }
 
+// Runs body in a child process bound by file permissions and returns what it returned
+// ("<child failed>" when it did not end normally).
 std::string InBoundChild(const std::function<std::string()>& body) {
     int pipe[2];
     if (::pipe(pipe) != 0)
@@ -68,6 +90,27 @@ std::string InBoundChild(const std::function<std::string()>& body) {
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? result : "<child failed>";
+}
+
+} // namespace
+
+std::string ReadWriteRead(Unreadable kind, const std::string& hostPath, const std::string& contents,
+                          const std::function<std::string()>& read,
+                          const std::function<bool()>& write) {
+    MakeUnreadable(kind, hostPath, contents);
+    const std::string observed = InBoundChild([&] {
+        const std::string before = read();
+        const bool written = write();
+        return before + (written ? " written " : " refused ") + read();
+    });
+    if (kind == Unreadable::NoReadPermission) {
+        ::chmod(hostPath.c_str(), 0600);
+        EXPECT_EQ(ReadHostFile(hostPath), contents);
+    }
+    if (kind == Unreadable::DanglingLink && observed.find("written") != std::string::npos) {
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(hostPath)));
+    }
+    return observed;
 }
 
 } // namespace testing_support

@@ -7,10 +7,7 @@
 #include "HostileFiles.h"
 #include "TestMachine.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <random>
-#include <sys/stat.h>
 
 using namespace win;
 using namespace testing_support;
@@ -30,22 +27,6 @@ std::string Read(const char* section, const char* key) {
     char buffer[2048];
     GetPrivateProfileStringA(section, key, kDefault, buffer, sizeof buffer, kIni);
     return buffer;
-}
-
-std::string Repeat(std::string_view piece, std::size_t size) {
-    std::string text;
-    while (text.size() < size)
-        text += piece;
-    text.resize(size);
-    return text;
-}
-
-std::string Garbage(std::size_t size) {
-    std::mt19937 bits(20240611);
-    std::string bytes;
-    while (bytes.size() < size)
-        bytes += static_cast<char>(bits());
-    return bytes;
 }
 
 std::string Utf16(std::string_view ascii) {
@@ -155,41 +136,15 @@ TEST(SettingsFileNames, ALineBreakInANameOrValueIsRefused) {
     EXPECT_EQ(ReadHostFile(IniHost()), "[Last Files]\n1=C:\\a.zip\n");
 }
 
-namespace {
-
-struct UnreadableRow {
-    const char* name;
-    Unreadable kind;
-    const char* observed; // what is read, whether the write succeeds, what is read then
-};
-
-const UnreadableRow kUnreadableRows[] = {
-    {"folder", Unreadable::Folder, "<default> refused <default>"},
-    {"pipe", Unreadable::Pipe, "<default> refused <default>"},
-    {"dangling-link", Unreadable::DanglingLink, "<default> written 0"},
-    {"no-read-permission", Unreadable::NoReadPermission, "<default> refused <default>"},
-};
-
 class UnreadableSettingsFile : public ::testing::TestWithParam<UnreadableRow> {};
 
-} // namespace
-
 TEST_P(UnreadableSettingsFile, ReadsAsMissingAndIsReplacedOnlyWhenNothingIsLost) {
-    const std::string contents = "[Options]\nAutoMove=0\n";
-    MakeUnreadable(GetParam().kind, IniHost(), contents);
-    const std::string observed = InBoundChild([] {
-        const std::string before = Read("Options", "AutoMove");
-        const bool written = WritePrivateProfileStringA("Options", "AutoMove", "0", kIni);
-        return before + (written ? " written " : " refused ") + Read("Options", "AutoMove");
-    });
-    EXPECT_EQ(observed, GetParam().observed);
-    if (GetParam().kind == Unreadable::NoReadPermission) {
-        ::chmod(IniHost().c_str(), 0600);
-        EXPECT_EQ(ReadHostFile(IniHost()), contents);
-    }
-    if (GetParam().kind == Unreadable::DanglingLink) {
-        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(IniHost())));
-    }
+    const std::string observed = ReadWriteRead(
+        GetParam().kind, IniHost(), "[Options]\nAutoMove=0\n",
+        [] { return Read("Options", "AutoMove"); },
+        [] { return WritePrivateProfileStringA("Options", "AutoMove", "1", kIni) != FALSE; });
+    EXPECT_EQ(observed,
+              GetParam().replaced ? "<default> written 1" : "<default> refused <default>");
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, UnreadableSettingsFile, ::testing::ValuesIn(kUnreadableRows),

@@ -13,11 +13,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <random>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,20 +70,8 @@ LONG SetText(const char* key, const char* name, const std::string& text) {
     return rc;
 }
 
-std::string Repeat(std::string_view piece, std::size_t size) {
-    std::string text;
-    while (text.size() < size)
-        text += piece;
-    text.resize(size);
-    return text;
-}
-
 std::string GarbageThenAKey() {
-    std::mt19937 bits(20240612);
-    std::string bytes;
-    while (bytes.size() < (64 << 10))
-        bytes += static_cast<char>(bits());
-    return bytes + "\n[A]\n\"x\"=\"1\"\n";
+    return Garbage(64 << 10) + "\n[A]\n\"x\"=\"1\"\n";
 }
 std::string FiftyMegabyteFile() {
     return "[A]\n\"x\"=\"1\"\n" + Repeat("\"k\"=\"v\"\n", 50 << 20) + "[B]\n\"y\"=\"2\"\n";
@@ -187,41 +172,14 @@ TEST_P(HostileRegistryFile, IsReadAsFarAsItIsValidAndTheNextChangeRepairsIt) {
 INSTANTIATE_TEST_SUITE_P(Rows, HostileRegistryFile, ::testing::ValuesIn(kRows),
                          RowName<::testing::TestParamInfo<Row>>);
 
-namespace {
-
-struct UnreadableRow {
-    const char* name;
-    Unreadable kind;
-    const char* observed; // what is read, whether the change succeeds, what is read then
-};
-
-const UnreadableRow kUnreadableRows[] = {
-    {"folder", Unreadable::Folder, "<no key> refused <no key>"},
-    {"pipe", Unreadable::Pipe, "<no key> refused <no key>"},
-    {"dangling-link", Unreadable::DanglingLink, "<no key> written sz:1"},
-    {"no-read-permission", Unreadable::NoReadPermission, "<no key> refused <no key>"},
-};
-
 class UnreadableRegistryFile : public ::testing::TestWithParam<UnreadableRow> {};
 
-} // namespace
-
 TEST_P(UnreadableRegistryFile, ReadsAsEmptyAndIsReplacedOnlyWhenNothingIsLost) {
-    const std::string contents = "[A]\n\"x\"=\"1\"\n";
-    MakeUnreadable(GetParam().kind, UserFile(), contents);
-    const std::string observed = InBoundChild([] {
-        const std::string before = Describe("A", "x");
-        const bool written = SetText("A", "x", "1") == ERROR_SUCCESS;
-        return before + (written ? " written " : " refused ") + Describe("A", "x");
-    });
-    EXPECT_EQ(observed, GetParam().observed);
-    if (GetParam().kind == Unreadable::NoReadPermission) {
-        ::chmod(UserFile().c_str(), 0600);
-        EXPECT_EQ(ReadHostFile(UserFile()), contents);
-    }
-    if (GetParam().kind == Unreadable::DanglingLink) {
-        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(UserFile())));
-    }
+    const std::string observed = ReadWriteRead(
+        GetParam().kind, UserFile(), "[A]\n\"x\"=\"1\"\n", [] { return Describe("A", "x"); },
+        [] { return SetText("A", "x", "1") == ERROR_SUCCESS; });
+    EXPECT_EQ(observed,
+              GetParam().replaced ? "<no key> written sz:1" : "<no key> refused <no key>");
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, UnreadableRegistryFile, ::testing::ValuesIn(kUnreadableRows),
