@@ -99,13 +99,11 @@ void TMainForm::AddToArchive() {
     ZipMaster1.FSpecArgs = add->ListBox1->Items();
     add->ListBox1->Clear();
     add->AddListView1->Clear();
-    {
-        platform::ui::HourGlass busy;
-        try {
-            EngineCall([this] { ZipMaster1.Add(); });
-        } catch (const std::exception&) {
-            Say("Error in Add; Fatal DLL Exception in mainunit");
-        }
+    platform::ui::HourGlass busy; // until the archive has been read again
+    try {
+        EngineCall([this] { ZipMaster1.Add(); });
+    } catch (const std::exception&) {
+        Say("Error in Add; Fatal DLL Exception in mainunit");
     }
     // Only a call that added files says so; a failed one has already shown why.
     const std::int32_t added = ZipMaster1.ResultCount();

@@ -46,7 +46,12 @@ void TMainForm::EngineCall(const std::function<void()>& call) {
             }
         }
     } done{this};
-    call();
+    try {
+        call();
+    } catch (...) {
+        ShowEngineMessages(); // what the engine reported before the error went wrong too
+        throw;
+    }
     if (engineCancelled_) {
         // The engine's own notes on what it left undone add nothing to this.
         engineMessages_.clear();

@@ -97,11 +97,9 @@ void TExtractForm::SpeedButton1Click() {
         return;
     }
     // A folder that could not be made is reported too, not only an error on the way.
-    if (!win::CreateDirectoryA(path.c_str(), nullptr)) {
+    if (!win::CreateDirectoryA(path.c_str(), nullptr))
         platform::ui::ShowMessage(
             QString::fromStdString("Couldn\u00b4t create directory " + typed));
-        return;
-    }
     DirTree1->Reload();
 }
 

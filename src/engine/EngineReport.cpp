@@ -27,6 +27,7 @@ bool EngineReport::Send(std::int32_t action, std::int32_t error, std::int64_t si
     std::memcpy(info.Text, text.data(), n);
     if (callback_(&info) == -1)
         aborted_ = true;
+    lastSent_ = std::chrono::steady_clock::now();
     return !aborted_;
 }
 
@@ -54,4 +55,10 @@ bool EngineReport::Verbose(const std::string& text) {
 
 void EngineReport::BatchEnd() {
     Send(kActionBatchEnd, 0, 0, {});
+}
+
+bool EngineReport::KeepAlive() {
+    if (std::chrono::steady_clock::now() - lastSent_ < kKeepAliveQuiet)
+        return !aborted_;
+    return Send(kActionKeepAlive, 0, 0, {});
 }

@@ -4,6 +4,7 @@
 
 #include "engine/ZCallBck.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -21,6 +22,7 @@ enum EngineMessage : std::int32_t {
 };
 
 constexpr std::int64_t kBlockSize = 32768;
+constexpr std::chrono::milliseconds kKeepAliveQuiet{20};
 
 class EngineReport {
 public:
@@ -35,6 +37,9 @@ public:
     // A message only in verbose or trace mode.
     bool Verbose(const std::string& text);
     void BatchEnd();
+    // During long work without other reports: lets the caller's windows stay responsive and the
+    // caller abort. Sent only when nothing was sent for kKeepAliveQuiet, so it may be asked often.
+    bool KeepAlive();
     bool Aborted() const { return aborted_; }
 
 private:
@@ -47,4 +52,5 @@ private:
     bool verbose_;
     bool aborted_ = false;
     std::int64_t pending_ = 0;
+    std::chrono::steady_clock::time_point lastSent_ = std::chrono::steady_clock::now();
 };

@@ -12,6 +12,7 @@ extern "C" {
 
 // Action codes of CallbackInfo.
 enum : std::int32_t {
+    kActionKeepAlive = 0, // nothing to report: a long wait goes on; the answer may still abort
     kActionFileStart = 1, // a file begins: Text is its name, FileSize its size
     kActionBlockDone = 2, // one more block of 32768 bytes of it is done
     kActionBatchEnd = 3,  // the whole call is done

@@ -297,6 +297,8 @@ std::int32_t TZipMaster::EngineCallback(CallbackInfo* info) {
         self->OnProgress(self, ProgressType::BlockDone, " ", 0);
     else if (action == kActionBatchEnd && self->OnProgress)
         self->OnProgress(self, ProgressType::BatchEnd, " ", 0);
+    else if (action == kActionKeepAlive)
+        platform::ProcessPendingEvents(); // a long wait in the engine: the windows stay responsive
     else if (action >= kActionMessage && self->OnMessage) {
         std::size_t cut = text.size();
         if (cut >= 1 && IsLineBreak(text[cut - 1]))

@@ -1,6 +1,8 @@
 // Crash-safe replacement of a small file.
 #include "platform/AtomicFile.h"
 
+#include "platform/TextLines.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -13,6 +15,33 @@ namespace platform {
 namespace {
 
 BeforeCommitHook beforeCommit = nullptr;
+
+// Opens a regular file for reading. Without O_NONBLOCK a pipe would wait for a writer forever.
+int OpenRegularFile(const std::string& hostPath) {
+    const int fd = ::open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
+// Reads at most limit bytes of a regular file.
+std::optional<std::string> ReadRegularFile(const std::string& hostPath, std::size_t limit) {
+    const int fd = OpenRegularFile(hostPath);
+    if (fd < 0)
+        return std::nullopt;
+    std::string data;
+    const bool ok = ReadFully(fd, data, limit);
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return ok ? std::optional(std::move(data)) : std::nullopt;
+}
 
 } // namespace
 
@@ -76,13 +105,15 @@ bool ReadFully(int fd, std::string& data, std::size_t limit) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& hostPath) {
-    const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    std::string data;
-    const bool ok = ReadFully(fd, data, data.max_size());
-    ::close(fd);
-    return ok ? std::optional(std::move(data)) : std::nullopt;
+    return ReadRegularFile(hostPath, std::string().max_size());
+}
+
+std::optional<std::string> ReadTextFileHead(const std::string& hostPath, std::size_t limit) {
+    // One byte more than the limit tells whether the file goes on.
+    auto text = ReadRegularFile(hostPath, limit + 1);
+    if (text)
+        text->resize(LinesWithin(*text, limit).size());
+    return text;
 }
 
 } // namespace platform

@@ -4,6 +4,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/IniText.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -93,6 +94,9 @@ std::string JoinList(const std::vector<std::string>& items) {
 template <typename Edit> bool EditMimeApps(Edit edit) {
     const std::string path = MimeAppsListPath();
     const auto old = ReadWholeFile(path);
+    // A list that exists but cannot be read is not replaced by one holding only our lines.
+    if (!old && errno != ENOENT)
+        return false;
     IniText text(old.value_or(""));
     if (!edit(text))
         return true;

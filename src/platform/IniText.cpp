@@ -1,6 +1,7 @@
 // The text of an INI file, edited one value at a time.
 #include "platform/IniText.h"
 
+#include "platform/TextLines.h"
 #include "platform/WinPath.h"
 
 namespace platform {
@@ -40,19 +41,7 @@ std::optional<std::string_view> KeyName(std::string_view line) {
 
 } // namespace
 
-IniText::IniText(std::string_view text) {
-    std::size_t start = 0;
-    while (start < text.size()) {
-        auto end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines_.emplace_back(line);
-        start = end + 1;
-    }
-}
+IniText::IniText(std::string_view text) : lines_(TextLines(text)) {}
 
 IniText::Place IniText::Find(std::string_view section, std::string_view key) const {
     Place place{npos, lines_.size(), npos};

@@ -1,6 +1,8 @@
 // The text of an INI file as lines, read and edited one value at a time. Sections and keys are
-// found without regard to letter case; every line that an edit does not touch (comments, unknown
-// sections and keys, blank lines, their order) stays exactly as it was.
+// found without regard to letter case, and the first of several sections or keys of one name is
+// the one read and changed. Lines are read as TextLines reads them (any line end, NUL bytes
+// dropped) and written with LF ends; every line that an edit does not touch (comments, unknown
+// sections and keys, blank lines, lines that mean nothing, their order) stays as it was.
 #pragma once
 
 #include <optional>

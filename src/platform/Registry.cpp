@@ -1,24 +1,19 @@
-// The registry, kept as one text file per root in the prefix.
-//
-// File format, one key a section:
-//   [Software\Microsoft\Windows\CurrentVersion\Setup]
-//   "WinDir"="C:\\WINDOWS"          a string; \\, \", \n and \r are escaped
-//   @="Pakrune"                     the default value
-//   "EditFlags"=hex:00,00,01,00     binary
-//   "Count"=dword:0000000a          32-bit number
+// The registry, kept as one text file per root in the prefix (its form: RegistryText.h).
 #include "platform/Registry.h"
 
 #include "platform/AtomicFile.h"
 #include "platform/Prefix.h"
+#include "platform/RegistryText.h"
+#include "platform/TextLines.h"
 #include "platform/WinPath.h"
 
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/file.h>
 #include <unistd.h>
-#include <vector>
 
 namespace win {
 
@@ -29,30 +24,15 @@ struct KeyRecord {
 
 namespace {
 
+using platform::registry::Hive;
+using platform::registry::Key;
+using platform::registry::Value;
+
 const char* const kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"};
 
-struct Value {
-    std::string name; // empty for the default value
-    DWORD type;
-    std::string data; // strings without their terminating NUL
-};
-
-struct Key {
-    std::string path;
-    std::vector<Value> values;
-};
-
-struct Hive {
-    std::string header;
-    std::vector<Key> keys;
-
-    Key* Find(const std::string& path) {
-        for (auto& key : keys)
-            if (SameText(key.path, path))
-                return &key;
-        return nullptr;
-    }
-};
+// A root's file is read up to its first MiB (this program writes a few hundred bytes), so a file
+// filled with something else costs bounded time and memory. A change keeps that part.
+constexpr std::size_t kMaxHiveBytes = 1 << 20;
 
 int RootIndex(HKEY key) {
     const auto raw = reinterpret_cast<std::uintptr_t>(key);
@@ -63,137 +43,19 @@ std::string HiveFile(int root) {
     return platform::PrefixFile(std::string(kRootNames[root]) + ".reg");
 }
 
-std::string Escape(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '"':
-            out += "\\\"";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
-// Reads a quoted string starting at text[pos]; pos ends after the closing quote.
-std::string Unescape(const std::string& text, std::size_t& pos) {
-    std::string out;
-    for (++pos; pos < text.size() && text[pos] != '"'; ++pos) {
-        if (text[pos] == '\\' && pos + 1 < text.size()) {
-            const char c = text[++pos];
-            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
-        } else {
-            out += text[pos];
-        }
-    }
-    ++pos;
-    return out;
-}
-
-std::string Serialise(const Hive& hive) {
-    std::string out = hive.header;
-    for (const auto& key : hive.keys) {
-        out += "[" + key.path + "]\n";
-        for (const auto& value : key.values) {
-            out += value.name.empty() ? "@" : Escape(value.name);
-            out += '=';
-            char hex[12];
-            if (value.type == REG_SZ) {
-                out += Escape(value.data);
-            } else if (value.type == REG_DWORD) {
-                std::uint32_t n = 0;
-                std::memcpy(&n, value.data.data(), std::min<std::size_t>(4, value.data.size()));
-                std::snprintf(hex, sizeof hex, "%08x", n);
-                out += std::string("dword:") + hex;
-            } else {
-                out += "hex";
-                if (value.type != REG_BINARY)
-                    out += "(" + std::to_string(value.type) + ")";
-                out += ':';
-                for (std::size_t i = 0; i < value.data.size(); ++i) {
-                    std::snprintf(hex, sizeof hex, i ? ",%02x" : "%02x",
-                                  static_cast<unsigned char>(value.data[i]));
-                    out += hex;
-                }
-            }
-            out += '\n';
-        }
-    }
-    return out;
-}
-
-Value ParseValue(const std::string& line) {
-    Value value{};
-    std::size_t pos = 0;
-    if (line[0] == '@')
-        pos = 1;
-    else
-        value.name = Unescape(line, pos);
-    if (pos >= line.size() || line[pos] != '=')
-        return {"", 0, ""};
-    ++pos;
-    if (pos < line.size() && line[pos] == '"') {
-        value.type = REG_SZ;
-        value.data = Unescape(line, pos);
-    } else if (line.compare(pos, 6, "dword:") == 0) {
-        value.type = REG_DWORD;
-        const auto n = static_cast<std::uint32_t>(std::stoul(line.substr(pos + 6), nullptr, 16));
-        value.data.assign(reinterpret_cast<const char*>(&n), 4);
-    } else if (line.compare(pos, 3, "hex") == 0) {
-        pos += 3;
-        value.type = REG_BINARY;
-        if (pos < line.size() && line[pos] == '(') {
-            value.type = static_cast<DWORD>(std::stoul(line.substr(pos + 1)));
-            pos = line.find(')', pos) + 1;
-        }
-        for (pos = line.find(':', pos) + 1; pos + 2 <= line.size(); pos += 3)
-            value.data += static_cast<char>(std::stoul(line.substr(pos, 2), nullptr, 16));
-    }
-    return value;
-}
-
-Hive Parse(const std::string& text) {
-    Hive hive;
-    std::size_t start = 0;
-    bool inBody = false;
-    while (start < text.size()) {
-        auto end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line[0] == '[') {
-            hive.keys.push_back({line.substr(1, line.rfind(']') - 1), {}});
-            inBody = true;
-        } else if (!inBody) {
-            hive.header += line + "\n";
-        } else if (!line.empty() && (line[0] == '"' || line[0] == '@') && !hive.keys.empty()) {
-            try {
-                Value value = ParseValue(line);
-                if (value.type)
-                    hive.keys.back().values.push_back(std::move(value));
-            } catch (const std::exception&) {
-                // A hand-damaged line is dropped rather than taking the whole root with it.
-            }
-        }
-    }
-    return hive;
+// The text of the root's file; a missing file is an empty root. Nothing when the file exists but
+// cannot be read (a folder, a pipe, no permission): what it holds is unknown, so it must not be
+// replaced.
+std::optional<std::string> RootText(int root) {
+    auto text = platform::ReadTextFileHead(HiveFile(root), kMaxHiveBytes);
+    if (!text && errno == ENOENT)
+        text = std::string("; ") + kRootNames[root] + "\n";
+    return text;
 }
 
 Hive Load(int root) {
-    const auto text = platform::ReadWholeFile(HiveFile(root));
-    return Parse(text ? *text : std::string("; ") + kRootNames[root] + "\n");
+    const auto text = RootText(root);
+    return text ? platform::registry::ParseHive(*text) : Hive{};
 }
 
 // Holds the root's lock file for one read-modify-write.
@@ -215,46 +77,49 @@ private:
     int fd_;
 };
 
-// Resolves a handle and a sub-key to a root and a normalised path.
-bool Resolve(HKEY key, LPCSTR subKey, int& root, std::string& path) {
+// Resolves a handle and a sub-key to a root and a path in the form the file keeps: no backslash at
+// either end, none doubled. A line break cannot be part of a key's name.
+LONG Resolve(HKEY key, LPCSTR subKey, int& root, std::string& path) {
     root = RootIndex(key);
     path.clear();
     if (root < 0) {
         if (!key)
-            return false;
+            return ERROR_INVALID_HANDLE;
         root = key->root;
         path = key->path;
     }
-    std::string sub = subKey ? subKey : "";
-    while (!sub.empty() && sub.front() == '\\')
-        sub.erase(0, 1);
-    while (!sub.empty() && sub.back() == '\\')
-        sub.pop_back();
-    if (!sub.empty())
-        path = path.empty() ? sub : path + "\\" + sub;
-    return true;
+    const std::string_view sub = subKey ? subKey : "";
+    if (sub.find_first_of("\r\n") != std::string_view::npos)
+        return ERROR_INVALID_PARAMETER;
+    path = platform::registry::NormalKeyPath(path + "\\" + std::string(sub));
+    return ERROR_SUCCESS;
 }
 
-Value* FindValue(Key& key, LPCSTR name) {
-    const std::string wanted = name ? name : "";
-    for (auto& value : key.values)
-        if (SameText(value.name, wanted))
-            return &value;
-    return nullptr;
-}
-
-// Runs edit on the root's current contents and stores the result when edit asks for it.
+// Runs edit on the root's current contents and stores the result when edit asks for it. The file
+// written stays within the size that is read: when the values read take more room written out
+// (escapes, numbers in full), fewer of the lines read are kept and edit runs on those again.
 template <typename Edit> LONG Change(int root, Edit edit) {
     if (!platform::EnsurePrefix())
         return ERROR_ACCESS_DENIED;
     HiveLock lock(root);
-    Hive hive = Load(root);
-    bool store = false;
-    const LONG result = edit(hive, store);
-    if (result == ERROR_SUCCESS && store &&
-        !platform::WriteFileAtomically(HiveFile(root), Serialise(hive)))
+    auto kept = RootText(root);
+    if (!kept)
         return ERROR_ACCESS_DENIED;
-    return result;
+    for (;;) {
+        Hive hive = platform::registry::ParseHive(*kept);
+        bool store = false;
+        const LONG result = edit(hive, store);
+        if (result != ERROR_SUCCESS || !store)
+            return result;
+        const std::string text = platform::registry::SerialiseHive(hive);
+        if (text.size() <= kMaxHiveBytes)
+            return platform::WriteFileAtomically(HiveFile(root), text) ? result
+                                                                       : ERROR_ACCESS_DENIED;
+        if (kept->empty())
+            return ERROR_ACCESS_DENIED; // the change alone does not fit
+        kept =
+            std::string(platform::LinesWithin(*kept, kept->size() * kMaxHiveBytes / text.size()));
+    }
 }
 
 } // namespace
@@ -262,8 +127,8 @@ template <typename Edit> LONG Change(int root, Edit edit) {
 LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, HKEY* result, DWORD* disposition) {
     int root = 0;
     std::string path;
-    if (!Resolve(key, subKey, root, path))
-        return ERROR_INVALID_HANDLE;
+    if (const LONG status = Resolve(key, subKey, root, path); status != ERROR_SUCCESS)
+        return status;
     const LONG status = Change(root, [&](Hive& hive, bool& store) {
         const bool existed = hive.Find(path) != nullptr || path.empty();
         // Every missing key on the way down is created too.
@@ -287,8 +152,8 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, HKEY* result, DWORD* disposition) 
 LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, HKEY* result) {
     int root = 0;
     std::string path;
-    if (!Resolve(key, subKey, root, path))
-        return ERROR_INVALID_HANDLE;
+    if (const LONG status = Resolve(key, subKey, root, path); status != ERROR_SUCCESS)
+        return status;
     if (!platform::EnsurePrefix())
         return ERROR_ACCESS_DENIED;
     Hive hive = Load(root);
@@ -311,8 +176,8 @@ LONG RegCloseKey(HKEY key) {
 LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD type, const BYTE* data, DWORD size) {
     int root = 0;
     std::string path;
-    if (!Resolve(key, nullptr, root, path))
-        return ERROR_INVALID_HANDLE;
+    if (const LONG status = Resolve(key, nullptr, root, path); status != ERROR_SUCCESS)
+        return status;
     std::string bytes(reinterpret_cast<const char*>(data), data ? size : 0);
     if (type == REG_SZ)
         bytes = bytes.substr(0, bytes.find('\0'));
@@ -322,7 +187,7 @@ LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD type, const BYTE* data, DWORD s
             hive.keys.push_back({path, {}});
             k = &hive.keys.back();
         }
-        if (Value* v = FindValue(*k, name))
+        if (Value* v = k->Find(name ? name : ""))
             *v = {v->name, type, bytes};
         else
             k->values.push_back({name ? name : "", type, bytes});
@@ -334,13 +199,13 @@ LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD type, const BYTE* data, DWORD s
 LONG RegQueryValueExA(HKEY key, LPCSTR name, DWORD* type, BYTE* data, DWORD* size) {
     int root = 0;
     std::string path;
-    if (!Resolve(key, nullptr, root, path))
-        return ERROR_INVALID_HANDLE;
+    if (const LONG status = Resolve(key, nullptr, root, path); status != ERROR_SUCCESS)
+        return status;
     if (!platform::EnsurePrefix())
         return ERROR_ACCESS_DENIED;
     Hive hive = Load(root);
     Key* k = hive.Find(path);
-    Value* v = k ? FindValue(*k, name) : nullptr;
+    Value* v = k ? k->Find(name ? name : "") : nullptr;
     if (!v)
         return ERROR_FILE_NOT_FOUND;
     std::string bytes = v->data;
@@ -363,11 +228,11 @@ LONG RegQueryValueExA(HKEY key, LPCSTR name, DWORD* type, BYTE* data, DWORD* siz
 LONG RegDeleteValueA(HKEY key, LPCSTR name) {
     int root = 0;
     std::string path;
-    if (!Resolve(key, nullptr, root, path))
-        return ERROR_INVALID_HANDLE;
+    if (const LONG status = Resolve(key, nullptr, root, path); status != ERROR_SUCCESS)
+        return status;
     return Change(root, [&](Hive& hive, bool& store) {
         Key* k = hive.Find(path);
-        Value* v = k ? FindValue(*k, name) : nullptr;
+        Value* v = k ? k->Find(name ? name : "") : nullptr;
         if (!v)
             return ERROR_FILE_NOT_FOUND;
         k->values.erase(k->values.begin() + (v - k->values.data()));

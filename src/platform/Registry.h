@@ -20,6 +20,10 @@ constexpr DWORD REG_DWORD = 4;
 constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
+// Key names hold no line break (ERROR_INVALID_PARAMETER); backslashes at their ends and doubled
+// ones are passed over. A root's file that exists but cannot be read reads as empty and is never
+// replaced (ERROR_ACCESS_DENIED).
+
 // Opens subKey below key, creating it and every missing key above it.
 LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, HKEY* result, DWORD* disposition);
 // Opens an existing key; ERROR_FILE_NOT_FOUND when it does not exist.

@@ -16,6 +16,11 @@ CursorSink& Cursor() {
     return sink;
 }
 
+EventPump& Pump() {
+    static EventPump pump;
+    return pump;
+}
+
 } // namespace
 
 void SetMessageSink(MessageSink sink) {
@@ -23,6 +28,9 @@ void SetMessageSink(MessageSink sink) {
 }
 void SetCursorSink(CursorSink sink) {
     Cursor() = std::move(sink);
+}
+void SetEventPump(EventPump pump) {
+    Pump() = std::move(pump);
 }
 
 void ShowMessage(const std::string& text) {
@@ -35,6 +43,11 @@ void ShowMessage(const std::string& text) {
 void ShowBusyCursor(bool busy) {
     if (Cursor())
         Cursor()(busy);
+}
+
+void ProcessPendingEvents() {
+    if (Pump())
+        Pump()();
 }
 
 } // namespace platform

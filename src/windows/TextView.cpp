@@ -129,6 +129,7 @@ void TfrmTextViewer::LoadFromFile(const std::string& winPath) {
         file = viewer_text::ReadFileText(winPath);
         RichEdit1->setPlainText(file.text);
     }
+    shownBytes_ = std::move(file.bytes);
     // A search in the new text starts from its beginning.
     LastFindText.clear();
     LastFindPos = 0;
@@ -152,7 +153,7 @@ void TfrmTextViewer::ViewModeless(const std::string& winPath) {
 void TfrmTextViewer::SaveAs1Click() {
     const auto path = platform::ui::SaveFileName({.filter = "Text File (*.*)|*.*"});
     if (path)
-        viewer_text::WriteFileText(*path, RichEdit1->toPlainText());
+        viewer_text::WriteFileBytes(*path, shownBytes_);
 }
 
 void TfrmTextViewer::Print1Click() {

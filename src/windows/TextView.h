@@ -71,4 +71,6 @@ private:
 
     std::unique_ptr<QPrinter> printer_;
     bool shownBefore_ = false;
+    // The bytes of the file that the text shows, as the file holds them: what Save As writes.
+    std::string shownBytes_;
 };

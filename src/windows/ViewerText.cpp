@@ -1,4 +1,4 @@
-// The text viewer's files: reading one as text, and writing the text back.
+// The text viewer's files: reading one as text, and writing what is shown of it back.
 #include "windows/ViewerText.h"
 
 #include "engine/EntryNames.h"
@@ -96,18 +96,19 @@ QString DecodeText(std::string_view bytes) {
 }
 
 FileText ReadFileText(const std::string& winPath) {
-    const std::string bytes = ReadStart(winPath);
-    if (bytes.size() <= kMaxViewedBytes)
-        return {DecodeText(bytes), false};
-    return {DecodeText(WithoutCutSequence(std::string_view(bytes).substr(0, kMaxViewedBytes))),
-            true};
+    std::string bytes = ReadStart(winPath);
+    const bool truncated = bytes.size() > kMaxViewedBytes;
+    if (truncated)
+        bytes.resize(WithoutCutSequence(std::string_view(bytes).substr(0, kMaxViewedBytes)).size());
+    QString text = DecodeText(bytes);
+    return {std::move(text), truncated, std::move(bytes)};
 }
 
-void WriteFileText(const std::string& winPath, const QString& text) {
+void WriteFileBytes(const std::string& winPath, const std::string& bytes) {
     const auto host = platform::HostPathOf(winPath);
     if (!host)
         Fail("Cannot create file", winPath, std::strerror(ENOENT));
-    if (!platform::WriteFileAtomically(*host, text.toStdString()))
+    if (!platform::WriteFileAtomically(*host, bytes))
         Fail("Cannot create file", winPath, std::strerror(errno));
 }
 

@@ -2,7 +2,8 @@
 // page (UTF-8 when the bytes are valid UTF-8, otherwise code page 437, as archive names are read),
 // at most kMaxViewedBytes of them, with lines too long for the text control to lay out quickly
 // broken into pieces. A binary or huge file so shows as text without holding the program up. Saving
-// writes the text shown.
+// writes the bytes that are shown, as the file had them: the broken lines, the decoding and the
+// line ends are only how the text is shown.
 #pragma once
 
 #include <QString>
@@ -25,6 +26,7 @@ inline constexpr const char* kTruncatedNotice =
 struct FileText {
     QString text;
     bool truncated = false;
+    std::string bytes; // what text shows, as the file holds it
 };
 
 // Reads the file at a Windows path. Throws std::runtime_error with the message for the user
@@ -38,8 +40,8 @@ QString DecodeText(std::string_view bytes);
 // limit is still recognised as UTF-8.
 std::string_view WithoutCutSequence(std::string_view bytes);
 
-// Writes text as UTF-8 to the file at a Windows path, replacing it whole (never half-written).
-// Throws std::runtime_error ("Cannot create file "path". reason") when it cannot be written.
-void WriteFileText(const std::string& winPath, const QString& text);
+// Writes bytes to the file at a Windows path, replacing it whole (never half-written). Throws
+// std::runtime_error ("Cannot create file "path". reason") when it cannot be written.
+void WriteFileBytes(const std::string& winPath, const std::string& bytes);
 
 } // namespace viewer_text

@@ -338,8 +338,10 @@ std::int32_t DeleteFromArchive(const ZipCommand& command, EngineReport& report) 
         return finish(0);
     }
     if (layout) {
-        if (DeleteByCopying(fd, host, *layout, removed))
+        if (DeleteByCopying(fd, host, *layout, removed, [&report] { return report.KeepAlive(); }))
             return finish(count);
+        if (report.Aborted())
+            return finish(0);
         report.Message(kMsgWriteFailed, path->CannotWrite(errno));
         return finish(0);
     }

@@ -26,11 +26,22 @@ void Put32(unsigned char* p, std::uint64_t value) {
     Put16(p + 2, value >> 16);
 }
 
-// length bytes of in from offset to the end of out, inside the kernel where it can.
-bool CopyRange(int in, std::uint64_t offset, int out, std::uint64_t length) {
+// A copy goes in pieces of this size, so the caller's windows stay responsive and an abort is
+// heard between them.
+constexpr std::uint64_t kCopyPiece = 8 << 20;
+
+// length bytes of in from offset to the end of out, inside the kernel where it can. False when
+// the copy fails or keepAlive answers false (errno ECANCELED).
+bool CopyRange(int in, std::uint64_t offset, int out, std::uint64_t length,
+               const std::function<bool()>& keepAlive) {
     auto from = static_cast<loff_t>(offset);
     while (length > 0) {
-        const ssize_t n = ::copy_file_range(in, &from, out, nullptr, length, 0);
+        if (!keepAlive()) {
+            errno = ECANCELED;
+            return false;
+        }
+        const ssize_t n = ::copy_file_range(in, &from, out, nullptr,
+                                            std::min<std::uint64_t>(length, kCopyPiece), 0);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -76,7 +87,7 @@ bool CanDeleteByCopying(const ArchiveLayout& layout) {
 }
 
 bool DeleteByCopying(int archiveFd, const std::string& hostPath, const ArchiveLayout& layout,
-                     const std::vector<bool>& removed) {
+                     const std::vector<bool>& removed, const std::function<bool()>& keepAlive) {
     const auto& entries = layout.entries;
     // Each entry's local part reaches up to the next one in the file, or to the directory.
     std::vector<std::size_t> byOffset(entries.size());
@@ -106,14 +117,14 @@ bool DeleteByCopying(int archiveFd, const std::string& hostPath, const ArchiveLa
         if (removed[i])
             continue;
         if (start != runEnd) {
-            ok = CopyRange(archiveFd, runStart, out, runEnd - runStart);
+            ok = CopyRange(archiveFd, runStart, out, runEnd - runStart, keepAlive);
             runStart = start;
         }
         runEnd = end;
         newOffset[i] = written;
         written += end - start;
     }
-    ok = ok && CopyRange(archiveFd, runStart, out, runEnd - runStart);
+    ok = ok && CopyRange(archiveFd, runStart, out, runEnd - runStart, keepAlive);
     // The kept central records, in their order, with their new offsets; then the end record.
     std::vector<unsigned char> tail;
     std::uint64_t kept = 0;

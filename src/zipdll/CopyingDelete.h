@@ -8,6 +8,7 @@
 
 #include "engine/ArchiveLayout.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,9 @@
 bool CanDeleteByCopying(const ArchiveLayout& layout);
 
 // Writes the archive without the entries marked in removed (by central directory order) to a
-// temporary file beside it and renames that over it; false (errno set) when anything fails, and
-// then the archive is as it was. hostPath is the archive's real path, archiveFd the archive as
-// read (another program's change since then is not overwritten: ESTALE).
+// temporary file beside it and renames that over it; false (errno set) when anything fails or
+// keepAlive, asked between pieces of the copy, answers false, and then the archive is as it was.
+// hostPath is the archive's real path, archiveFd the archive as read (another program's change
+// since then is not overwritten: ESTALE).
 bool DeleteByCopying(int archiveFd, const std::string& hostPath, const ArchiveLayout& layout,
-                     const std::vector<bool>& removed);
+                     const std::vector<bool>& removed, const std::function<bool()>& keepAlive);

@@ -123,10 +123,17 @@ void DeflatePool::Work() {
     libdeflate_free_compressor(compressor);
 }
 
-const DeflatedFile& DeflatePool::Wait(std::size_t job) {
+const DeflatedFile* DeflatePool::Wait(std::size_t job, const std::function<bool()>& keepAlive) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return done_[job]; });
-    return results_[job];
+    while (!changed_.wait_for(lock, kKeepAliveInterval, [&] { return done_[job]; })) {
+        // The workers go on without the lock; the caller's windows get their turn.
+        lock.unlock();
+        const bool goOn = keepAlive();
+        lock.lock();
+        if (!goOn)
+            return nullptr;
+    }
+    return &results_[job];
 }
 
 void DeflatePool::Release(std::size_t job) {
@@ -140,6 +147,6 @@ void DeflatePool::Release(std::size_t job) {
 }
 
 void DeflatePool::Discard(std::size_t job) {
-    Wait(job);
+    Wait(job, [] { return true; });
     Release(job);
 }

@@ -6,8 +6,10 @@
 // the buffer it reads files into (at most kWholeFileLimit) from one file to the next.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -17,6 +19,8 @@
 // The largest file compressed whole in memory, and the memory all workers together may hold.
 constexpr std::uint64_t kWholeFileLimit = 8 << 20;
 constexpr std::uint64_t kDeflateBudget = 36 << 20;
+// How often a wait for a file lets the caller's windows process their events.
+constexpr std::chrono::milliseconds kKeepAliveInterval{40};
 
 struct DeflatedFile {
     bool ok = false;
@@ -42,8 +46,10 @@ public:
     DeflatePool(const DeflatePool&) = delete;
     DeflatePool& operator=(const DeflatePool&) = delete;
 
-    // Waits until file `job` is compressed; the result stays valid until Release(job).
-    const DeflatedFile& Wait(std::size_t job);
+    // Waits until file `job` is compressed; the result stays valid until Release(job). While it
+    // waits, keepAlive runs every kKeepAliveInterval; when it answers false (the caller aborts),
+    // the wait ends with nothing.
+    const DeflatedFile* Wait(std::size_t job, const std::function<bool()>& keepAlive);
     // The writer is done with the file: its memory goes back to the budget.
     void Release(std::size_t job);
     // The writer will not take the file after all.

@@ -25,17 +25,21 @@ struct SourceState : SourceBase {
     std::uint64_t reported = 0; // bytes of the file reported as done
 };
 
-// Waits for the pool once; the stream's facts stay known after its bytes have gone back.
-void AwaitCompressed(SourceState& state) {
+// Waits for the pool once; the stream's facts stay known after its bytes have gone back. False
+// when the caller aborted during the wait.
+bool AwaitCompressed(SourceState& state) {
     if (state.waited)
-        return;
+        return true;
+    state.file = state.pool->Wait(state.job, [&state] { return state.report->KeepAlive(); });
+    if (!state.file)
+        return false;
     state.waited = true;
-    state.file = &state.pool->Wait(state.job);
     state.ok = state.file->ok;
     state.systemError = state.file->systemError;
     state.crc32 = state.file->crc32;
     state.size = state.file->size;
     state.compressedSize = state.file->streamSize;
+    return true;
 }
 
 zip_int64_t Read(SourceState& state, void* data, zip_uint64_t length) {
@@ -62,7 +66,8 @@ zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source
     auto& state = *static_cast<SourceState*>(userData);
     switch (command) {
     case ZIP_SOURCE_OPEN:
-        AwaitCompressed(state);
+        if (!AwaitCompressed(state))
+            return state.Fail(ZIP_ER_CANCELLED, 0);
         if (!state.ok)
             return state.Fail(ZIP_ER_READ, state.systemError);
         if (!state.file) // its bytes are gone: libzip reads a source once
@@ -80,7 +85,8 @@ zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source
         state.file = nullptr;
         return 0;
     case ZIP_SOURCE_STAT: {
-        AwaitCompressed(state);
+        if (!AwaitCompressed(state))
+            return state.Fail(ZIP_ER_CANCELLED, 0);
         if (!state.ok)
             return state.Fail(ZIP_ER_READ, state.systemError);
         auto* stat = static_cast<zip_stat_t*>(data);

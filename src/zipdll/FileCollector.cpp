@@ -122,6 +122,7 @@ private:
               const std::vector<std::string>& folder) {
         if (!Visible(data))
             return;
+        report_.KeepAlive(); // a large tree takes a while to walk
         if (!Readable(host)) {
             report_.Message(kMsgWriteFailed,
                             "Cannot read " + platform::WindowsPathOf(host) + ", not added");

@@ -90,6 +90,10 @@ TEST_F(Edit, NewThenCancelLeavesANamedEmptyRecentArchive) {
     EXPECT_TRUE(main->Item("AddToZip1")->isEnabled());
     EXPECT_EQ(main->RecentFiles[0], "C:\\fresh.zip");
     EXPECT_FALSE(HostExists(DriveC() + "/fresh.zip"));
+    // Delete From Zip on it does nothing at all (no rows and no entries is not "every entry").
+    const std::size_t shown = dialogs->Shown().size();
+    main->DeleteFromZipButClick();
+    EXPECT_EQ(dialogs->Shown().size(), shown);
     // Save As has nothing to copy yet, and says so instead of deleting the target.
     WriteHostFile(DriveC() + "/keep.zip", "kept");
     dialogs->AnswerText("C:\\keep.zip");

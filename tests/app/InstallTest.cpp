@@ -58,6 +58,9 @@ TEST_F(Install, ASetupEntryBelowACodePage437FolderStarts) {
 TEST_F(Install, NamesContainingTheSetupNamesMatch) {
     Open({{"a.txt", "a"}, {"program/mysetup.exe.bak", kSetup}});
     EXPECT_EQ(main->FindSetupEntry(), "program/mysetup.exe.bak");
+    // Neither name comes before the other: only the archive's order counts.
+    Open({{"Setup.exe", kSetup}, {"install.exe", kSetup}});
+    EXPECT_EQ(main->FindSetupEntry(), "setup.exe");
 }
 
 TEST_F(Install, WithoutASetupEntryNothingRunsAndTheProgramStays) {

@@ -115,9 +115,12 @@ TEST_F(Listing, TotalsReachTheStatusBarAndTheInformationWindow) {
     EXPECT_EQ(info->Label4->text(), "10 000 bytes");
     EXPECT_EQ(info->Label5->text(), "60%");
 
-    // Nothing to compress: 0%; more packed than unpacked: 0% too.
+    // Nothing to compress, or stored as it is: 0%; more packed than unpacked: 0% too.
     WriteArchive(DriveC() + "/empty.zip", {{"e.txt", ""}});
     main->OpenArchive("C:\\empty.zip");
+    EXPECT_EQ(info->Label5->text(), "0%");
+    WriteArchive(DriveC() + "/stored.zip", {{"s.txt", "stored as it is"}});
+    main->OpenArchive("C:\\stored.zip");
     EXPECT_EQ(info->Label5->text(), "0%");
     WriteArchive(DriveC() + "/grown.zip", {Sized("g.txt", 10, 5, 1)});
     main->OpenArchive("C:\\grown.zip");

@@ -99,6 +99,33 @@ TEST_F(SfxConvert, ARoundTripGivesBackTheSameBytesWithTheStubFromTheSystemFolder
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(SfxConvert, TheStubIsLookedForAtSfxPathThenInTheWindowsFolderThenInTheSystemFolder) {
+    const std::string systemStub = Stub();
+    const std::string windowsStub = "W" + systemStub.substr(1);
+    const std::string ownStub = "O" + systemStub.substr(1);
+    WriteHostFile(Host("WINDOWS/ZIPSFX.BIN"), windowsStub);
+    WriteHostFile(Host("own/my.bin"), ownStub);
+    struct Row {
+        const char* sfxPath;
+        const char* found;
+        const std::string& stub;
+    };
+    const Row rows[] = {
+        {"C:\\own\\my.bin", "C:\\own\\my.bin", ownStub},
+        {"C:\\own\\missing.bin", "C:\\WINDOWS\\ZIPSFX.BIN", windowsStub},
+        {"", "C:\\WINDOWS\\ZIPSFX.BIN", windowsStub},
+    };
+    for (const Row& row : rows) {
+        WriteHostFile(Host("conv/a.zip"), archive);
+        Open("C:\\conv\\a.zip");
+        zip.SFXPath = row.sfxPath;
+        ASSERT_EQ(zip.ConvertToSfx(), 0) << row.sfxPath;
+        EXPECT_EQ(zip.SFXPath, row.found);
+        EXPECT_EQ(ReadHostFile(Host("conv/a.exe")), row.stub + archive) << row.sfxPath;
+        fs::remove(Host("conv/a.exe"));
+    }
+}
+
 TEST_F(SfxConvert, RefusedRequestsSayWhyAndTouchNothing) {
     struct Row {
         const char* what;

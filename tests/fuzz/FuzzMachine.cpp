@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace fuzzing {
 namespace {
@@ -37,6 +38,11 @@ std::string WriteInput(const std::string& name, const std::uint8_t* data, std::s
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     return path;
+}
+
+std::string ReadInput(const std::string& name) {
+    std::ifstream in(MachineRoot() + "/prefix/drive_c/" + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void TrapWritesOutsideOut(const std::string& input) {

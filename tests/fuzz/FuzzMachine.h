@@ -12,6 +12,8 @@ namespace fuzzing {
 const std::string& MachineRoot();
 // Writes the input as C:\<name> and returns its host path.
 std::string WriteInput(const std::string& name, const std::uint8_t* data, std::size_t size);
+// The contents of C:\<name>.
+std::string ReadInput(const std::string& name);
 // Stops the program when anything was written outside C:\out: C: may hold only that folder, the
 // input and the Windows folder, and the temp folder nothing.
 void TrapWritesOutsideOut(const std::string& input);

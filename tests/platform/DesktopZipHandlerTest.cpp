@@ -1,5 +1,6 @@
 // The desktop's handler of ZIP files, in the test's own XDG folders: the entry the desktop tools
 // accept, the default they report, and mimeapps.list left as it was once the handler is gone.
+#include "HostileFiles.h"
 #include "RunTool.h"
 #include "TestMachine.h"
 
@@ -102,4 +103,13 @@ TEST(DesktopZipHandler, AFolderThatCannotBeWrittenIsNamed) {
     WriteHostFile(MachineRoot() + "/home/.local/share/applications", "");
     EXPECT_EQ(platform::RegisterZipHandler("/usr/bin/pakrune"), platform::ZipHandlerEntryPath());
     EXPECT_FALSE(HostExists(platform::MimeAppsListPath()));
+}
+
+TEST(DesktopZipHandler, AListThatCannotBeReadIsNotReplaced) {
+    // ReadWriteRead checks that the list still holds what it held.
+    const std::string observed = ReadWriteRead(
+        Unreadable::NoReadPermission, platform::MimeAppsListPath(),
+        "[Default Applications]\ntext/plain=editor.desktop;\n", [] { return std::string(); },
+        [] { return platform::RegisterZipHandler("/usr/bin/pakrune").empty(); });
+    EXPECT_EQ(observed, " refused ");
 }

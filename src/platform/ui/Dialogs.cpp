@@ -7,9 +7,11 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QCursor>
 #include <QDialog>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -69,6 +71,25 @@ std::optional<std::string> FirstFile(const std::optional<std::vector<std::string
     return files ? std::optional(files->front()) : std::nullopt;
 }
 
+// A box shown while a long operation has the hourglass up gets the normal arrow: the user is
+// asked something, so the program waits for the user, not the other way round.
+class ArrowWhileAsking {
+public:
+    ArrowWhileAsking() : busy_(QGuiApplication::overrideCursor() != nullptr) {
+        if (busy_)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+    }
+    ~ArrowWhileAsking() {
+        if (busy_)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    ArrowWhileAsking(const ArrowWhileAsking&) = delete;
+    ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
+
+private:
+    bool busy_;
+};
+
 } // namespace
 
 void SetDialogHook(DialogHook hook) {
@@ -85,6 +106,7 @@ void ShowMessage(const QString& text) {
         .kind = DialogKind::Message, .caption = ApplicationTitle(), .text = text};
     if (Hooked(request))
         return;
+    const ArrowWhileAsking arrow;
     QMessageBox::information(QApplication::activeWindow(), request.caption, text, QMessageBox::Ok);
 }
 
@@ -93,6 +115,7 @@ void ShowError(const QString& text) {
         .kind = DialogKind::Error, .caption = ApplicationTitle(), .text = text};
     if (Hooked(request))
         return;
+    const ArrowWhileAsking arrow;
     QMessageBox::critical(QApplication::activeWindow(), request.caption, text, QMessageBox::Ok);
 }
 
@@ -101,6 +124,7 @@ bool Confirm(const QString& text) {
         .kind = DialogKind::Confirm, .caption = QStringLiteral("Confirm"), .text = text};
     if (const auto answer = Hooked(request))
         return answer->accepted;
+    const ArrowWhileAsking arrow;
     return QMessageBox::question(QApplication::activeWindow(), request.caption, text,
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }

@@ -1,9 +1,10 @@
-// Connects the plain C++ layers' message box and busy cursor to the user interface.
+// Connects the plain C++ layers' message box, busy cursor and event pump to the user interface.
 #include "platform/ui/KernelServices.h"
 
 #include "platform/UserNotice.h"
 #include "platform/ui/Dialogs.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 
@@ -17,6 +18,7 @@ void ConnectKernelServices() {
         else
             QGuiApplication::restoreOverrideCursor();
     });
+    SetEventPump([] { QCoreApplication::processEvents(); });
 }
 
 } // namespace platform::ui
