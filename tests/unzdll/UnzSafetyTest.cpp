@@ -102,6 +102,19 @@ TEST_F(UnzSafety, DeclaredSizesAreNotTrusted) {
     EXPECT_EQ(ReadHostFile(DriveC() + "/target/inner/crc.bin"), "good");
 }
 
+TEST_F(UnzSafety, MethodsThatCannotBeReadAreNamedAndTheOtherEntriesExtracted) {
+    zipbytes::Entry strongEncryption{"strong.bin", "ciphertext"};
+    strongEncryption.flags = 0x41; // encrypted, with a strong encryption of an unknown kind
+    zipbytes::Entry unknownCompression{"method97.bin", "packed"};
+    unknownCompression.method = 97;
+    EXPECT_EQ(ExtractEntries({strongEncryption, unknownCompression, {"fine.txt", "fine"}}), 1);
+    EXPECT_EQ(MessagesWith(kMsgDataError),
+              (std::vector<std::string>{
+                  "Cannot read strong.bin: its encryption method is not supported",
+                  "Cannot read method97.bin: its compression method is not supported"}));
+    EXPECT_EQ(TreeOf(DriveC() + "/target/inner"), (std::vector<std::string>{"fine.txt"}));
+}
+
 TEST_F(UnzSafety, OverlappingEntriesAreRefused) {
     // Two directory entries share one local header: the data would be written twice over.
     std::string bytes = zipbytes::Archive({{"a.txt", "aaaa"}});
