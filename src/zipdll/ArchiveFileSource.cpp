@@ -12,6 +12,7 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -33,6 +34,7 @@ struct ArchiveFile : SourceBase {
     std::vector<unsigned char> pending; // written by libzip, not yet by us, from pendingStart on
     std::uint64_t pendingStart = 0;
     std::uint64_t written = 0; // the length of the replacement so far
+    std::function<bool()> keepAlive;
 
     ~ArchiveFile() override {
         if (in >= 0)
@@ -132,8 +134,11 @@ zip_int64_t CommitWrite(ArchiveFile& file) {
         file.out.Discard();
         return -1;
     }
-    if (!file.out.Commit())
-        return file.Fail(errno == ESTALE ? ZIP_ER_CHANGED : ZIP_ER_WRITE, errno);
+    if (!file.out.Commit(file.keepAlive))
+        return file.Fail(errno == ESTALE      ? ZIP_ER_CHANGED
+                         : errno == ECANCELED ? ZIP_ER_CANCELLED
+                                              : ZIP_ER_WRITE,
+                         errno);
     return 0;
 }
 
@@ -200,8 +205,10 @@ zip_int64_t Callback(void* userData, void* data, zip_uint64_t length, zip_source
 
 } // namespace
 
-zip_source_t* CreateArchiveFileSource(const std::string& hostPath, zip_error_t* error) {
+zip_source_t* CreateArchiveFileSource(const std::string& hostPath, zip_error_t* error,
+                                      std::function<bool()> keepAlive) {
     auto* file = new ArchiveFile;
     file->path = hostPath;
+    file->keepAlive = std::move(keepAlive);
     return Adopted(zip_source_function_create(Callback, file, error), file);
 }

@@ -6,9 +6,12 @@
 // it; a failure or an abort removes the temporary file and leaves the archive as it was.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <zip.h>
 
 // A source for the archive at hostPath, which need not exist yet; nothing (with error set) when
-// libzip cannot make one.
-zip_source_t* CreateArchiveFileSource(const std::string& hostPath, zip_error_t* error);
+// libzip cannot make one. keepAlive is asked between pieces while the new archive is flushed to
+// the disk; false there fails the commit as cancelled.
+zip_source_t* CreateArchiveFileSource(const std::string& hostPath, zip_error_t* error,
+                                      std::function<bool()> keepAlive);

@@ -80,7 +80,8 @@ zip_t* OpenForUpdate(const std::string& host, bool create, EngineReport& report,
     }
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* source = CreateArchiveFileSource(host, &error);
+    zip_source_t* source =
+        CreateArchiveFileSource(host, &error, [&report] { return report.KeepAlive(); });
     zip_t* archive =
         source ? zip_open_from_source(source, create ? ZIP_CREATE : 0, &error) : nullptr;
     if (!archive && source)

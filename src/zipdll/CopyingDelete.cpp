@@ -159,5 +159,6 @@ bool DeleteByCopying(int archiveFd, const std::string& hostPath, const ArchiveLa
         Put32(&end[16], written);
         tail.insert(tail.end(), end.begin(), end.end());
     }
-    return ok && platform::WriteFully(out, tail.data(), tail.size()) && replacement.Commit();
+    return ok && platform::WriteFully(out, tail.data(), tail.size()) &&
+           replacement.Commit(keepAlive);
 }

@@ -5,9 +5,14 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+// The file goes to the disk in pieces of this size, with the caller asked between them, so that
+// its windows stay responsive while a large archive is written out.
+constexpr off_t kFlushPiece = 16 << 20;
 
 std::string FolderOf(const std::string& hostPath) {
     const std::size_t slash = hostPath.rfind('/');
@@ -55,9 +60,26 @@ bool Replacement::Create(const std::string& hostPath,
     return true;
 }
 
-bool Replacement::Commit() {
+bool Replacement::Flush(const std::function<bool()>& keepAlive) {
+    struct stat st {};
+    if (keepAlive && ::fstat(fd_, &st) == 0) {
+        for (off_t at = 0; at < st.st_size; at += kFlushPiece) {
+            if (!keepAlive()) {
+                errno = ECANCELED;
+                return false;
+            }
+            // Errors here are reported again by the fsync below, which stays the only judge.
+            ::sync_file_range(fd_, at, kFlushPiece,
+                              SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                  SYNC_FILE_RANGE_WAIT_AFTER);
+        }
+    }
+    return ::fsync(fd_) == 0;
+}
+
+bool Replacement::Commit(const std::function<bool()>& keepAlive) {
     int error = 0;
-    if (::fsync(fd_) != 0)
+    if (!Flush(keepAlive))
         error = errno;
     if (::close(fd_) != 0 && error == 0)
         error = errno;

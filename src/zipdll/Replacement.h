@@ -7,6 +7,7 @@
 
 #include "platform/TempFile.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -36,13 +37,16 @@ public:
     bool Create(const std::string& hostPath, const std::optional<ArchiveIdentity>& original);
     int Fd() const { return fd_; }
     // Flushes and closes the file and renames it over the archive. False with errno set when
-    // anything fails (ESTALE: another program changed the archive since it was read); the
-    // temporary file is then gone and the archive as it was.
-    bool Commit();
+    // anything fails (ESTALE: another program changed the archive since it was read; ECANCELED:
+    // keepAlive, asked between pieces of the flush, answered false); the temporary file is then
+    // gone and the archive as it was.
+    bool Commit(const std::function<bool()>& keepAlive = nullptr);
     // Closes and removes the temporary file.
     void Discard();
 
 private:
+    bool Flush(const std::function<bool()>& keepAlive);
+
     std::string path_;
     std::string temporary_;
     std::optional<ArchiveIdentity> original_;
