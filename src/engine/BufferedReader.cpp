@@ -9,6 +9,7 @@
 
 namespace {
 
+// The size of a read after a skip, and the least skip that calls for one.
 constexpr std::size_t kAfterSkip = 4096;
 
 } // namespace
@@ -20,9 +21,11 @@ BufferedReader::BufferedReader(int fd, std::size_t bufferSize) : fd_(fd), buffer
 }
 
 bool BufferedReader::Fill() {
-    // After a skip over more than a buffer (a large entry's data) only a header and a name are
-    // wanted there, so a small read does; reading on from the buffer's end fills it whole.
-    const bool farSkip = position_ > bufferStart_ + bufferFill_ + buffer_.size();
+    // Where a skip passed over more than a small read's worth of data, the entries are not small
+    // and only a header and a name are wanted there, so a small read does: a whole buffer would
+    // mostly hold data that the next skip passes over. Reading on from near the buffer's end (small
+    // entries one after another) fills it whole.
+    const bool farSkip = position_ > bufferStart_ + bufferFill_ + kAfterSkip;
     const std::size_t want = farSkip ? std::min(buffer_.size(), kAfterSkip) : buffer_.size();
     bufferStart_ = position_;
     bufferFill_ = 0;
