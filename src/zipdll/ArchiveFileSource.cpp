@@ -105,6 +105,7 @@ bool Flush(ArchiveFile& file) {
     }
     file.pendingStart += file.pending.size();
     file.written = std::max(file.written, file.pendingStart);
+    file.out.Written(file.written);
     file.pending.clear();
     return true;
 }

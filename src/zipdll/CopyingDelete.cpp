@@ -30,9 +30,20 @@ void Put32(unsigned char* p, std::uint64_t value) {
 // heard between them.
 constexpr std::uint64_t kCopyPiece = 8 << 20;
 
+// The new archive as it grows: its file and how long it is so far.
+struct Output {
+    Replacement& file;
+    std::uint64_t length = 0;
+
+    void Grew(std::uint64_t by) {
+        length += by;
+        file.Written(length);
+    }
+};
+
 // length bytes of in from offset to the end of out, inside the kernel where it can. False when
 // the copy fails or keepAlive answers false (errno ECANCELED).
-bool CopyRange(int in, std::uint64_t offset, int out, std::uint64_t length,
+bool CopyRange(int in, std::uint64_t offset, Output& out, std::uint64_t length,
                const std::function<bool()>& keepAlive) {
     auto from = static_cast<loff_t>(offset);
     while (length > 0) {
@@ -40,13 +51,14 @@ bool CopyRange(int in, std::uint64_t offset, int out, std::uint64_t length,
             errno = ECANCELED;
             return false;
         }
-        const ssize_t n = ::copy_file_range(in, &from, out, nullptr,
+        const ssize_t n = ::copy_file_range(in, &from, out.file.Fd(), nullptr,
                                             std::min<std::uint64_t>(length, kCopyPiece), 0);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
         length -= static_cast<std::uint64_t>(n);
+        out.Grew(static_cast<std::uint64_t>(n));
     }
     // Where the kernel cannot (another file system, an old kernel), through a buffer.
     std::vector<unsigned char> buffer(length > 0 ? 1 << 20 : 0);
@@ -57,10 +69,11 @@ bool CopyRange(int in, std::uint64_t offset, int out, std::uint64_t length,
             errno = EIO; // the archive ended early or cannot be read
             return false;
         }
-        if (!platform::WriteFully(out, buffer.data(), want))
+        if (!platform::WriteFully(out.file.Fd(), buffer.data(), want))
             return false;
         from += static_cast<loff_t>(want);
         length -= want;
+        out.Grew(want);
     }
     return true;
 }
@@ -100,7 +113,7 @@ bool DeleteByCopying(int archiveFd, const std::string& hostPath, const ArchiveLa
     if (::fstat(archiveFd, &original) != 0 ||
         !replacement.Create(hostPath, ArchiveIdentity::Of(original)))
         return false;
-    const int out = replacement.Fd();
+    Output out{replacement};
     bool ok = true;
     std::vector<std::uint64_t> newOffset(entries.size());
     // What lies before the first entry stays; kept entries that follow each other in the file go
@@ -159,6 +172,6 @@ bool DeleteByCopying(int archiveFd, const std::string& hostPath, const ArchiveLa
         Put32(&end[16], written);
         tail.insert(tail.end(), end.begin(), end.end());
     }
-    return ok && platform::WriteFully(out, tail.data(), tail.size()) &&
+    return ok && platform::WriteFully(replacement.Fd(), tail.data(), tail.size()) &&
            replacement.Commit(keepAlive);
 }

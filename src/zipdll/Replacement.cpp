@@ -14,6 +14,9 @@ namespace {
 // its windows stay responsive while a large archive is written out.
 constexpr off_t kFlushPiece = 16 << 20;
 
+// While the file is written, its writing to the disk starts whenever this much more is there.
+constexpr std::uint64_t kWritebackPiece = 8 << 20;
+
 std::string FolderOf(const std::string& hostPath) {
     const std::size_t slash = hostPath.rfind('/');
     return slash == std::string::npos ? "." : slash == 0 ? "/" : hostPath.substr(0, slash);
@@ -52,12 +55,22 @@ bool Replacement::Create(const std::string& hostPath,
         return false;
     }
     inUse_.Hold(fd_);
+    writebackStarted_ = 0;
     temporary_ = folderPath + "/" + name;
     // The new archive keeps the permissions of the one it replaces.
     struct stat st {};
     if (::stat(hostPath.c_str(), &st) == 0)
         ::fchmod(fd_, st.st_mode & 07777);
     return true;
+}
+
+void Replacement::Written(std::uint64_t length) {
+    if (length < writebackStarted_ + kWritebackPiece)
+        return;
+    // Only a start: errors surface at the flush, which waits for every piece.
+    ::sync_file_range(fd_, static_cast<off_t>(writebackStarted_),
+                      static_cast<off_t>(length - writebackStarted_), SYNC_FILE_RANGE_WRITE);
+    writebackStarted_ = length;
 }
 
 bool Replacement::Flush(const std::function<bool()>& keepAlive) {

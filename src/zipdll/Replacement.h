@@ -7,6 +7,7 @@
 
 #include "platform/TempFile.h"
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -36,6 +37,10 @@ public:
     // archive. False with errno set.
     bool Create(const std::string& hostPath, const std::optional<ArchiveIdentity>& original);
     int Fd() const { return fd_; }
+    // Tells that the file now holds length bytes. Every few megabytes this starts writing them to
+    // the disk without waiting, so that the disk works while the rest is written and the flush at
+    // the commit waits only for the last of it.
+    void Written(std::uint64_t length);
     // Flushes and closes the file and renames it over the archive. False with errno set when
     // anything fails (ESTALE: another program changed the archive since it was read; ECANCELED:
     // keepAlive, asked between pieces of the flush, answered false); the temporary file is then
@@ -51,6 +56,7 @@ private:
     std::string temporary_;
     std::optional<ArchiveIdentity> original_;
     int fd_ = -1;
+    std::uint64_t writebackStarted_ = 0; // the length whose writing to the disk has started
     platform::TemporaryFileLock inUse_;
 };
 
