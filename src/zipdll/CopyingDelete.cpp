@@ -26,9 +26,9 @@ void Put32(unsigned char* p, std::uint64_t value) {
     Put16(p + 2, value >> 16);
 }
 
-// A copy goes in pieces of this size, so the caller's windows stay responsive and an abort is
-// heard between them.
-constexpr std::uint64_t kCopyPiece = 8 << 20;
+// A copy goes in pieces of this size, so the caller's windows stay responsive, an abort is heard
+// between them, and the disk starts writing each piece while the next one is copied.
+constexpr std::uint64_t kCopyPiece = 2 << 20;
 
 // The new archive as it grows: its file and how long it is so far.
 struct Output {

@@ -15,7 +15,7 @@ namespace {
 constexpr off_t kFlushPiece = 16 << 20;
 
 // While the file is written, its writing to the disk starts whenever this much more is there.
-constexpr std::uint64_t kWritebackPiece = 8 << 20;
+constexpr std::uint64_t kWritebackPiece = 2 << 20;
 
 std::string FolderOf(const std::string& hostPath) {
     const std::size_t slash = hostPath.rfind('/');
