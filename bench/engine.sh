@@ -35,6 +35,8 @@ side -- \
   bsdtar "exec bsdtar -xf '$work/ours.zip' -C {fresh}" \
   7zz "exec 7zz x -y -o{fresh} '$work/ours.zip'"
 
+# Against copying the file, against copying it and flushing the copy to the disk (as we flush the
+# new archive before it replaces the old one), and against 7-Zip's delete, which does not flush.
 echo "== deleting 10 entries from it, against copying the file"
 names=$(python3 -c '
 import sys, zipfile
@@ -42,4 +44,6 @@ files = [i.filename for i in zipfile.ZipFile(sys.argv[1]).infolist() if not i.is
 print(" ".join(files[len(files) * k // 10] for k in range(10)))' "$work/ours.zip")
 side --copy-of "$work/ours.zip" --check "$check_zip {copy}" -- \
   cp "exec cp {copy} {copy}.copy" \
-  ours "exec '$bench' delete {copy} $names"
+  ours "exec '$bench' delete {copy} $names" \
+  "cp and flush" "cp {copy} {copy}.copy && exec sync -d {copy}.copy" \
+  "7zz d" "exec 7zz d -bd {copy} $names >/dev/null"
