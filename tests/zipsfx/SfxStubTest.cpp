@@ -2,7 +2,9 @@
 // its folders, and opens in the peers; hostile archives are refused with a non-zero status and
 // leave nothing behind, inside the folder or outside it.
 #include "EngineTest.h"
+#include "OpenFileLimit.h"
 #include "RunTool.h"
+#include "ScratchDisk.h"
 #include "TestMachine.h"
 #include "ZipBytes.h"
 
@@ -119,6 +121,11 @@ TEST_F(SfxStub, HostileArchivesFailAndLeaveNoPartialFile) {
              {{"bad.txt", "data", 0, 0, 0x5A8C6000, {}, {}, {}, 1}, {"good.txt", "ok"}}),
          "bad.txt: CRC error",
          {"good.txt"}},
+        {"crc-error-in-a-folder-of-its-own",
+         zipbytes::Archive(
+             {{"new/bad.txt", "data", 0, 0, 0x5A8C6000, {}, {}, {}, 1}, {"good.txt", "ok"}}),
+         "new/bad.txt: CRC error",
+         {"good.txt"}},
         {"longer-than-declared",
          zipbytes::Archive({{"bomb.bin", Deflated(bomb), 0, 8, 0x5A8C6000, {}, 10, {}, Crc(bomb)}}),
          "bomb.bin: data longer than declared",
@@ -172,4 +179,52 @@ TEST_F(SfxStub, NoLinkIsFollowedAndTheProgramIsNotOverwritten) {
     EXPECT_NE(self.output.find("x.exe: it would overwrite this program"), std::string::npos);
     EXPECT_TRUE(fs::is_empty(DriveC() + "/elsewhere"));
     EXPECT_EQ(ReadHostFile(Target() + "/x.exe"), ReadHostFile(program));
+}
+
+TEST_F(SfxStub, FiveThousandFoldersExtractWithinALimitOf256OpenFiles) {
+    // From one top folder to the next with every entry, so the folders an entry needs are rarely
+    // the ones the entry before it used.
+    std::vector<zipbytes::Entry> entries;
+    for (int sub = 0; sub < 100; ++sub)
+        for (int top = 0; top < 50; ++top) {
+            const std::string name = "d" + std::to_string(top) + "/s" + std::to_string(sub);
+            entries.push_back({name + "/f.txt", name});
+        }
+    // Not called .exe: the machine would keep it as a fuzzing seed, and replay it on every run.
+    const std::string program = Program(zipbytes::Archive(entries), "many.run");
+    // Into a disk of the test's own where it can have one: a disk that discards what is deleted
+    // takes many seconds to remove ten thousand names again.
+    const ScratchDisk disk('F', 64 << 20);
+    const std::string target = disk.Mounted() ? disk.Host() + "/target" : Target();
+    ToolResult run;
+    {
+        const OpenFileLimit limit(256);
+        run = RunTool({program, target});
+    }
+    const auto error = run.output.find("error");
+    EXPECT_EQ(error, std::string::npos) << run.output.substr(error, 300);
+    EXPECT_EQ(run.exitCode, 0);
+    std::size_t files = 0;
+    for (const auto& path : TreeOf(target))
+        if (!path.ends_with("/")) {
+            ++files;
+            EXPECT_EQ(ReadHostFile(target + "/" + path), path.substr(0, path.rfind('/')));
+        }
+    EXPECT_EQ(files, 5000u);
+}
+
+TEST_F(SfxStub, EntriesThatDifferOnlyInLetterCaseAreFilesOfTheirOwn) {
+    const std::string program = Program(zipbytes::Archive({{"README.txt", "upper"},
+                                                           {"readme.txt", "lower"},
+                                                           {"Docs/a.txt", "in Docs"},
+                                                           {"DOCS/a.txt", "in DOCS"}}));
+    const auto run = RunTool({program, Target()});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(TreeOf(Target()),
+              (std::vector<std::string>{"DOCS/", "DOCS/a.txt", "Docs/", "Docs/a.txt", "README.txt",
+                                        "readme.txt"}));
+    EXPECT_EQ(ReadHostFile(Target() + "/README.txt"), "upper");
+    EXPECT_EQ(ReadHostFile(Target() + "/readme.txt"), "lower");
+    EXPECT_EQ(ReadHostFile(Target() + "/Docs/a.txt"), "in Docs");
+    EXPECT_EQ(ReadHostFile(Target() + "/DOCS/a.txt"), "in DOCS");
 }

@@ -1,0 +1,89 @@
+// The folders and names an extraction writes: any number of folders within a desktop's limit of
+// open files, names kept exactly as the entries give them (two entries that differ only in letter
+// case are two files), and folders made only for entries that failed removed again.
+#include "EngineTest.h"
+#include "OpenFileLimit.h"
+#include "ScratchDisk.h"
+#include "TestMachine.h"
+#include "ZipBytes.h"
+
+#include "engine/EngineReport.h"
+#include "platform/PathMap.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr ExtrOpts kAll = ExtrDirNames | ExtrOverWrite;
+
+// 50 folders of 100 subfolders each, one file in every subfolder, in an order that goes from one
+// top folder to the next with every entry, so the folders an entry needs are rarely the ones the
+// entry before it used.
+std::vector<zipbytes::Entry> ManyFolders() {
+    std::vector<zipbytes::Entry> entries;
+    for (int sub = 0; sub < 100; ++sub)
+        for (int top = 0; top < 50; ++top) {
+            const std::string name = "d" + std::to_string(top) + "/s" + std::to_string(sub);
+            entries.push_back({name + "/f.txt", name});
+        }
+    return entries;
+}
+
+} // namespace
+
+using UnzFolders = EngineTest;
+
+TEST_F(UnzFolders, FiveThousandFoldersExtractWithinALimitOf256OpenFiles) {
+    auto entries = ManyFolders();
+    // A folder entry asks for an empty folder; an entry that fails takes its new folder with it.
+    entries.push_back({"d7/empty/"});
+    zipbytes::Entry bad{"d9/bad/f.txt", "damaged"};
+    bad.crc = 0x12345678;
+    entries.push_back(bad);
+    // Not called .zip: the machine would keep it as a fuzzing seed, and replay it on every run.
+    WriteHostFile(DriveC() + "/many.archive", zipbytes::Archive(entries));
+    // Into a disk of the test's own where it can have one: a disk that discards what is deleted
+    // takes many seconds to remove ten thousand names again.
+    const ScratchDisk disk('F', 64 << 20);
+    const std::string out = disk.Mounted() ? disk.Host() : DriveC() + "/out";
+    fs::create_directories(out);
+    {
+        const OpenFileLimit limit(256);
+        EXPECT_EQ(Extract("C:\\many.archive", platform::WindowsPathOf(out), {"*.*"}, kAll), 5000);
+    }
+    EXPECT_EQ(MessagesWith(kMsgWriteFailed), std::vector<std::string>{});
+    EXPECT_EQ(MessagesWith(kMsgDataError).size(), 1u);
+    std::size_t files = 0;
+    for (const auto& path : TreeOf(out))
+        if (!path.ends_with("/")) {
+            ++files;
+            EXPECT_EQ(ReadHostFile(out + "/" + path), path.substr(0, path.rfind('/')));
+        }
+    EXPECT_EQ(files, 5000u);
+    EXPECT_TRUE(fs::is_directory(out + "/d7/empty"));
+    EXPECT_FALSE(fs::exists(out + "/d9/bad"));
+    EXPECT_TRUE(fs::exists(out + "/d9/s99/f.txt"));
+}
+
+TEST_F(UnzFolders, EntriesThatDifferOnlyInLetterCaseAreFilesOfTheirOwn) {
+    WriteHostFile(DriveC() + "/twins.zip", zipbytes::Archive({{"README.txt", "upper"},
+                                                              {"readme.txt", "lower"},
+                                                              {"Docs/a.txt", "in Docs"},
+                                                              {"DOCS/a.txt", "in DOCS"}}));
+    fs::create_directories(DriveC() + "/out");
+    // A file there before in another letter case is not the entry's file either.
+    WriteHostFile(DriveC() + "/out/ReadMe.TXT", "mine");
+    EXPECT_EQ(Extract("C:\\twins.zip", "C:\\out", {"*.*"}, kAll), 4);
+    EXPECT_EQ(TreeOf(DriveC() + "/out"),
+              (std::vector<std::string>{"DOCS/", "DOCS/a.txt", "Docs/", "Docs/a.txt", "README.txt",
+                                        "ReadMe.TXT", "readme.txt"}));
+    EXPECT_EQ(ReadHostFile(DriveC() + "/out/README.txt"), "upper");
+    EXPECT_EQ(ReadHostFile(DriveC() + "/out/readme.txt"), "lower");
+    EXPECT_EQ(ReadHostFile(DriveC() + "/out/ReadMe.TXT"), "mine");
+    EXPECT_EQ(ReadHostFile(DriveC() + "/out/Docs/a.txt"), "in Docs");
+    EXPECT_EQ(ReadHostFile(DriveC() + "/out/DOCS/a.txt"), "in DOCS");
+}
