@@ -59,7 +59,7 @@ EntryExtractor::EntryExtractor(zip_t* archive, int archiveFd, const ArchiveLayou
 
 std::int32_t EntryExtractor::Run(const std::vector<std::string>& specs) {
     const std::vector<std::string> names = DecodedEntryNames(archive_);
-    EntrySpecs patterns(specs, names);
+    EntrySpecs patterns(specs, names, EntrySpecs::WholeArchive::EveryEntry);
     std::int32_t count = 0;
     for (std::size_t i = 0; i < names.size() && !report_.Aborted() && !driveFailed_; ++i) {
         const auto index = static_cast<zip_uint64_t>(i);

@@ -315,7 +315,7 @@ std::int32_t DeleteFromArchive(const ZipCommand& command, EngineReport& report) 
     } else {
         names = DecodedEntryNames(archive);
     }
-    EntrySpecs patterns(SpecsOf(command), names);
+    EntrySpecs patterns(SpecsOf(command), names, EntrySpecs::WholeArchive::EntryOfThatName);
     std::vector<bool> removed(names.size(), false);
     std::int32_t count = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {

@@ -87,3 +87,12 @@ TEST_F(UnzFolders, EntriesThatDifferOnlyInLetterCaseAreFilesOfTheirOwn) {
     EXPECT_EQ(ReadHostFile(DriveC() + "/out/Docs/a.txt"), "in Docs");
     EXPECT_EQ(ReadHostFile(DriveC() + "/out/DOCS/a.txt"), "in DOCS");
 }
+
+TEST_F(UnzFolders, ExtractingTheWholeArchiveTakesEveryEntryBesideOneCalledStarDotStar) {
+    WriteHostFile(DriveC() + "/stars.zip",
+                  zipbytes::Archive({{"*.*", "stars"}, {"a.txt", "a"}, {"setup.exe", "setup"}}));
+    fs::create_directories(DriveC() + "/out");
+    EXPECT_EQ(Extract("C:\\stars.zip", "C:\\out", {"*.*"}, kAll), 3);
+    EXPECT_EQ(TreeOf(DriveC() + "/out"), (std::vector<std::string>{"*.*", "a.txt", "setup.exe"}));
+    EXPECT_EQ(ReadHostFile(DriveC() + "/out/*.*"), "stars");
+}
