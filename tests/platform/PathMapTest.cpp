@@ -52,6 +52,29 @@ TEST(PathMap, ComponentsMatchWithoutRegardToCase) {
     EXPECT_FALSE(HostPathOf("\\\\srv\\share\\x"));
 }
 
+TEST(PathMap, ExistingCasePathsNameWhatTheDiskHolds) {
+    WriteHostFile(DriveC() + "/Download/Tool.zip", "x");
+    WriteHostFile(DriveC() + "/Docs/a", "x");
+    WriteHostFile(DriveC() + "/DOCS/b", "x");
+    ASSERT_TRUE(win::SetCurrentDirectoryA("C:\\Download"));
+    struct Row {
+        const char* in;
+        const char* out;
+    };
+    const Row rows[] = {
+        {"c:\\download\\TOOL.ZIP", "C:\\Download\\Tool.zip"},
+        {"C:\\DOWNLOAD\\", "C:\\Download\\"},
+        {"tool.zip", "C:\\Download\\Tool.zip"},                   // relative
+        {"c:\\download\\New\\X.txt", "C:\\Download\\New\\X.txt"}, // missing: as given
+        {"C:\\Docs\\A", "C:\\Docs\\a"},                           // the exact twin
+        {"C:\\DOCS\\B", "C:\\DOCS\\b"},
+        {"C:\\docs", "C:\\DOCS"}, // no exact name: the smallest of the twins
+        {"c:\\", "C:\\"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(platform::ExistingCasePath(row.in), row.out) << row.in;
+}
+
 TEST(PathMap, HostPathsBecomeWindowsPathsOfTheLongestMatchingFolder) {
     WriteHostFile(DriveC() + "/Download/a.zip", "x");
     WriteHostFile(HostTemp() + "/dl/x.zip", "x");
