@@ -8,6 +8,7 @@
 #include "controls/DirTree.h"
 #include "controls/FileDrop.h"
 #include "platform/Find.h"
+#include "platform/PathMap.h"
 #include "platform/WinPath.h"
 #include "platform/ui/ErrorBox.h"
 #include "platform/ui/HourGlass.h"
@@ -46,6 +47,22 @@ std::optional<int> FileIcon(const std::string& path) {
     return info->iconIndex;
 }
 
+// The selected folder as the disk names it, with a trailing backslash (the tree's Path is in
+// upper case): what is handed on names the folder the user sees, also beside a folder whose
+// name differs from it only in letter case.
+std::string SelectedFolder(const TDirTree& tree) {
+    const TTreeNode* node = tree.Selected();
+    return node && node->Record() ? node->StoredPath() : tree.SelectedPath();
+}
+
+// Whether two paths name two different things on the disk, although their letters differ only in
+// case ("README.txt" beside "readme.txt"): then neither is a duplicate of the other.
+bool CaseTwins(std::string_view a, std::string_view b) {
+    const auto hostA = platform::HostPathOf(a);
+    const auto hostB = platform::HostPathOf(b);
+    return hostA && hostB && *hostA != *hostB;
+}
+
 // The path of the archive the files are added to, as the main window keeps it.
 std::string CurrentArchive() {
     const TMainForm* main = AppForms().MainForm;
@@ -69,9 +86,11 @@ void ShowHeaderState(QFrame* header, QLabel* label, bool active) {
 } // namespace
 
 int TPathList::IndexOf(std::string_view path) const {
-    for (int row = 0; row < Count(); ++row)
-        if (win::SameText(items_[static_cast<std::size_t>(row)], path))
+    for (int row = 0; row < Count(); ++row) {
+        const std::string& item = items_[static_cast<std::size_t>(row)];
+        if (item == path || (win::SameText(item, path) && !CaseTwins(item, path)))
             return row;
+    }
     return -1;
 }
 
@@ -106,7 +125,7 @@ void TAddform::FillFileList() {
     AddListView1->Clear();
     fileNames_.clear();
     // A folder that cannot be listed (no medium, nothing selected) leaves the list empty.
-    const std::string folder = DirTree1->SelectedPath();
+    const std::string folder = SelectedFolder(*DirTree1);
     win::WIN32_FIND_DATAA found{};
     const win::HANDLE find = DirTree1->IsPathSelected()
                                  ? win::FindFirstFileA((folder + "*.*").c_str(), &found)
@@ -115,13 +134,13 @@ void TAddform::FillFileList() {
         do {
             if (found.dwFileAttributes & (win::FILE_ATTRIBUTE_DIRECTORY | kVolumeLabel))
                 continue;
-            const std::string name = win::LowerCase(found.cFileName);
+            const std::string name = found.cFileName;
             const auto icon = FileIcon(folder + name);
             if (!icon)
                 continue;
             const std::uint64_t size =
                 (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
-            AddListView1->AddRow({*icon, Text(name), {QString::number(size)}});
+            AddListView1->AddRow({*icon, Text(win::LowerCase(name)), {QString::number(size)}});
             fileNames_.push_back(name);
         } while (win::FindNextFileA(find, &found));
         win::FindClose(find);
@@ -157,9 +176,10 @@ void TAddform::AddListView2Click() {
 }
 
 void TAddform::AddSelectedFiles(bool deselect) {
-    const std::string folder = DirTree1->SelectedPath();
+    const std::string folder = SelectedFolder(*DirTree1);
     for (const int row : AddListView1->SelectedRows()) {
-        // The name as the disk gave it: a name that is not valid text survives.
+        // The name as the disk gave it: a name that is not valid text survives, and of two names
+        // that differ only in letter case the one picked is handed on.
         if (static_cast<std::size_t>(row) >= fileNames_.size())
             break;
         const std::string path = folder + fileNames_[static_cast<std::size_t>(row)];
@@ -183,12 +203,11 @@ void TAddform::AddListView1DblClick() {
 
 void TAddform::AddDirbtnClick() {
     AddCancelled = true;
-    const std::string folder = DirTree1->SelectedPath();
-    const std::string spec = folder + "*.*";
+    const std::string spec = SelectedFolder(*DirTree1) + "*.*";
     if (ListBox1->IndexOf(spec) >= 0 || spec.size() < kShortestFolderSpec)
         return;
     ListBox1->Add(spec);
-    AddFolderItem(win::LowerCase(folder));
+    AddFolderItem(win::LowerCase(DirTree1->SelectedPath()));
 }
 
 bool TAddform::IsInList(platform::ui::ListView* list, const QObject* object) const {
