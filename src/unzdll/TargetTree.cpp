@@ -17,6 +17,11 @@ constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 TargetTree::TargetTree(int baseFolder) {
     nodes_.push_back({0, {}, baseFolder});
+    struct stat st {};
+    if (::fstat(baseFolder, &st) == 0) {
+        nodes_[0].device = st.st_dev;
+        nodes_[0].inode = st.st_ino;
+    }
 }
 
 TargetTree::~TargetTree() {
@@ -37,6 +42,11 @@ std::size_t TargetTree::Child(std::size_t parent, const std::string& name) {
 void TargetTree::Opened(std::size_t node, int fd) {
     nodes_[node].fd = fd;
     nodes_[node].lastUse = ++uses_;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0) {
+        nodes_[node].device = st.st_dev;
+        nodes_[node].inode = st.st_ino;
+    }
     if (open_.size() < kOpenFolders) {
         open_.push_back(node);
         return;
@@ -60,11 +70,11 @@ void TargetTree::Close(std::size_t node) {
         }
 }
 
-int TargetTree::Open(const std::vector<std::size_t>& chain, bool create) {
+int TargetTree::Open(std::size_t from, const std::vector<std::size_t>& chain, bool create) {
     std::size_t depth = chain.size();
     while (depth > 0 && nodes_[chain[depth - 1]].fd < 0)
         --depth;
-    std::size_t current = depth == 0 ? 0 : chain[depth - 1];
+    std::size_t current = depth == 0 ? from : chain[depth - 1];
     // Used now, so that opening the next level never closes it.
     nodes_[current].lastUse = ++uses_;
     for (; depth < chain.size(); ++depth) {
@@ -93,14 +103,24 @@ int TargetTree::Folder(const std::vector<std::string>& components, std::size_t c
     std::size_t node = 0;
     for (std::size_t i = 0; i < count; ++i)
         chain.push_back(node = Child(node, components[i]));
-    return Open(chain, create);
+    return Open(0, chain, create);
 }
 
 int TargetTree::OpenNode(std::size_t node) {
     std::vector<std::size_t> chain;
-    for (; node != 0; node = nodes_[node].parent)
+    for (; node != 0 && nodes_[node].fd < 0; node = nodes_[node].parent)
         chain.push_back(node);
-    return Open(std::vector<std::size_t>(chain.rbegin(), chain.rend()), false);
+    return Open(node, std::vector<std::size_t>(chain.rbegin(), chain.rend()), false);
+}
+
+void TargetTree::OpenParentOf(std::size_t node) {
+    const Node& parent = nodes_[nodes_[node].parent];
+    const int fd = ::openat(nodes_[node].fd, "..", kFolderFlags);
+    struct stat st {};
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && st.st_dev == parent.device && st.st_ino == parent.inode)
+        Opened(nodes_[node].parent, fd);
+    else if (fd >= 0)
+        ::close(fd);
 }
 
 void TargetTree::Keep(int folder) {
@@ -117,14 +137,17 @@ void TargetTree::Keep(int folder) {
 
 void TargetTree::RemoveEmptyCreated() {
     // A child comes after its parent, so going backwards removes children first; a folder that
-    // holds anything is not removed.
+    // holds anything is not removed. Going up from an open folder to its parent through ".."
+    // keeps this linear however deep the folders go.
     for (std::size_t node = nodes_.size(); node-- > 1;) {
         if (!nodes_[node].made || nodes_[node].keep)
             continue;
-        Close(node);
-        const int parent = OpenNode(nodes_[node].parent);
-        if (parent >= 0)
-            ::unlinkat(parent, nodes_[node].name.c_str(), AT_REMOVEDIR);
         nodes_[node].made = false;
+        const std::size_t parent = nodes_[node].parent;
+        if (nodes_[parent].fd < 0 && nodes_[node].fd >= 0)
+            OpenParentOf(node);
+        Close(node);
+        if (const int folder = OpenNode(parent); folder >= 0)
+            ::unlinkat(folder, nodes_[node].name.c_str(), AT_REMOVEDIR);
     }
 }

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <sys/types.h>
 #include <unordered_map>
 #include <vector>
 
@@ -37,14 +38,20 @@ private:
         std::string name;
         int fd = -1; // open only while among the folders used last
         std::size_t lastUse = 0;
+        dev_t device = 0; // which folder it was when last opened
+        ino_t inode = 0;
         bool made = false; // created by this extraction
         bool keep = false;
     };
     std::size_t Child(std::size_t parent, const std::string& name);
-    // Opens the last folder of chain (node numbers, each the child of the one before, the first
-    // a child of the base) from the deepest one that is open; -1 with errno set when it cannot.
-    int Open(const std::vector<std::size_t>& chain, bool create);
+    // Opens the last folder of chain (node numbers, each the child of the one before, the first a
+    // child of from, which is open) from the deepest one that is open; -1 with errno set when it
+    // cannot.
+    int Open(std::size_t from, const std::vector<std::size_t>& chain, bool create);
     int OpenNode(std::size_t node);
+    // Opens the parent of an open node through its "..", when that is the very folder opened as
+    // the parent before, instead of walking down to it from the base.
+    void OpenParentOf(std::size_t node);
     // Keeps fd as the node's descriptor, closing the folder used longest ago when too many are
     // open.
     void Opened(std::size_t node, int fd);

@@ -2,6 +2,7 @@
 // open files, names kept exactly as the entries give them (two entries that differ only in letter
 // case are two files), and folders made only for entries that failed removed again.
 #include "EngineTest.h"
+#include "ManyFolders.h"
 #include "OpenFileLimit.h"
 #include "ScratchDisk.h"
 #include "TestMachine.h"
@@ -20,25 +21,12 @@ namespace {
 
 constexpr ExtrOpts kAll = ExtrDirNames | ExtrOverWrite;
 
-// 50 folders of 100 subfolders each, one file in every subfolder, in an order that goes from one
-// top folder to the next with every entry, so the folders an entry needs are rarely the ones the
-// entry before it used.
-std::vector<zipbytes::Entry> ManyFolders() {
-    std::vector<zipbytes::Entry> entries;
-    for (int sub = 0; sub < 100; ++sub)
-        for (int top = 0; top < 50; ++top) {
-            const std::string name = "d" + std::to_string(top) + "/s" + std::to_string(sub);
-            entries.push_back({name + "/f.txt", name});
-        }
-    return entries;
-}
-
 } // namespace
 
 using UnzFolders = EngineTest;
 
 TEST_F(UnzFolders, FiveThousandFoldersExtractWithinALimitOf256OpenFiles) {
-    auto entries = ManyFolders();
+    auto entries = ManyFolderEntries();
     // A folder entry asks for an empty folder; an entry that fails takes its new folder with it.
     entries.push_back({"d7/empty/"});
     zipbytes::Entry bad{"d9/bad/f.txt", "damaged"};
@@ -57,16 +45,32 @@ TEST_F(UnzFolders, FiveThousandFoldersExtractWithinALimitOf256OpenFiles) {
     }
     EXPECT_EQ(MessagesWith(kMsgWriteFailed), std::vector<std::string>{});
     EXPECT_EQ(MessagesWith(kMsgDataError).size(), 1u);
-    std::size_t files = 0;
-    for (const auto& path : TreeOf(out))
-        if (!path.ends_with("/")) {
-            ++files;
-            EXPECT_EQ(ReadHostFile(out + "/" + path), path.substr(0, path.rfind('/')));
-        }
-    EXPECT_EQ(files, 5000u);
+    EXPECT_EQ(FilesHoldingTheirFolder(out), 5000u);
     EXPECT_TRUE(fs::is_directory(out + "/d7/empty"));
     EXPECT_FALSE(fs::exists(out + "/d9/bad"));
     EXPECT_TRUE(fs::exists(out + "/d9/s99/f.txt"));
+}
+
+TEST_F(UnzFolders, FoldersMadeForAnEntryThatFailedGoAgainHoweverDeep) {
+    std::string deep;
+    for (int level = 0; level < 1000; ++level)
+        deep += level == 500 ? "half/" : "a/";
+    zipbytes::Entry bad{deep + "bad.txt", "damaged"};
+    bad.crc = 0x12345678;
+    const std::string half = deep.substr(0, deep.find("half/") + 5);
+    // Not called .zip, as the archive above.
+    WriteHostFile(DriveC() + "/deep.archive",
+                  zipbytes::Archive({bad,
+                                     {half + "good.txt", "good"},
+                                     {"b/c/bad.txt", "x", 0, 0, 0x5A8C6000, {}, {}, {}, 1}}));
+    fs::create_directories(DriveC() + "/out/b"); // there before, empty
+    EXPECT_EQ(Extract("C:\\deep.archive", "C:\\out", {"*.*"}, kAll), 1);
+    // What holds the good file stays, down to it; everything below it and beside it went, but
+    // not what was there before.
+    EXPECT_EQ(TreeOf(DriveC() + "/out/" + half), std::vector<std::string>{"good.txt"});
+    EXPECT_EQ(TreeOf(DriveC() + "/out/a").size(), 499u + 2); // the folders a below, half, good.txt
+    EXPECT_EQ(TreeOf(DriveC() + "/out/b"), std::vector<std::string>{});
+    EXPECT_TRUE(fs::is_directory(DriveC() + "/out/b"));
 }
 
 TEST_F(UnzFolders, EntriesThatDifferOnlyInLetterCaseAreFilesOfTheirOwn) {
