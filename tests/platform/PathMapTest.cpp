@@ -15,13 +15,19 @@ using platform::FullWindowsPath;
 using platform::HostPathOf;
 using platform::WindowsPathOf;
 
+namespace {
+
+// A path given and the path it becomes.
+struct Row {
+    const char* in;
+    const char* out;
+};
+
+} // namespace
+
 TEST(PathMap, FullPathsResolveDotsAndRelativeForms) {
     ASSERT_TRUE(win::CreateDirectoryA("C:\\Work", nullptr));
     ASSERT_TRUE(win::SetCurrentDirectoryA("C:\\Work"));
-    struct Row {
-        const char* in;
-        const char* out;
-    };
     const Row rows[] = {
         {"C:\\A\\..\\b.txt", "C:\\b.txt"},
         {"c:/a/./b", "C:\\a\\b"},
@@ -57,10 +63,6 @@ TEST(PathMap, ExistingCasePathsNameWhatTheDiskHolds) {
     WriteHostFile(DriveC() + "/Docs/a", "x");
     WriteHostFile(DriveC() + "/DOCS/b", "x");
     ASSERT_TRUE(win::SetCurrentDirectoryA("C:\\Download"));
-    struct Row {
-        const char* in;
-        const char* out;
-    };
     const Row rows[] = {
         {"c:\\download\\TOOL.ZIP", "C:\\Download\\Tool.zip"},
         {"C:\\DOWNLOAD\\", "C:\\Download\\"},
