@@ -9,6 +9,7 @@
 #include "engine/EngineReport.h"
 #include "platform/Files.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -71,6 +72,10 @@ TEST_F(ZipNames, CaseTwinsAreTwoEntriesEachWithItsOwnBytes) {
     EXPECT_EQ(Add("C:\\both.zip", both, 0), 2);
     WriteHostFile(DriveC() + "/data/readme.txt", "lower, edited");
     EXPECT_EQ(Add("C:\\both.zip", both, 0), 2);
+    // Freshening touches entries of exactly the file's name: the newer twin is not one.
+    struct timespec later[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 100, 0}};
+    ::utimensat(AT_FDCWD, (DriveC() + "/data/readme.txt").c_str(), later, 0);
+    EXPECT_EQ(Add("C:\\upper.zip", {"C:\\data\\readme.txt"}, AddFreshen), 0);
 
     EXPECT_EQ(Contents({"folder.zip", "lower.zip", "upper.zip", "other.zip", "both.zip"}),
               (std::map<std::string, Entries>{
