@@ -57,6 +57,9 @@ bool HasWildcard(std::string_view mask) {
 // The name of the entry that a Windows path names and the host folder it is in: the entry of
 // exactly that name, else one that differs only in letter case, as paths are resolved.
 std::optional<std::pair<std::string, std::string>> NamedEntry(std::string_view winPath) {
+    // A path that ends in a backslash names no entry, as a find with an empty mask finds none.
+    if (ExtractFileName(platform::FullWindowsPath(winPath)).empty())
+        return std::nullopt;
     const auto host = platform::HostPathOf(winPath);
     struct stat st {};
     if (!host || *host == "/" || ::lstat(host->c_str(), &st) != 0)
@@ -83,7 +86,7 @@ HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data) {
     if (!HasWildcard(mask)) {
         // A name without wildcards names one entry, found as paths are: of two names that differ
         // only in letter case, the one of exactly these letters.
-        if (const auto named = mask.empty() ? std::nullopt : NamedEntry(full))
+        if (const auto named = NamedEntry(full))
             record->names.push_back(named->second);
     } else {
         while (const dirent* e = ::readdir(dir)) {

@@ -119,6 +119,7 @@ TEST(Files, ANameFindsItsOwnFileBesideItsCaseTwin) {
     ASSERT_TRUE(platform::FindNamed("c:\\DIR\\*.txt", &data));
     EXPECT_STREQ(data.cFileName, "*.txt");
     EXPECT_FALSE(platform::FindNamed("C:\\dir\\?.txt", &data));
+    EXPECT_FALSE(platform::FindNamed("C:\\dir\\", &data)); // no name: no entry
 }
 
 TEST(Files, MoveNeverOverwrites) {
