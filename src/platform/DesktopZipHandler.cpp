@@ -3,7 +3,9 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/IniText.h"
+#include "platform/Utf8.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -24,12 +26,19 @@ namespace {
 
 constexpr const char* kDefaults = "Default Applications";
 
+// The folder the variable names, else its place in the home folder; empty without either, since
+// a shared folder must never stand in for the user's own.
 std::string XdgFolder(const char* variable, const char* inHome) {
     const char* value = std::getenv(variable);
     if (value && value[0] == '/')
         return value;
     const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : "/tmp") + "/" + inHome;
+    return home && home[0] == '/' ? std::string(home) + "/" + inHome : std::string();
+}
+
+bool HasControlCharacter(const std::string& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 // A path as the program argument of Exec. A path with a character that the desktop's command
@@ -132,11 +141,13 @@ void RefreshDatabase() {
 } // namespace
 
 std::string ZipHandlerEntryPath() {
-    return XdgFolder("XDG_DATA_HOME", ".local/share") + "/applications/" + kZipHandlerId;
+    const std::string data = XdgFolder("XDG_DATA_HOME", ".local/share");
+    return data.empty() ? data : data + "/applications/" + kZipHandlerId;
 }
 
 std::string MimeAppsListPath() {
-    return XdgFolder("XDG_CONFIG_HOME", ".config") + "/mimeapps.list";
+    const std::string config = XdgFolder("XDG_CONFIG_HOME", ".config");
+    return config.empty() ? config : config + "/mimeapps.list";
 }
 
 std::string ZipHandlerEntry(const std::string& hostProgram) {
@@ -156,6 +167,19 @@ std::string ZipHandlerEntry(const std::string& hostProgram) {
            "NoDisplay=true\n"
            "MimeType=" +
            types + "\n";
+}
+
+std::string ZipHandlerRefusal(const std::string& hostProgram) {
+    if (ZipHandlerEntryPath().empty() || MimeAppsListPath().empty())
+        return "neither XDG_DATA_HOME and XDG_CONFIG_HOME nor HOME is set, so there is no folder "
+               "of your own for its desktop entry";
+    if (!IsValidUtf8(hostProgram))
+        return "the path of the program, " + hostProgram +
+               ", is not valid UTF-8, and a desktop entry can name only UTF-8 paths";
+    if (HasControlCharacter(hostProgram))
+        return "the path of the program, " + hostProgram +
+               ", holds a control character, which a desktop entry cannot name";
+    return {};
 }
 
 std::string RegisterZipHandler(const std::string& hostProgram) {
@@ -188,6 +212,8 @@ std::string RegisterZipHandler(const std::string& hostProgram) {
 }
 
 std::string UnregisterZipHandler() {
+    if (ZipHandlerEntryPath().empty() || MimeAppsListPath().empty())
+        return {}; // without the desktop's folders nothing can have been registered
     const bool unlisted = EditMimeApps([](IniText& text) {
         bool changed = false;
         for (const auto& type : kZipHandlerTypes) {

@@ -18,12 +18,19 @@ extern const char* const kZipHandlerId;
 extern const std::vector<std::string> kZipHandlerTypes;
 
 // $XDG_DATA_HOME/applications/<id>, and $XDG_CONFIG_HOME/mimeapps.list (each falling back to its
-// place in $HOME when the variable is unset or not an absolute path).
+// place in $HOME when the variable is unset or not an absolute path); empty when HOME is not set
+// either.
 std::string ZipHandlerEntryPath();
 std::string MimeAppsListPath();
 
 // The entry's text for a program at a host path: Exec names it quoted, so any path works.
 std::string ZipHandlerEntry(const std::string& hostProgram);
+
+// Why no desktop entry can be registered for the program at a host path, or empty when one can:
+// desktops reject an entry whose Exec is not UTF-8 or holds a control character (the entry would
+// become the default and open nothing), and without the desktop's folders there is nowhere to
+// write it.
+std::string ZipHandlerRefusal(const std::string& hostProgram);
 
 // Each returns the host path of the first file it could not write, or empty when all went well.
 std::string RegisterZipHandler(const std::string& hostProgram);

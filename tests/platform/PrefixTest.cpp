@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,8 +18,13 @@ TEST(Prefix, IsLaidOutCompletely) {
     const std::string prefix = platform::PrefixDir();
     EXPECT_EQ(fs::read_symlink(prefix + "/dosdevices/c:"), "../drive_c");
     EXPECT_EQ(fs::read_symlink(prefix + "/dosdevices/z:"), "/");
-    EXPECT_EQ(fs::read_symlink(prefix + "/drive_c/WINDOWS/Temp"), HostTemp());
     EXPECT_TRUE(fs::is_directory(prefix + "/drive_c/WINDOWS/SYSTEM"));
+    // The temporary folder is the user's alone, never the shared one.
+    struct stat temp {};
+    ASSERT_EQ(::lstat(HostTemp().c_str(), &temp), 0);
+    EXPECT_TRUE(S_ISDIR(temp.st_mode));
+    EXPECT_EQ(temp.st_mode & 07777, 0700u);
+    EXPECT_EQ(temp.st_uid, ::geteuid());
     for (const char* file :
          {"drives.ini", "HKEY_LOCAL_MACHINE.reg", "HKEY_CURRENT_USER.reg", "HKEY_CLASSES_ROOT.reg"})
         EXPECT_TRUE(fs::is_regular_file(prefix + "/" + file)) << file;

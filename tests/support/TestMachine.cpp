@@ -81,6 +81,9 @@ std::string DriveC() {
     return root + "/prefix/drive_c";
 }
 std::string HostTemp() {
+    return DriveC() + "/WINDOWS/Temp";
+}
+std::string SharedTemp() {
     return root + "/tmp";
 }
 
