@@ -18,6 +18,10 @@ struct Machine {
         if (!::mkdtemp(root.data()))
             std::abort();
         std::filesystem::create_directories(root + "/tmp");
+        std::filesystem::create_directories(root + "/home/Downloads");
+        // A home of its own: the prefix links its download folder into it.
+        ::setenv("HOME", (root + "/home").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (root + "/home/.config").c_str(), 1);
         ::setenv("PAKRUNE_PREFIX", (root + "/prefix").c_str(), 1);
         ::setenv("TMPDIR", (root + "/tmp").c_str(), 1);
         if (!platform::EnsurePrefix())
@@ -49,7 +53,7 @@ void TrapWritesOutsideOut(const std::string& input) {
     const std::string& root = MachineRoot();
     for (const auto& entry : std::filesystem::directory_iterator(root + "/prefix/drive_c")) {
         const std::string name = entry.path().filename().string();
-        if (name != "out" && name != input && name != "WINDOWS")
+        if (name != "out" && name != input && name != "WINDOWS" && name != "download")
             __builtin_trap();
     }
     if (!std::filesystem::is_empty(root + "/tmp"))
