@@ -107,9 +107,9 @@ std::string ToldRefusal(win::HKEY key) {
     return told;
 }
 
-// Tells why the desktop entry is refused, once for each refusal; an empty refusal forgets the one
-// told, so a later refusal is told again.
-void TellRefusalOnce(const std::string& refusal) {
+// Tells why the desktop's handler cannot be changed, once for each refusal; an empty refusal
+// forgets the one told, so a later refusal is told again.
+void TellRefusalOnce(const std::string& what, const std::string& refusal) {
     win::HKEY key = nullptr;
     if (win::RegCreateKeyExA(win::HKEY_CURRENT_USER, kNoticesKey, &key, nullptr) !=
         win::ERROR_SUCCESS)
@@ -127,7 +127,7 @@ void TellRefusalOnce(const std::string& refusal) {
         win::RegCloseKey(key);
     if (!told && !refusal.empty())
         platform::ui::ShowMessage(QString::fromStdString(
-            "Pakrune cannot register as the desktop's handler of ZIP files: " + refusal +
+            "Pakrune cannot " + what + " the desktop's handler of ZIP files: " + refusal +
             ". Your default applications for ZIP files stay as they were."));
 }
 
@@ -155,12 +155,15 @@ void TMainForm::RegisterZipAssociation() {
     // nothing.
     const std::string program = platform::ProgramHostPath();
     const std::string refusal = platform::ZipHandlerRefusal(program);
-    TellRefusalOnce(refusal);
+    TellRefusalOnce("register as", refusal);
     if (refusal.empty())
         DesktopDone(platform::RegisterZipHandler(program));
 }
 
 void TMainForm::UnregisterZipAssociation() {
     DeleteRows(ZipAssociationRows());
-    DesktopDone(platform::UnregisterZipHandler());
+    const std::string refusal = platform::DesktopFilesRefusal();
+    TellRefusalOnce("stop being", refusal);
+    if (refusal.empty())
+        DesktopDone(platform::UnregisterZipHandler());
 }

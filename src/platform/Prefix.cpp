@@ -39,9 +39,7 @@ void CreatePrefix(const std::string& dir) {
     std::string temp = dir + ".part.XXXXXX";
     if (!::mkdtemp(temp.data()))
         return;
-    const bool built =
-        CompletePrefix(temp) && ::symlink("/", (temp + "/dosdevices/z:").c_str()) == 0;
-    if (!built || ::rename(temp.c_str(), dir.c_str()) != 0)
+    if (!CompletePrefix(temp) || ::rename(temp.c_str(), dir.c_str()) != 0)
         RemoveHostTree(temp);
 }
 

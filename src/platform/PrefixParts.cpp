@@ -4,12 +4,15 @@
 #include "platform/AtomicFile.h"
 #include "platform/OwnedFiles.h"
 #include "platform/ProgramFolder.h"
+#include "platform/UserFolders.h"
 #include "platform/Volumes.h"
+#include "platform/WinPath.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,6 +44,17 @@ constexpr FileTemplate kPrefixFiles[] = {
 bool Exists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Whether folder holds an entry of this name in any letter case, as the program's paths find it.
+bool HasEntry(const std::string& folder, const std::string& name) {
+    DIR* d = ::opendir(folder.c_str());
+    bool found = false;
+    while (const dirent* e = d ? ::readdir(d) : nullptr)
+        found = found || win::SameText(e->d_name, name);
+    if (d)
+        ::closedir(d);
+    return found;
 }
 
 bool MakeFolder(const std::string& path, mode_t mode) {
@@ -93,8 +107,10 @@ std::string ReserveName(std::string pattern, bool folder) {
 
 bool CompletePrefix(const std::string& dir) {
     bool complete = MakeFolder(dir + "/dosdevices", 0755);
-    if (!Exists(dir + "/dosdevices/c:"))
-        complete = ::symlink("../drive_c", (dir + "/dosdevices/c:").c_str()) == 0 && complete;
+    for (const auto& [drive, target] :
+         {std::pair{"/dosdevices/c:", "../drive_c"}, std::pair{"/dosdevices/z:", "/"}})
+        if (!Exists(dir + drive))
+            complete = ::symlink(target, (dir + drive).c_str()) == 0 && complete;
     // Drive C: is made only where it is the prefix's own; a drive the user linked elsewhere is
     // theirs.
     if (!Exists(dir + "/drive_c") && DriveCFolder(dir).empty())
@@ -108,6 +124,11 @@ bool CompletePrefix(const std::string& dir) {
     for (const auto& file : kPrefixFiles)
         if (!Exists(dir + "/" + file.name))
             complete = WriteFileAtomically(dir + "/" + file.name, file.contents) && complete;
+    // The designed download folder C:\download leads to the user's own, where a Linux user looks
+    // for downloads, unless drive C: has a download folder of its own.
+    if (const std::string downloads = UserDownloadFolder();
+        !downloads.empty() && !HasEntry(c, "download"))
+        complete = ::symlink(downloads.c_str(), (c + "/download").c_str()) == 0 && complete;
     return complete;
 }
 

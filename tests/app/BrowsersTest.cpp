@@ -226,3 +226,17 @@ TEST_F(Browsers, AProgramPathNoDesktopEntryCanNameIsRefusedOnceAndTheDefaultsSta
     Restart();
     EXPECT_EQ(refusals().size(), 3);
 }
+
+TEST_F(Browsers, AReadOnlyListIsToldOnceNotAtEveryStart) {
+    const std::string list = "[Default Applications]\napplication/zip=other.desktop;\n";
+    WriteHostFile(platform::MimeAppsListPath(), list);
+    std::filesystem::permissions(platform::MimeAppsListPath(), std::filesystem::perms::owner_read);
+    Start();
+    Restart();
+    EXPECT_EQ(dialogs->Messages(),
+              QStringList{QString::fromStdString(
+                  "Pakrune cannot register as the desktop's handler of ZIP files: the file " +
+                  platform::MimeAppsListPath() +
+                  " is read-only. Your default applications for ZIP files stay as they were.")});
+    EXPECT_EQ(ReadHostFile(platform::MimeAppsListPath()), list);
+}

@@ -216,3 +216,48 @@ TEST_F(Install, WhatAnotherUserPlantsInTheSharedTemporaryFolderIsNeverStarted) {
     EXPECT_EQ(ReadHostFile(Started()), kSetup);
     EXPECT_EQ(ReadHostFile(SharedTemp() + "/disk1/setup.exe"), theirs); // untouched, unused
 }
+
+TEST_F(Install, AProgramStartsByItsPathAloneWhateverItsNameHolds) {
+    // An older foo.exe lies in the temporary folder; the entry's name holds a quote and a blank,
+    // which a command line split again would make foo.exe with the argument bar.exe.
+    WriteHostFile(HostTemp() + "/foo.exe", kSetup);
+    Open({{"foo\" bar.exe", kSetup}, {"x\" setup.exe", kSetup}});
+    main->ListView1->SetSelected(0, true);
+    main->SpeedButton3Click();
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].hostArgv, std::vector<std::string>{HostTemp() + "/foo\" bar.exe"});
+    main->AutoExit = false;
+    main->btnInstallClick();
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[1].hostArgv, std::vector<std::string>{HostTemp() + "/x\" setup.exe"});
+}
+
+TEST_F(Install, AProgramThatCannotStartIsNamedWithWhereItsFilesAre) {
+    // No Windows program loader on the search path.
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    ::setenv("PATH", (MachineRoot() + "/no-programs").c_str(), 1);
+    const std::string tail =
+        ". Its files were extracted to C:\\WINDOWS\\Temp (" + HostTemp() + " on this machine).";
+    struct Row {
+        const char* data;
+        std::string reason;
+    };
+    const Row rows[] = {
+        {"MZ\x90\0\3",
+         "it is a Windows program, and no Windows program loader (wine) is installed"},
+        {"just text", "it is not a program this system can run"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.reason);
+        Open({{"readme.txt", "r"}, {"setup.exe", row.data}});
+        const qsizetype seen = dialogs->Messages().size();
+        main->AutoExit = false;
+        main->btnInstallClick();
+        EXPECT_TRUE(starts.empty());
+        EXPECT_EQ(
+            dialogs->Messages().mid(seen),
+            QStringList{QString::fromStdString(
+                "Pakrune could not start C:\\WINDOWS\\Temp\\setup.exe: " + row.reason + tail)});
+    }
+    ::setenv("PATH", path.c_str(), 1);
+}

@@ -240,3 +240,19 @@ TEST_F(MainFormTest, TheStartCheckRepairsAnOldPrefixOnceAndStopsAtOneOthersCould
                                " can be changed by other users.")))
         << dialogs->Shown()[1].text.toStdString();
 }
+
+TEST_F(MainFormTest, DownloadsGoToTheUsersDownloadFolderMadeWhenMissing) {
+    // C:\download leads to ~/Downloads; that folder is gone: the designed question, and Yes makes
+    // it where the link leads.
+    const std::string downloads = MachineRoot() + "/home/Downloads";
+    std::filesystem::remove(downloads);
+    WriteArchive(SharedTemp() + "/Tool.zip", kTool);
+    dialogs->AnswerYes();
+    dialogs->Act([](QWidget*) { return 0; });
+    Start({SharedTemp() + "/Tool.zip"});
+    EXPECT_EQ(dialogs->Shown().front().text,
+              "Download directory c:\\download does not exist. Do you want to create it ?");
+    EXPECT_TRUE(std::filesystem::is_symlink(DriveC() + "/download"));
+    EXPECT_TRUE(HostExists(downloads + "/Tool.zip"));
+    EXPECT_EQ(main->ZipMaster1.ZipFilename(), "c:\\download\\Tool.zip");
+}

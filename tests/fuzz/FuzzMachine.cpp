@@ -21,6 +21,10 @@ struct Machine {
         if (!::mkdtemp(root.data()))
             std::abort();
         std::filesystem::create_directories(root + "/tmp");
+        std::filesystem::create_directories(root + "/home/Downloads");
+        // A home of its own: the prefix links its download folder into it.
+        ::setenv("HOME", (root + "/home").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (root + "/home/.config").c_str(), 1);
         ::setenv("PAKRUNE_PREFIX", (root + "/prefix").c_str(), 1);
         ::setenv("TMPDIR", (root + "/tmp").c_str(), 1);
         if (!platform::EnsurePrefix())
