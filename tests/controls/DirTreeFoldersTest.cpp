@@ -3,9 +3,12 @@
 #include "DirTreeFixture.h"
 
 #include "platform/Files.h"
+#include "platform/PathMap.h"
+#include "platform/Prefix.h"
 #include "platform/WinPath.h"
 
 #include <filesystem>
+#include <unistd.h>
 
 using namespace testing_support;
 
@@ -42,6 +45,18 @@ INSTANTIATE_TEST_SUITE_P(
                       OpenRow{"c:\\program files\\pakrune\\", "C:\\PROGRAM FILES\\PAKRUNE\\"},
                       OpenRow{"C:\\nowhere\\deeper", "C:\\"}, OpenRow{"?", "C:\\WINDOWS\\SYSTEM\\"},
                       OpenRow{"C:\\WINDOWS\\SYSTEM", "C:\\WINDOWS\\SYSTEM\\"}));
+
+TEST_F(DirTreeFixture, AMissingFolderOpensTheHomeFolderNeverTheMachinesRoot) {
+    // Started from the home folder, as a desktop starts programs: its drive is the machine's root.
+    std::filesystem::create_directory_symlink("/", platform::DriveLink('Z'));
+    const std::string home = MachineRoot() + "/home";
+    ASSERT_EQ(::chdir(home.c_str()), 0);
+    MakeTree();
+    Show();
+    tree->OpenPath("C:\\download");
+    EXPECT_EQ(tree->SelectedPath(), win::UpperCase(platform::WindowsPathOf(home)) + "\\");
+    EXPECT_TRUE(tree->SelectedPath().starts_with("Z:\\"));
+}
 
 TEST_F(DirTreeFixture, AnEmptyPathIsRefusedAndAPathOutsideTheTreeChangesNothing) {
     MakeTree();
