@@ -59,16 +59,16 @@ TEST(PathMap, ComponentsMatchWithoutRegardToCase) {
 }
 
 TEST(PathMap, ExistingCasePathsNameWhatTheDiskHolds) {
-    WriteHostFile(DriveC() + "/Download/Tool.zip", "x");
+    WriteHostFile(DriveC() + "/Tools/Tool.zip", "x");
     WriteHostFile(DriveC() + "/Docs/a", "x");
     WriteHostFile(DriveC() + "/DOCS/b", "x");
-    ASSERT_TRUE(win::SetCurrentDirectoryA("C:\\Download"));
+    ASSERT_TRUE(win::SetCurrentDirectoryA("C:\\Tools"));
     const Row rows[] = {
-        {"c:\\download\\TOOL.ZIP", "C:\\Download\\Tool.zip"},
-        {"C:\\DOWNLOAD\\", "C:\\Download\\"},
-        {"tool.zip", "C:\\Download\\Tool.zip"},                   // relative
-        {"c:\\download\\New\\X.txt", "C:\\Download\\New\\X.txt"}, // missing: as given
-        {"C:\\Docs\\A", "C:\\Docs\\a"},                           // the exact twin
+        {"c:\\tools\\TOOL.ZIP", "C:\\Tools\\Tool.zip"},
+        {"C:\\TOOLS\\", "C:\\Tools\\"},
+        {"tool.zip", "C:\\Tools\\Tool.zip"},                // relative
+        {"c:\\tools\\New\\X.txt", "C:\\Tools\\New\\X.txt"}, // missing: as given
+        {"C:\\Docs\\A", "C:\\Docs\\a"},                     // the exact twin
         {"C:\\DOCS\\B", "C:\\DOCS\\b"},
         {"C:\\docs", "C:\\DOCS"}, // no exact name: the smallest of the twins
         {"c:\\", "C:\\"},
