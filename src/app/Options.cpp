@@ -132,10 +132,9 @@ void TfrmOptions::btnBrowseClick() {
     TExtractForm* extract = AppForms().ExtractForm;
     try {
         extract->DirTree1->OpenPath(editDownloadDir->text().toStdString());
-        extract->ShowModal();
-        // Either of the window's buttons: the folder selected in the tree is taken, but only a
-        // folder: with nothing selected the tree answers "?", which is no download folder.
-        if (extract->DirTree1->IsPathSelected())
+        // OK takes the folder selected in the tree; Cancel keeps the folder as it was. With
+        // nothing selected the tree answers "?", which is no download folder.
+        if (extract->ShowModal() == QDialog::Accepted && extract->DirTree1->IsPathSelected())
             editDownloadDir->setText(QString::fromStdString(extract->DirTree1->SelectedPath()));
     } catch (const std::exception&) {
         platform::ui::ShowMessage(kWrongDirectory);
