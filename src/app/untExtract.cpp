@@ -49,6 +49,7 @@ TExtractForm::TExtractForm(QWidget* parent)
     DirTree1->SetShowShareOverlay(false);
     DirTree1->SetAcceptDropFiles(false);
     DirTree1->SetHideSelection(false);
+    DirTree1->SetReadOnly(true); // a folder renamed on screen would stay as it is on disk
     DirTree1->setGeometry(8, 32, 214, 206);
     DirTree1->OnChange = [this](TDirTree*, TTreeNode*) { DirTree1Change(); };
     DirTree1->Loaded();

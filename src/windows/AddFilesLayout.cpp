@@ -167,6 +167,7 @@ void TAddform::BuildTree() {
     DirTree1->SetShowShareOverlay(false);
     DirTree1->SetAcceptDropFiles(false);
     DirTree1->SetHideSelection(false);
+    DirTree1->SetReadOnly(true); // a folder renamed on screen would stay as it is on disk
     DirTree1->setFixedHeight(kTreeHeight);
 }
 

@@ -33,7 +33,9 @@ QStandardItem* FolderItem(const QString& text, int iconIndex, const std::string&
     auto* item = new QStandardItem(SystemImageList::Instance().Icon(iconIndex), text);
     item->setEditable(false);
     item->setData(QByteArray::fromStdString(path), kPathRole);
-    item->appendRow(new QStandardItem);
+    auto* placeholder = new QStandardItem;
+    placeholder->setEditable(false);
+    item->appendRow(placeholder);
     return item;
 }
 
@@ -52,6 +54,8 @@ FolderBrowseDialog::FolderBrowseDialog(const FolderBrowseOptions& options, QWidg
     status_->setVisible(options_.showStatus);
     tree_->setObjectName("FolderTree");
     tree_->setHeaderHidden(true);
+    // A folder's name is only shown here: renaming it on screen would change nothing on disk.
+    tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->setModel(&model_);
     AddDrives();
 
