@@ -61,6 +61,7 @@ QWidget* ShowTextFile(const char* textFile) {
 QWidget* ShowAddFiles(const char* archive, const char* folder) {
     ShowArchive(archive); // the window adds to the archive the main window shows
     TAddform* add = AppForms().Addform;
+    add->SetArchive(AppForms().MainForm->CurrentArchive);
     add->show();
     add->DirTree1->OpenPath(platform::WindowsPathOf(folder));
     Settle();

@@ -12,10 +12,10 @@
 //   MainHelp.cpp     the wizard, the Help menu and the about window
 #pragma once
 
-#include "app/ColourCodec.h"
 #include "app/ListingRows.h"
 #include "app/SettingsFile.h"
 #include "engine/ZipMstr.h"
+#include "platform/ui/ColourCodec.h"
 
 #include <QMainWindow>
 #include <QStringList>

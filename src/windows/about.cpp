@@ -1,6 +1,8 @@
 // The about window.
 #include "windows/about.h"
 
+#include "platform/ui/ColourCodec.h"
+
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -34,7 +36,8 @@ TAboutBox::TAboutBox(QWidget* parent) : Form("TAboutBox", "About", 298, 171, par
     name.setPixelSize(27);
     name.setBold(true);
     Label1->setFont(name);
-    Label1->setStyleSheet("color: blue");
+    // Blue as designed, unless a dark palette would lose it.
+    colours::ShowTextReadably(Label1, QColor(0, 0, 0xFF), palette().color(QPalette::Window));
     Label1->setGeometry(84, 14, 190, 34);
 
     lblVersion = new QLabel(Panel1);
