@@ -262,6 +262,8 @@ bool TAddform::eventFilter(QObject* watched, QEvent* event) {
             platform::ui::Guarded([this, source] { AddListView2DragDrop(source); })();
         return true;
     }
+    if (type == QEvent::Resize && IsInList(AddListView2, watched))
+        FitSelectionColumns();
     if (type == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (IsInList(AddListView1, watched))

@@ -132,6 +132,8 @@ private:
     void BuildDropTarget();
     void ConnectHandlers();
     void WatchClicks(platform::ui::ListView* list);
+    // Keeps the selection's Size column in view when the pane is narrower than its columns.
+    void FitSelectionColumns();
 
     // AddFilesToZip.cpp
     void SetActiveHeader(bool left);

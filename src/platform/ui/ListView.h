@@ -15,11 +15,12 @@
 class QMimeData;
 
 class QAbstractItemView;
-class QListView;
 class QStackedWidget;
 class QTableView;
 
 namespace platform::ui {
+
+class IconView;
 
 struct ListRow {
     int imageIndex = -1;
@@ -123,12 +124,14 @@ protected:
 
 private:
     void ApplyWidths();
+    // The list and icon styles size their items by the captions they show.
+    void RowsChanged();
     void SetPaletteColor(QPalette::ColorRole role, const QColor& colour);
 
     ListModel model_;
     QStackedWidget* stack_;
     QTableView* report_;
-    QListView* icons_;
+    IconView* icons_;
     ViewStyle style_ = ViewStyle::Report;
     std::vector<int> widths_;
     std::vector<ListRow> batch_;
