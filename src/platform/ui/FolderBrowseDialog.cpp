@@ -33,9 +33,7 @@ QStandardItem* FolderItem(const QString& text, int iconIndex, const std::string&
     auto* item = new QStandardItem(SystemImageList::Instance().Icon(iconIndex), text);
     item->setEditable(false);
     item->setData(QByteArray::fromStdString(path), kPathRole);
-    auto* placeholder = new QStandardItem;
-    placeholder->setEditable(false);
-    item->appendRow(placeholder);
+    item->appendRow(new QStandardItem);
     return item;
 }
 
