@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
+#include <QStyle>
 
 namespace {
 
@@ -45,12 +46,15 @@ TWiz3::TWiz3(QWidget* parent)
     ListView1 = new platform::ui::ListView(this);
     ListView1->setObjectName("ListView1");
     ListView1->SetViewStyle(platform::ui::ListView::ViewStyle::Icon);
-    // A whole path rarely fits under an icon in so narrow a list: its end, the name, is kept, on
-    // one line.
-    if (auto* icons = qobject_cast<QListView*>(ListView1->CurrentView()))
-        icons->setWordWrap(false);
-    ListView1->CurrentView()->setTextElideMode(Qt::ElideLeft);
     ListView1->setGeometry(Design().Rect(8, 30, 123, 200));
+    // Each path on one line under its icon, the whole width of the list; a path longer than that
+    // keeps its end, the name.
+    QAbstractItemView* icons = ListView1->CurrentView();
+    ListView1->SetIconCellWidth(ListView1->width() - 2 * icons->frameWidth() -
+                                icons->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    if (auto* list = qobject_cast<QListView*>(icons))
+        list->setWordWrap(false);
+    icons->setTextElideMode(Qt::ElideLeft);
 
     AddTitle("Label1", "2) Add files to compress", 144, 8);
     AddTextBox(

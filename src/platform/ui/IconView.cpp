@@ -37,10 +37,16 @@ QSize IconView::OwnSize(const QModelIndex& index) const {
     return sizes_.QStyledItemDelegate::sizeHint(option, index);
 }
 
+void IconView::SetCellWidth(int width) {
+    cellWidth_ = width;
+    FitItems();
+}
+
 void IconView::FitItems() {
     const QFontMetrics metrics(font());
     if (viewMode() == IconMode) {
-        const int width = DesignScale(UnitsOf(font())).X(kIconCellWidth);
+        const int width =
+            cellWidth_ > 0 ? cellWidth_ : DesignScale(UnitsOf(font())).X(kIconCellWidth);
         const int captionHeight = kCaptionLines * metrics.lineSpacing();
         sizes_.size = QSize(width, iconSize().height() + captionHeight + metrics.height() / 2);
     } else {

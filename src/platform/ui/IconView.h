@@ -18,7 +18,8 @@ public:
     // Sizes the items for the view's mode and the captions it shows now; called again whenever
     // the mode, the font or the rows change.
     void FitItems();
-    QSize ItemSize() const { return sizes_.size; }
+    // A width of the icon style's cells other than the designed one (0: the designed one).
+    void SetCellWidth(int width);
 
 private:
     // Answers every item with the one size, when there is one; captions under an icon start at
@@ -32,6 +33,7 @@ private:
     QSize OwnSize(const QModelIndex& index) const;
 
     Sizes sizes_;
+    int cellWidth_ = 0;
 };
 
 } // namespace platform::ui

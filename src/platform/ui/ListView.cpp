@@ -195,6 +195,10 @@ void ListView::SetViewStyle(ViewStyle style) {
     stack_->setCurrentWidget(icons_);
 }
 
+void ListView::SetIconCellWidth(int width) {
+    icons_->SetCellWidth(width);
+}
+
 void ListView::SetGridLines(bool on) {
     report_->setShowGrid(on);
 }

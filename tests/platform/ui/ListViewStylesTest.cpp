@@ -69,4 +69,8 @@ TEST(ListViewStyles, IconsHaveTheDesignedCellWithTwoLinesOfCaption) {
         EXPECT_EQ(item.width(), width) << row;
         EXPECT_GE(item.height(), 32 + 2 * metrics.lineSpacing()) << row;
     }
+    // A narrow list (the wizard's) can give its one column of icons its whole width.
+    list.SetIconCellWidth(150);
+    QApplication::processEvents();
+    EXPECT_EQ(view->visualRect(view->model()->index(1, 0)).width(), 150);
 }
