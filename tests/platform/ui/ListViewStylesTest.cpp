@@ -16,7 +16,7 @@ namespace {
 const QString kLong = "Banana split with cream and chocolate.txt";
 constexpr int kFile = platform::ui::SystemImageList::kFile;
 
-// Rows with the file icon, the longest caption between two short ones.
+// Rows with the file icon.
 std::vector<platform::ui::ListRow> Rows() {
     return {{kFile, "Apple.txt", {}}, {kFile, kLong, {}}, {kFile, "kiwi", {}}};
 }
@@ -27,14 +27,21 @@ int CaptionRoom(const QAbstractItemView* view, int row) {
     return item.width() - view->iconSize().width();
 }
 
+// A shown list of three rows, the longest caption between two short ones.
+class ListViewStyles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        list.resize(700, 400);
+        list.AddColumn("File", 200);
+        list.AddRows(Rows());
+        list.show();
+    }
+    ListView list;
+};
+
 } // namespace
 
-TEST(ListViewStyles, BriefListAndSmallIconsGiveEveryItemTheWidestCaptionsRoom) {
-    ListView list;
-    list.resize(700, 400);
-    list.AddColumn("File", 200);
-    list.AddRows(Rows());
-    list.show();
+TEST_F(ListViewStyles, BriefListAndSmallIconsGiveEveryItemTheWidestCaptionsRoom) {
     for (const ListView::ViewStyle style :
          {ListView::ViewStyle::List, ListView::ViewStyle::SmallIcon}) {
         SCOPED_TRACE(static_cast<int>(style));
@@ -53,12 +60,7 @@ TEST(ListViewStyles, BriefListAndSmallIconsGiveEveryItemTheWidestCaptionsRoom) {
     }
 }
 
-TEST(ListViewStyles, IconsHaveTheDesignedCellWithTwoLinesOfCaption) {
-    ListView list;
-    list.resize(700, 400);
-    list.AddColumn("File", 200);
-    list.AddRows(Rows());
-    list.show();
+TEST_F(ListViewStyles, IconsHaveTheDesignedCellWithTwoLinesOfCaption) {
     list.SetViewStyle(ListView::ViewStyle::Icon);
     QApplication::processEvents();
     const QAbstractItemView* view = list.CurrentView();
