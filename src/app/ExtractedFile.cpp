@@ -1,34 +1,32 @@
 // An entry's file below a folder.
 #include "app/ExtractedFile.h"
 
+#include "platform/OwnedFiles.h"
 #include "platform/PathMap.h"
 #include "platform/WinPath.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
-#include <sys/stat.h>
 
 std::string ToBackslashes(std::string name) {
     std::replace(name.begin(), name.end(), '/', '\\');
     return name;
 }
 
+ExtractedFile::ExtractedFile(const std::string& folder, const std::string& entryName)
+    : folder_(folder), path_(folder + "\\" + ToBackslashes(entryName)) {}
+
 namespace {
 
 // The host path with every link resolved; empty when it does not exist.
 std::string RealHostPath(const std::string& winPath) {
     const auto host = platform::HostPathOf(winPath);
-    if (!host)
-        return {};
     char resolved[PATH_MAX];
-    return ::realpath(host->c_str(), resolved) ? std::string(resolved) : std::string();
+    return host && ::realpath(host->c_str(), resolved) ? std::string(resolved) : std::string();
 }
 
 } // namespace
-
-ExtractedFile::ExtractedFile(const std::string& folder, const std::string& entryName)
-    : folder_(folder), path_(folder + "\\" + ToBackslashes(entryName)), before_(Current()) {}
 
 bool ExtractedFile::InsideFolder() const {
     const std::string folder = platform::FullWindowsPath(folder_);
@@ -40,21 +38,27 @@ bool ExtractedFile::InsideFolder() const {
     // On the disk: a file that exists must resolve below the folder's own resolved path.
     const std::string realFolder = RealHostPath(folder_);
     const std::string realPath = RealHostPath(path_);
-    return realPath.empty() || (!realFolder.empty() &&
-                                realPath.compare(0, realFolder.size() + 1, realFolder + "/") == 0);
+    return realPath.empty() || (!realFolder.empty() && realPath.starts_with(realFolder + "/"));
 }
 
-bool ExtractedFile::Written() const {
-    const Stamp now = Current();
-    return now.exists && (!before_.exists || now.device != before_.device ||
-                          now.inode != before_.inode || now.changed != before_.changed);
-}
-
-ExtractedFile::Stamp ExtractedFile::Current() const {
-    const auto host = platform::HostPathOf(path_);
+ExtractedFile::Check ExtractedFile::Verify(const std::vector<FileIdentity>& written) const {
+    // The folder as it really is, and the file's host path in the letter case it was found in;
+    // links on the way to the file are resolved there, so one leading out of the folder shows.
+    const std::string base = RealHostPath(folder_);
+    const auto hostFile = platform::HostPathOf(path_);
+    if (base.empty() || !hostFile)
+        return Check::NotWritten;
+    if (!hostFile->starts_with(base + "/") || !platform::WhyFoldersAboveUnsafe(base).empty())
+        return Check::Unsafe;
     struct stat st {};
-    if (!host || ::stat(host->c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return {};
-    return {true, static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-            static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
+    const platform::FileBelow found =
+        platform::CheckFileBelow(base, hostFile->substr(base.size() + 1), st);
+    if (found == platform::FileBelow::NotOwned)
+        return Check::Unsafe;
+    const FileIdentity identity{static_cast<std::uint64_t>(st.st_dev),
+                                static_cast<std::uint64_t>(st.st_ino)};
+    if (found == platform::FileBelow::Missing ||
+        std::find(written.begin(), written.end(), identity) == written.end())
+        return Check::NotWritten;
+    return Check::Usable;
 }

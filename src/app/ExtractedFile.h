@@ -1,12 +1,14 @@
 // An entry's file below a folder that an extraction is about to write, for the commands that then
-// open or start it (view, run, drag out). The file is used only when it lies inside the folder
-// and this extraction really wrote it: a name with "..", a drive or an absolute path must never
-// name a program outside the folder, and a file an earlier extraction left there must never stand
-// in for one that failed.
+// open or start it (view, run, install, drag out). The file is used only when it lies inside the
+// folder, is one of the files this extraction wrote (by its identity on the disk, not its name:
+// a file an earlier extraction or anybody else left there must never stand in for one that
+// failed), and nobody but the user can change it or a folder on the way to it.
 #pragma once
 
-#include <cstdint>
+#include "engine/ZipMstr.h"
+
 #include <string>
+#include <vector>
 
 // The name with every "/" turned into "\".
 std::string ToBackslashes(std::string name);
@@ -20,20 +22,16 @@ public:
     const std::string& Path() const { return path_; }
     // The path stays inside the folder, as written and on the disk (no link leads out of it).
     bool InsideFolder() const;
-    // True when the file exists now and is not the one that was there at construction (the
-    // engines write a new file and rename it over the name).
-    bool Written() const;
+
+    enum class Check {
+        Usable,     // written by the extraction, inside the folder, the user's alone
+        NotWritten, // missing, or not a file the extraction wrote
+        Unsafe      // written, but another user could change it or a folder on the way to it
+    };
+    // After the extraction: the file under the path against the files it wrote.
+    Check Verify(const std::vector<FileIdentity>& written) const;
 
 private:
-    struct Stamp {
-        bool exists = false;
-        std::uint64_t device = 0;
-        std::uint64_t inode = 0;
-        std::int64_t changed = 0; // status change time in nanoseconds
-    };
-    Stamp Current() const;
-
     std::string folder_;
     std::string path_;
-    Stamp before_;
 };

@@ -122,10 +122,8 @@ const KeyFacts& ListingRows::Of(const QString& key) {
 }
 
 void ListingRows::SortByLocale(QStringList& keys) {
-    if (!collator_) {
-        collator_.emplace();
-        collator_->setCaseSensitivity(Qt::CaseInsensitive);
-    }
+    if (!collator_)
+        collator_ = NameCollator();
     // Where each kept key stands now; a key that stands twice makes the kept order unusable.
     std::vector<std::ptrdiff_t> position(facts_.size() + static_cast<std::size_t>(keys.size()), -1);
     bool distinct = true;

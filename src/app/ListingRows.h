@@ -41,8 +41,8 @@ public:
                 std::int32_t size);
     // The facts of a key, worked out on first use.
     const KeyFacts& Of(const QString& key);
-    // Sorts keys by the whole key text with the user's locale, without regard to letter case;
-    // equal keys keep their order.
+    // Sorts keys by the whole key text in the name order (NameCollator); keys that collate equal
+    // keep their order.
     void SortByLocale(QStringList& keys);
 
 private:

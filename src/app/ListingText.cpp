@@ -106,4 +106,13 @@ KeyFields SplitSortKey(const QString& key) {
             key.mid(three + 2)};
 }
 
+QCollator NameCollator() {
+    QCollator collator; // the user's locale
+    // English has no collation rules of its own: it sorts in the Unicode default order.
+    if (collator.locale().language() == QLocale::C)
+        collator.setLocale(QLocale(QLocale::English));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
+}
+
 } // namespace listing

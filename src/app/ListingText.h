@@ -1,7 +1,8 @@
 // The texts of the archive listing: digit grouping, the parts of a stored name, DOS date-times,
-// ratios, and the sort keys that carry an entry's fields through sorting.
+// ratios, the sort keys that carry an entry's fields through sorting, and their order by name.
 #pragma once
 
+#include <QCollator>
 #include <QDateTime>
 #include <QString>
 #include <cstdint>
@@ -42,5 +43,12 @@ struct KeyFields {
     QString size;
 };
 KeyFields SplitSortKey(const QString& key);
+
+// The order of the name sort, which compares whole sort keys: the user's locale, without regard
+// to letter case, so "a.txt" comes before "B.txt" and "Grüße" among the G's. A locale without a
+// collation of its own (C and POSIX, the locales of containers and minimal systems, or one that
+// is not known) would compare code units, every capital before every small letter; there the
+// Unicode default order takes its place, still without regard to case.
+QCollator NameCollator();
 
 } // namespace listing

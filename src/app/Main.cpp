@@ -8,6 +8,7 @@
 #include "platform/Environment.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
+#include "platform/SharedTemp.h"
 #include "platform/Volumes.h"
 #include "platform/WinPath.h"
 #include "platform/ui/DesignScale.h"
@@ -160,8 +161,10 @@ void TMainForm::OpenArchive(std::string path) {
 void TMainForm::MoveDownloadToFolder(std::string& path) {
     if (!AutoMove)
         return;
-    // A download that the browser left in a temporary folder.
-    if (win::LowerCase(path).find("temp") == std::string::npos)
+    // A download that the browser left in a temporary folder: a path that says so, or one in
+    // the host's shared temporary folder (/tmp), whose Windows path need not say so.
+    if (win::LowerCase(path).find("temp") == std::string::npos &&
+        !platform::InSharedTempFolder(path))
         return;
     const std::string target = DownloadDir + "\\" + win::ExtractFileName(path);
     if (target == path)

@@ -6,6 +6,7 @@
 #include "platform/DesktopZipHandler.h"
 #include "platform/Registry.h"
 #include "platform/Volumes.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/ErrorBox.h"
 
 #include <stdexcept>
@@ -91,6 +92,45 @@ void DesktopDone(const std::string& failedFile) {
         throw SetFailure(failedFile);
 }
 
+// The refusal last told, kept in the user's registry so that every start meeting the same
+// refusal again stays quiet: the user is told once, not at every start.
+constexpr const char* kNoticesKey = "Software\\Pakrune\\Notices";
+constexpr const char* kRefusalValue = "ZipHandlerRefusal";
+
+std::string ToldRefusal(win::HKEY key) {
+    char told[4096] = {};
+    win::DWORD type = 0, size = sizeof told - 1;
+    if (win::RegQueryValueExA(key, kRefusalValue, &type, reinterpret_cast<win::BYTE*>(told),
+                              &size) != win::ERROR_SUCCESS ||
+        type != win::REG_SZ)
+        return {};
+    return told;
+}
+
+// Tells why the desktop's handler cannot be changed, once for each refusal; an empty refusal
+// forgets the one told, so a later refusal is told again.
+void TellRefusalOnce(const std::string& what, const std::string& refusal) {
+    win::HKEY key = nullptr;
+    if (win::RegCreateKeyExA(win::HKEY_CURRENT_USER, kNoticesKey, &key, nullptr) !=
+        win::ERROR_SUCCESS)
+        key = nullptr;
+    const bool told = key && ToldRefusal(key) == refusal;
+    if (key && !told) {
+        if (refusal.empty())
+            win::RegDeleteValueA(key, kRefusalValue);
+        else
+            win::RegSetValueExA(key, kRefusalValue, win::REG_SZ,
+                                reinterpret_cast<const win::BYTE*>(refusal.c_str()),
+                                static_cast<win::DWORD>(refusal.size() + 1));
+    }
+    if (key)
+        win::RegCloseKey(key);
+    if (!told && !refusal.empty())
+        platform::ui::ShowMessage(QString::fromStdString(
+            "Pakrune cannot " + what + " the desktop's handler of ZIP files: " + refusal +
+            ". Your default applications for ZIP files stay as they were."));
+}
+
 } // namespace
 
 void TMainForm::ApplyBrowserIntegration() {
@@ -113,10 +153,19 @@ void TMainForm::UnregisterNetscapeViewer() {
 
 void TMainForm::RegisterZipAssociation() {
     SetRows(ZipAssociationRows());
-    DesktopDone(platform::RegisterZipHandler(platform::ProgramHostPath()));
+    // An entry the desktop would reject is not written: it would become the default and open
+    // nothing.
+    const std::string program = platform::ProgramHostPath();
+    const std::string refusal = platform::ZipHandlerRefusal(program);
+    TellRefusalOnce("register as", refusal);
+    if (refusal.empty())
+        DesktopDone(platform::RegisterZipHandler(program));
 }
 
 void TMainForm::UnregisterZipAssociation() {
     DeleteRows(ZipAssociationRows());
-    DesktopDone(platform::UnregisterZipHandler());
+    const std::string refusal = platform::DesktopFilesRefusal();
+    TellRefusalOnce("stop being", refusal);
+    if (refusal.empty())
+        DesktopDone(platform::UnregisterZipHandler());
 }

@@ -152,11 +152,19 @@ TMainForm::ExtractForUse(const std::vector<std::string>& names,
     std::string failed;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const ExtractedFile& file = files[i];
-        if (ZipMaster1.ResultCount() > 0 && file.Written() && file.InsideFolder()) {
-            paths.emplace_back(file.Path());
-        } else {
-            paths.emplace_back();
+        paths.emplace_back();
+        switch (file.Verify(ZipMaster1.WrittenFiles())) {
+        case ExtractedFile::Check::Usable:
+            paths.back() = file.Path();
+            break;
+        case ExtractedFile::Check::NotWritten:
             failed += (failed.empty() ? "" : ", ") + names[i];
+            break;
+        case ExtractedFile::Check::Unsafe:
+            platform::ui::ShowMessage(QString::fromStdString(
+                "The file " + file.Path() +
+                " or a folder on the way to it can be changed by other users; it is not opened."));
+            break;
         }
     }
     if (!failed.empty())

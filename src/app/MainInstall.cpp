@@ -2,6 +2,7 @@
 #include "app/Main.h"
 
 #include "engine/EntryNames.h"
+#include "platform/PathMap.h"
 #include "platform/Process.h"
 #include "platform/WinPath.h"
 #include "platform/ui/Dialogs.h"
@@ -57,12 +58,19 @@ void TMainForm::RunEntry(const std::string& name) {
 }
 
 void TMainForm::RunFile(const std::string& path) {
-    // A program starts from its command line (quoted, so a path with blanks stays one path), a
-    // document opens in its program. Neither result is reported.
-    if (win::LowerCase(win::ExtractFileExt(path)) == ".exe")
-        win::WinExec(("\"" + path + "\"").c_str(), win::SW_SHOWNORMAL);
-    else
-        win::ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, win::SW_SHOWNORMAL);
+    // A program starts from its path as one argument, never split again at a blank or a quote
+    // (a name such as `foo" bar.exe` must not start foo.exe); a document opens in its program.
+    const bool program = win::LowerCase(win::ExtractFileExt(path)) == ".exe";
+    const platform::StartFailure failure =
+        program ? platform::StartProgramFile(path) : platform::OpenDocument(path);
+    if (failure == platform::StartFailure::None)
+        return;
+    // Without a word the user would wait for an installer that never comes.
+    const auto hostFolder = platform::HostPathOf(TempDir);
+    platform::ui::ShowMessage(QString::fromStdString(
+        "Pakrune could not " + std::string(program ? "start " : "open ") + path + ": " +
+        platform::StartFailureText(failure) + ". Its files were extracted to " + TempDir +
+        (hostFolder ? " (" + *hostFolder + " on this machine)." : ".")));
 }
 
 void TMainForm::SpeedButton3Click() {

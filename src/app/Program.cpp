@@ -2,6 +2,7 @@
 // message loop until the main window closes.
 #include "app/CommandLine.h"
 #include "app/Forms.h"
+#include "app/MachineCheck.h"
 #include "app/Main.h"
 #include "platform/ui/KernelServices.h"
 
@@ -11,6 +12,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Pakrune");
     platform::ui::ConnectKernelServices();
+    if (!app::CheckMachine())
+        return 1;
     app::SetCommandLine(argc, argv);
     CreateForms();
     AppForms().MainForm->show();

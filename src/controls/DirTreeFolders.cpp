@@ -10,6 +10,7 @@
 #include "platform/Files.h"
 #include "platform/Find.h"
 #include "platform/PathMap.h"
+#include "platform/UserFolders.h"
 #include "platform/WinPath.h"
 #include "platform/ui/HourGlass.h"
 #include "platform/ui/SystemImageList.h"
@@ -254,8 +255,11 @@ void TDirTree::OpenPath(const std::string& path) {
     {
         const FailCriticalErrors errorMode;
         const std::string folder = target.substr(0, target.size() - 1);
+        // A folder that is not there opens a folder of the user's own instead, never the root of
+        // the current drive: started from a home folder or by the desktop that is the machine's
+        // root, and extracting there would write into it.
         if (win::GetFileAttributesA(folder.c_str()) == win::INVALID_FILE_ATTRIBUTES)
-            target = platform::CurrentWindowsDirectory().substr(0, 1) + ":\\";
+            target = WithBackslash(platform::UserFallbackFolder());
     }
     const platform::ui::HourGlass hourglass;
     const BulkUpdate bulk(*this);

@@ -53,6 +53,10 @@ bool EngineReport::Verbose(const std::string& text) {
     return verbose_ ? Message(kMsgProcessed, text) : !aborted_;
 }
 
+bool EngineReport::FileWritten(std::uint64_t device, std::uint64_t inode) {
+    return Send(kActionFileWritten, 0, 0, std::to_string(device) + ":" + std::to_string(inode));
+}
+
 void EngineReport::BatchEnd() {
     Send(kActionBatchEnd, 0, 0, {});
 }

@@ -36,6 +36,8 @@ public:
     bool Message(EngineMessage code, const std::string& text);
     // A message only in verbose or trace mode.
     bool Verbose(const std::string& text);
+    // The file with this device and inode number was written and renamed into place.
+    bool FileWritten(std::uint64_t device, std::uint64_t inode);
     void BatchEnd();
     // During long work without other reports: lets the caller's windows stay responsive and the
     // caller abort. Sent only when nothing was sent for kKeepAliveQuiet, so it may be asked often.

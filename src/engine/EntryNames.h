@@ -5,7 +5,5 @@
 
 #include <string>
 #include <string_view>
-
-bool IsValidUtf8(std::string_view bytes);
 std::string Cp437ToUtf8(std::string_view bytes);
 std::string DecodeEntryName(std::string_view stored);

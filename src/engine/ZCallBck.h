@@ -16,7 +16,11 @@ enum : std::int32_t {
     kActionFileStart = 1, // a file begins: Text is its name, FileSize its size
     kActionBlockDone = 2, // one more block of 32768 bytes of it is done
     kActionBatchEnd = 3,  // the whole call is done
-    kActionMessage = 4    // 4 and above: a message; Text is the message, ErrorCode its number
+    kActionMessage = 4,   // a message; Text is the message, ErrorCode its number
+    // A file was extracted and now stands under its name: Text is the identity of the file the
+    // engine wrote, "<device>:<inode>" in decimal, so the caller can tell it from any other file
+    // that stands under that name later.
+    kActionFileWritten = 5
 };
 
 constexpr std::size_t kCallbackTextSize = 1024;

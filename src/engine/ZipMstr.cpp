@@ -6,6 +6,7 @@
 #include "platform/UserNotice.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -81,6 +82,16 @@ private:
 
 bool IsLineBreak(char c) {
     return c == '\r' || c == '\n';
+}
+
+// "<device>:<inode>" as the engine reports a written file.
+FileIdentity ParseIdentity(const std::string& text) {
+    FileIdentity identity;
+    const std::size_t colon = text.find(':');
+    identity.Device = std::strtoull(text.c_str(), nullptr, 10);
+    identity.Inode =
+        colon == std::string::npos ? 0 : std::strtoull(text.c_str() + colon + 1, nullptr, 10);
+    return identity;
 }
 
 } // namespace
@@ -208,6 +219,7 @@ void TZipMaster::FillZipCommand(bool deleting) {
 }
 
 void TZipMaster::Extract() {
+    writtenFiles_.clear(); // also when nothing is extracted: the last call's files are no more
     if (!platform::FileExists(zipFilename_)) {
         platform::ShowMessage("Error - no zip file specified");
         return;
@@ -299,6 +311,8 @@ std::int32_t TZipMaster::EngineCallback(CallbackInfo* info) {
         self->OnProgress(self, ProgressType::BatchEnd, " ", 0);
     else if (action == kActionKeepAlive)
         platform::ProcessPendingEvents(); // a long wait in the engine: the windows stay responsive
+    else if (action == kActionFileWritten)
+        self->writtenFiles_.push_back(ParseIdentity(text));
     else if (action >= kActionMessage && self->OnMessage) {
         std::size_t cut = text.size();
         if (cut >= 1 && IsLineBreak(text[cut - 1]))

@@ -58,6 +58,13 @@ using ExtrOpts = std::uint8_t;
 
 enum class ProgressType { FileStart = 0, BlockDone = 1, BatchEnd = 2 };
 
+// A file as the disk knows it, whatever name it stands under.
+struct FileIdentity {
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 class TZipMaster;
 struct ConversionTarget;
 using TNotifyEvent = std::function<void(TZipMaster* sender)>;
@@ -97,6 +104,9 @@ public:
     int Count() const;
     std::int32_t FirstHeaderOffset() const { return firstHeaderOffset_; }
     std::int32_t ResultCount() const { return resultCount_; }
+    // The files the last Extract wrote, as the engine reported them when it renamed each into
+    // place.
+    const std::vector<FileIdentity>& WrittenFiles() const { return writtenFiles_; }
     bool ZipBusy() const { return zipBusy_; }
     bool UnzBusy() const { return unzBusy_; }
 
@@ -152,6 +162,7 @@ private:
         bool operator==(const ListedFile&) const = default;
     } listed_;
     std::int32_t resultCount_ = 0;
+    std::vector<FileIdentity> writtenFiles_;
     bool zipBusy_ = false;
     bool unzBusy_ = false;
     ZipCommand zipCommand_{};

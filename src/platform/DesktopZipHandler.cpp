@@ -2,13 +2,16 @@
 #include "platform/DesktopZipHandler.h"
 
 #include "platform/AtomicFile.h"
-#include "platform/IniText.h"
+#include "platform/KeyFileText.h"
+#include "platform/Utf8.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,12 +27,19 @@ namespace {
 
 constexpr const char* kDefaults = "Default Applications";
 
+// The folder the variable names, else its place in the home folder; empty without either, since
+// a shared folder must never stand in for the user's own.
 std::string XdgFolder(const char* variable, const char* inHome) {
     const char* value = std::getenv(variable);
     if (value && value[0] == '/')
         return value;
     const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : "/tmp") + "/" + inHome;
+    return home && home[0] == '/' ? std::string(home) + "/" + inHome : std::string();
+}
+
+bool HasControlCharacter(const std::string& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 // A path as the program argument of Exec. A path with a character that the desktop's command
@@ -82,22 +92,49 @@ std::vector<std::string> SplitList(const std::string& line) {
     return items;
 }
 
-std::string JoinList(const std::vector<std::string>& items) {
-    std::string line;
-    for (const auto& item : items)
-        line += item + ";";
-    return line;
+// The line without our entry: every other item and separator stays as the user wrote it, so
+// taking ours out gives back the line as it was before ours went in front.
+std::string WithoutOurs(const std::string& line) {
+    std::string kept;
+    std::size_t start = 0;
+    while (start <= line.size()) {
+        const std::size_t end = std::min(line.find(';', start), line.size());
+        if (line.compare(start, end - start, kZipHandlerId) != 0)
+            kept += line.substr(start, end - start) + (end < line.size() ? ";" : "");
+        start = end + 1;
+    }
+    return kept;
+}
+
+// Where mimeapps.list really is: a dotfile manager may keep it elsewhere and link it into place,
+// and the link must stay. A link to nothing leads to the file it names, made there.
+std::string ListTarget() {
+    std::string path = MimeAppsListPath();
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
+            break;
+        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error)
+            break;
+        path =
+            target.is_absolute()
+                ? target.string()
+                : (std::filesystem::path(path).parent_path() / target).lexically_normal().string();
+    }
+    return path;
 }
 
 // Rewrites mimeapps.list through edit, which returns whether it changed anything; the file is
-// replaced only then. True when nothing had to be written or the write succeeded.
+// replaced only then, where a link leads. True when nothing had to be written or the write
+// succeeded.
 template <typename Edit> bool EditMimeApps(Edit edit) {
-    const std::string path = MimeAppsListPath();
+    const std::string path = ListTarget();
     const auto old = ReadWholeFile(path);
     // A list that exists but cannot be read is not replaced by one holding only our lines.
     if (!old && errno != ENOENT)
         return false;
-    IniText text(old.value_or(""));
+    KeyFileText text(old.value_or(""));
     if (!edit(text))
         return true;
     std::error_code error;
@@ -132,11 +169,13 @@ void RefreshDatabase() {
 } // namespace
 
 std::string ZipHandlerEntryPath() {
-    return XdgFolder("XDG_DATA_HOME", ".local/share") + "/applications/" + kZipHandlerId;
+    const std::string data = XdgFolder("XDG_DATA_HOME", ".local/share");
+    return data.empty() ? data : data + "/applications/" + kZipHandlerId;
 }
 
 std::string MimeAppsListPath() {
-    return XdgFolder("XDG_CONFIG_HOME", ".config") + "/mimeapps.list";
+    const std::string config = XdgFolder("XDG_CONFIG_HOME", ".config");
+    return config.empty() ? config : config + "/mimeapps.list";
 }
 
 std::string ZipHandlerEntry(const std::string& hostProgram) {
@@ -158,6 +197,30 @@ std::string ZipHandlerEntry(const std::string& hostProgram) {
            types + "\n";
 }
 
+std::string DesktopFilesRefusal() {
+    if (ZipHandlerEntryPath().empty() || MimeAppsListPath().empty())
+        return "neither XDG_DATA_HOME and XDG_CONFIG_HOME nor HOME is set, so there is no folder "
+               "of your own for its desktop entry";
+    // A read-only list is the user's decision: refused once, not failed at every start.
+    struct stat st {};
+    const std::string list = ListTarget();
+    if (::stat(list.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR))
+        return "the file " + list + " is read-only";
+    return {};
+}
+
+std::string ZipHandlerRefusal(const std::string& hostProgram) {
+    if (const std::string refusal = DesktopFilesRefusal(); !refusal.empty())
+        return refusal;
+    if (!IsValidUtf8(hostProgram))
+        return "the path of the program, " + hostProgram +
+               ", is not valid UTF-8, and a desktop entry can name only UTF-8 paths";
+    if (HasControlCharacter(hostProgram))
+        return "the path of the program, " + hostProgram +
+               ", holds a control character, which a desktop entry cannot name";
+    return {};
+}
+
 std::string RegisterZipHandler(const std::string& hostProgram) {
     const std::string entryPath = ZipHandlerEntryPath();
     const std::string entry = ZipHandlerEntry(hostProgram);
@@ -168,19 +231,17 @@ std::string RegisterZipHandler(const std::string& hostProgram) {
             return entryPath;
         RefreshDatabase();
     }
-    // Ours first; the applications chosen before stay behind it.
-    const bool listed = EditMimeApps([](IniText& text) {
+    // Ours first; the applications chosen before stay behind it, as the user wrote them.
+    const bool listed = EditMimeApps([](KeyFileText& text) {
         bool changed = false;
         for (const auto& type : kZipHandlerTypes) {
             const std::string old = text.Get(kDefaults, type).value_or("");
-            std::vector<std::string> items = {kZipHandlerId};
-            for (const auto& item : SplitList(old))
-                if (item != kZipHandlerId)
-                    items.push_back(item);
-            if (JoinList(items) != old) {
-                text.Set(kDefaults, type, JoinList(items));
-                changed = true;
-            }
+            const auto items = SplitList(old);
+            if (!items.empty() && items.front() == kZipHandlerId &&
+                std::count(items.begin(), items.end(), kZipHandlerId) == 1)
+                continue;
+            text.Set(kDefaults, type, std::string(kZipHandlerId) + ";" + WithoutOurs(old));
+            changed = true;
         }
         return changed;
     });
@@ -188,22 +249,16 @@ std::string RegisterZipHandler(const std::string& hostProgram) {
 }
 
 std::string UnregisterZipHandler() {
-    const bool unlisted = EditMimeApps([](IniText& text) {
+    const bool unlisted = EditMimeApps([](KeyFileText& text) {
         bool changed = false;
         for (const auto& type : kZipHandlerTypes) {
             const auto old = text.Get(kDefaults, type);
-            if (!old)
+            if (!old || WithoutOurs(*old) == *old)
                 continue;
-            std::vector<std::string> items;
-            for (const auto& item : SplitList(*old))
-                if (item != kZipHandlerId)
-                    items.push_back(item);
-            if (JoinList(items) == *old)
-                continue;
-            if (items.empty())
+            if (SplitList(WithoutOurs(*old)).empty())
                 text.DeleteKey(kDefaults, type);
             else
-                text.Set(kDefaults, type, JoinList(items));
+                text.Set(kDefaults, type, WithoutOurs(*old));
             changed = true;
         }
         return changed;

@@ -6,6 +6,7 @@
 #include "platform/WinPath.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -229,9 +230,23 @@ BOOL CreateDirectoryA(LPCSTR path, void*) {
     const auto host = Host(path);
     if (!host)
         return FALSE;
-    if (::mkdir(host->c_str(), 0777) != 0)
-        return platform::Fail(errno == ENOENT ? ENOTDIR : errno);
-    return TRUE;
+    if (::mkdir(host->c_str(), 0777) == 0)
+        return TRUE;
+    // A link to a folder not made yet (C:\download leading to a Downloads folder the user has not
+    // made): the folder is made where the link leads, one level, as for any other name.
+    const int error = errno;
+    char target[PATH_MAX];
+    struct stat st {};
+    const ssize_t length =
+        error == EEXIST ? ::readlink(host->c_str(), target, sizeof target - 1) : -1;
+    if (length > 0 && ::stat(host->c_str(), &st) != 0) {
+        target[length] = '\0';
+        const std::string folder = host->substr(0, host->rfind('/') + 1);
+        const std::string linked = target[0] == '/' ? target : folder + target;
+        if (::mkdir(linked.c_str(), 0777) == 0)
+            return TRUE;
+    }
+    return platform::Fail(error == ENOENT ? ENOTDIR : error);
 }
 
 BOOL RemoveDirectoryA(LPCSTR path) {

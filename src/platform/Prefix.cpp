@@ -1,9 +1,8 @@
-// The prefix: creation and the host locations inside it.
+// The prefix: where it is, its creation, the checks at every start and the host locations
+// inside it.
 #include "platform/Prefix.h"
 
-#include "platform/AtomicFile.h"
-#include "platform/ProgramFolder.h"
-#include "platform/Volumes.h"
+#include "platform/PrefixParts.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -11,48 +10,15 @@
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 namespace {
 
-constexpr const char* kDrivesIni =
-    "; Drive types: unknown, removable, fixed, remote, cdrom, ramdisk\n"
-    "[Drives]\n"
-    "c=fixed\n"
-    "z=fixed\n";
-
-constexpr const char* kMachineRegistry = "; HKEY_LOCAL_MACHINE\n"
-                                         "[Software\\Microsoft\\Windows\\CurrentVersion\\Setup]\n"
-                                         "\"WinDir\"=\"C:\\\\WINDOWS\"\n";
-
-std::string HostTempDir() {
-    const char* tmp = std::getenv("TMPDIR");
-    return tmp && *tmp ? tmp : "/tmp";
-}
-
-// Puts the self-extractor stub into the system folder, as an installer would, when the program's
-// folder holds one.
-bool InstallStub(const std::string& systemFolder) {
-    const std::string program = ProgramHostPath();
-    const auto stub = ReadWholeFile(program.substr(0, program.rfind('/') + 1) + "ZIPSFX.BIN");
-    return !stub || WriteFileAtomically(systemFolder + "/ZIPSFX.BIN", *stub);
-}
-
-// Lays out a complete prefix in folder dir.
-bool Populate(const std::string& dir) {
-    const std::string c = dir + "/drive_c";
-    return ::mkdir((dir + "/dosdevices").c_str(), 0755) == 0 && ::mkdir(c.c_str(), 0755) == 0 &&
-           ::mkdir((c + "/WINDOWS").c_str(), 0755) == 0 &&
-           ::mkdir((c + "/WINDOWS/SYSTEM").c_str(), 0755) == 0 &&
-           InstallStub(c + "/WINDOWS/SYSTEM") && LinkProgramFolder(c + "/Program Files/Pakrune") &&
-           ::symlink(HostTempDir().c_str(), (c + "/WINDOWS/Temp").c_str()) == 0 &&
-           ::symlink("../drive_c", (dir + "/dosdevices/c:").c_str()) == 0 &&
-           ::symlink("/", (dir + "/dosdevices/z:").c_str()) == 0 &&
-           WriteFileAtomically(dir + "/drives.ini", kDrivesIni) &&
-           WriteFileAtomically(dir + "/HKEY_LOCAL_MACHINE.reg", kMachineRegistry) &&
-           WriteFileAtomically(dir + "/HKEY_CURRENT_USER.reg", "; HKEY_CURRENT_USER\n") &&
-           WriteFileAtomically(dir + "/HKEY_CLASSES_ROOT.reg", "; HKEY_CLASSES_ROOT\n");
-}
+std::mutex lock;
+std::string ensured;              // the prefix checked in this run
+std::string refusal;              // why the prefix asked for last could not be used
+std::vector<std::string> notices; // what was repaired and not yet told
 
 bool MakeParents(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -65,41 +31,79 @@ bool MakeParents(const std::string& path) {
     return MakeParents(parent) && (::mkdir(parent.c_str(), 0755) == 0 || errno == EEXIST);
 }
 
+// Makes a new prefix in a sibling folder and renames it into place, so other processes see no
+// prefix or a complete one. If one of them won the race, its prefix stands and ours goes.
+void CreatePrefix(const std::string& dir) {
+    if (!MakeParents(dir))
+        return;
+    std::string temp = dir + ".part.XXXXXX";
+    if (!::mkdtemp(temp.data()))
+        return;
+    if (!CompletePrefix(temp) || ::rename(temp.c_str(), dir.c_str()) != 0)
+        RemoveHostTree(temp);
+}
+
+std::string Refused(const std::string& dir, const std::string& why) {
+    return "Pakrune does not use the folder " + dir + ": " + why +
+           ". It keeps its settings, registry and temporary files there, so no other user may "
+           "be able to change it. Correct its owner and permissions, or set PAKRUNE_PREFIX to a "
+           "folder of your own, and start Pakrune again.";
+}
+
 } // namespace
 
 std::string PrefixDir() {
     if (const char* p = std::getenv("PAKRUNE_PREFIX"); p && *p)
         return p;
+    // Without a home there is no folder of the user's own to fall back on.
     const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : "/tmp") + "/.pakrune";
+    return home && home[0] == '/' ? std::string(home) + "/.pakrune" : std::string();
 }
 
 bool EnsurePrefix() {
-    static std::mutex lock;
-    static std::string ensured;
     const std::string dir = PrefixDir();
     std::lock_guard guard(lock);
-    if (dir == ensured)
+    if (!dir.empty() && dir == ensured)
         return true;
-    struct stat st {};
-    if (::stat(dir.c_str(), &st) != 0) {
-        if (!MakeParents(dir))
-            return false;
-        std::string temp = dir + ".part.XXXXXX";
-        if (!::mkdtemp(temp.data()))
-            return false;
-        const bool built = Populate(temp);
-        // A rename is all or nothing: other processes see no prefix or a complete one. If one of
-        // them won the race, its prefix stands and ours goes.
-        if (!built || ::rename(temp.c_str(), dir.c_str()) != 0)
-            RemoveHostTree(temp);
-        if (::stat(dir.c_str(), &st) != 0)
-            return false;
-    }
-    if (!S_ISDIR(st.st_mode))
+    ensured.clear();
+    if (dir.empty()) {
+        refusal = "Pakrune keeps its settings, registry and temporary files in a folder of your "
+                  "own, but HOME is not set. Set HOME, or PAKRUNE_PREFIX to a folder of your "
+                  "own, and start Pakrune again.";
         return false;
+    }
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0)
+        CreatePrefix(dir);
+    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        refusal = "Pakrune cannot make the folder " + dir +
+                  " for its settings, registry and temporary files. Set PAKRUNE_PREFIX to a "
+                  "folder of your own and start Pakrune again.";
+        return false;
+    }
+    // Nothing is written into a prefix that another user could have laid out.
+    if (const std::string why = WhyPrefixNotOwned(dir); !why.empty()) {
+        refusal = Refused(dir, why);
+        return false;
+    }
+    CompletePrefix(dir);
+    if (!MakeTempFolderPrivate(dir, notices)) {
+        refusal = Refused(dir, "no private temporary folder can be made in its drive C:");
+        return false;
+    }
+    refusal.clear();
     ensured = dir;
     return true;
+}
+
+std::string PrefixRefusal() {
+    std::lock_guard guard(lock);
+    return refusal;
+}
+
+std::vector<std::string> TakePrefixNotices() {
+    std::lock_guard guard(lock);
+    return std::exchange(notices, {});
 }
 
 std::string DriveLink(char letter) {
@@ -114,7 +118,8 @@ bool DriveDefined(char letter) {
 }
 
 std::string PrefixFile(const std::string& name) {
-    return PrefixDir() + "/" + name;
+    const std::string dir = PrefixDir();
+    return dir.empty() ? std::string() : dir + "/" + name;
 }
 
 void RemoveHostTree(const std::string& hostFolder) {

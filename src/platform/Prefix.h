@@ -5,15 +5,24 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
-// $PAKRUNE_PREFIX, or ~/.pakrune by default.
+// $PAKRUNE_PREFIX, or ~/.pakrune by default; empty when neither that variable nor HOME is set
+// (a shared folder such as /tmp is never a fallback).
 std::string PrefixDir();
 
-// Creates the prefix on first use, completely or not at all; an existing prefix is never
-// touched. False when it neither exists nor can be made.
+// Once a run: creates the prefix on first use, completely or not at all; checks that only the
+// user can change it; makes its missing parts without touching what is there; makes its
+// temporary folder private. False when it cannot be used (PrefixRefusal says why).
 bool EnsurePrefix();
+
+// Why the prefix cannot be used, in words for the user; empty when it can.
+std::string PrefixRefusal();
+// What the checks repaired since the last call (the temporary folder made private), each to be
+// told to the user once.
+std::vector<std::string> TakePrefixNotices();
 
 // Host path of the drive letter's link in dosdevices/ (it may not exist).
 std::string DriveLink(char letter);

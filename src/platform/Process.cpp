@@ -42,36 +42,36 @@ std::string FindOnPath(const std::string& name) {
 }
 
 // Starts argv without waiting and without leaving a zombie: an intermediate child spawns the
-// program and ends at once, so the program is adopted by init.
-bool SpawnDetached(const std::vector<std::string>& argv) {
+// program and ends at once, so the program is adopted by init. The intermediate child's status
+// carries the error of the spawn. 0 when the program started, else the error number.
+int SpawnDetached(const std::vector<std::string>& argv) {
     std::vector<char*> args;
     for (const auto& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     const pid_t child = ::fork();
     if (child < 0)
-        return false;
+        return errno;
     if (child == 0) {
         ::setsid();
         pid_t program = 0;
-        const int rc = ::posix_spawn(&program, args[0], nullptr, nullptr, args.data(), environ);
-        ::_exit(rc == 0 ? 0 : 127);
+        ::_exit(::posix_spawn(&program, args[0], nullptr, nullptr, args.data(), environ) & 0xFF);
     }
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : ECHILD;
 }
 
-// Offers the start to the hook; otherwise starts it.
-bool Start(const ProgramStart& start) {
+// Offers the start to the hook; otherwise starts it. 0 or the error number.
+int Start(const ProgramStart& start) {
     ProgramStartHook hook;
     {
         std::lock_guard guard(hookLock);
         hook = startHook;
     }
     if (hook && hook(start))
-        return true;
+        return 0;
     return SpawnDetached(start.hostArgv);
 }
 
@@ -143,25 +143,35 @@ CommandLine SplitCommandLine(const std::string& commandLine) {
     return result;
 }
 
-} // namespace platform
+std::string StartFailureText(StartFailure failure) {
+    switch (failure) {
+    case StartFailure::None:
+        return {};
+    case StartFailure::Missing:
+        return "the file is missing";
+    case StartFailure::NoWindowsLoader:
+        return "it is a Windows program, and no Windows program loader (wine) is installed";
+    case StartFailure::NotAProgram:
+        return "it is not a program this system can run";
+    case StartFailure::Refused:
+        return "the system refused to start it";
+    case StartFailure::NoOpener:
+        return "no program to open it is installed";
+    }
+    return {};
+}
 
-namespace win {
-
-UINT WinExec(LPCSTR commandLine, UINT) {
-    const auto split = platform::SplitCommandLine(commandLine ? commandLine : "");
-    std::string program = split.program;
-    if (!platform::FileExists(program) && platform::FileExists(program + ".exe"))
-        program += ".exe";
-    const auto host = platform::HostPathOf(program);
-    if (!host || !platform::FileExists(program))
-        return ERROR_FILE_NOT_FOUND;
-
-    platform::ProgramStart start{platform::ProgramStart::Kind::Program, commandLine, {}};
-    const std::string head = platform::FileHead(*host);
+StartFailure StartProgramFile(const std::string& program,
+                              const std::vector<std::string>& arguments) {
+    const auto host = HostPathOf(program);
+    if (!host || !FileExists(program))
+        return StartFailure::Missing;
+    ProgramStart start{ProgramStart::Kind::Program, program, {}};
+    const std::string head = FileHead(*host);
     if (head.starts_with("MZ")) {
-        const std::string wine = platform::FindOnPath("wine");
+        const std::string wine = FindOnPath("wine");
         if (wine.empty())
-            return platform::kBadFormat;
+            return StartFailure::NoWindowsLoader;
         start.hostArgv = {wine, *host};
     } else if (head.starts_with("#!") || head.starts_with("\x7f"
                                                           "ELF")) {
@@ -171,28 +181,56 @@ UINT WinExec(LPCSTR commandLine, UINT) {
             ::chmod(host->c_str(), (st.st_mode | S_IXUSR) & 07777);
         start.hostArgv = {*host};
     } else {
+        return StartFailure::NotAProgram;
+    }
+    start.hostArgv.insert(start.hostArgv.end(), arguments.begin(), arguments.end());
+    return Start(start) == 0 ? StartFailure::None : StartFailure::Refused;
+}
+
+StartFailure OpenDocument(const std::string& target) {
+    std::string hostTarget = target;
+    if (!IsAddress(target)) {
+        const auto host = HostPathOf(target);
+        if (!host || AttributesOfHostFile(*host) == win::INVALID_FILE_ATTRIBUTES)
+            return StartFailure::Missing;
+        hostTarget = *host;
+    }
+    const std::string opener = FindOnPath("xdg-open");
+    const ProgramStart start{
+        ProgramStart::Kind::ShellOpen, target, {opener.empty() ? "xdg-open" : opener, hostTarget}};
+    return Start(start) == 0 ? StartFailure::None : StartFailure::NoOpener;
+}
+
+} // namespace platform
+
+namespace win {
+
+UINT WinExec(LPCSTR commandLine, UINT) {
+    const auto split = platform::SplitCommandLine(commandLine ? commandLine : "");
+    std::string program = split.program;
+    if (!platform::FileExists(program) && platform::FileExists(program + ".exe"))
+        program += ".exe";
+    switch (platform::StartProgramFile(program, split.arguments)) {
+    case platform::StartFailure::None:
+        return 33;
+    case platform::StartFailure::Missing:
+        return ERROR_FILE_NOT_FOUND;
+    default:
         return platform::kBadFormat;
     }
-    start.hostArgv.insert(start.hostArgv.end(), split.arguments.begin(), split.arguments.end());
-    return platform::Start(start) ? 33 : platform::kBadFormat;
 }
 
 std::intptr_t ShellExecuteA(void*, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, int) {
-    const std::string target = file ? file : "";
     if (verb && !SameText(verb, "open"))
         return platform::kNoAssociation;
-    std::string hostTarget = target;
-    if (!platform::IsAddress(target)) {
-        const auto host = platform::HostPathOf(target);
-        if (!host || platform::AttributesOfHostFile(*host) == INVALID_FILE_ATTRIBUTES)
-            return ERROR_FILE_NOT_FOUND;
-        hostTarget = *host;
+    switch (platform::OpenDocument(file ? file : "")) {
+    case platform::StartFailure::None:
+        return 42;
+    case platform::StartFailure::Missing:
+        return ERROR_FILE_NOT_FOUND;
+    default:
+        return platform::kNoAssociation;
     }
-    const std::string opener = platform::FindOnPath("xdg-open");
-    platform::ProgramStart start{platform::ProgramStart::Kind::ShellOpen,
-                                 target,
-                                 {opener.empty() ? "xdg-open" : opener, hostTarget}};
-    return platform::Start(start) ? 42 : platform::kNoAssociation;
 }
 
 } // namespace win

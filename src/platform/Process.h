@@ -1,9 +1,10 @@
-// Starting programs and "opening" documents. A program is started from its command line without
-// waiting and never through a shell, so names with blanks or shell characters are safe: a
-// Windows executable (a file beginning with "MZ") runs through wine where it is installed, a
-// host executable or a "#!" script runs directly. Shell "open" hands a document, a web address
-// or a "mailto:" address to the desktop's default handler. Both pass through one hook, so tests
-// record what would start instead of starting it.
+// Starting programs and "opening" documents. A program is started from an argument vector,
+// without waiting and never through a shell, so names with blanks, quotes or shell characters are
+// safe: a Windows executable (a file beginning with "MZ") runs through wine where it is
+// installed, a host executable or a "#!" script runs directly. WinExec splits a command line as
+// the system does and starts its program the same way. Shell "open" hands a document, a web
+// address or a "mailto:" address to the desktop's default handler. Both pass through one hook,
+// so tests record what would start instead of starting it.
 #pragma once
 
 #include "platform/WinTypes.h"
@@ -35,6 +36,26 @@ struct CommandLine {
     std::vector<std::string> arguments;
 };
 CommandLine SplitCommandLine(const std::string& commandLine);
+
+// Why a program or document could not be started.
+enum class StartFailure {
+    None,            // it started
+    Missing,         // no such file
+    NoWindowsLoader, // a Windows program, and no wine to run it
+    NotAProgram,     // neither a host program, a "#!" script nor a Windows program
+    Refused,         // the system refused to start it (no execute permission, say)
+    NoOpener         // nothing can open the document
+};
+// The reason in words, for a message: "it is a Windows program, and ...".
+std::string StartFailureText(StartFailure failure);
+
+// Starts the program file at a Windows path with these arguments, without waiting. The path is
+// one argument as it stands, never split again, so a name holding blanks or quotes names that
+// file and no other.
+StartFailure StartProgramFile(const std::string& program,
+                              const std::vector<std::string>& arguments = {});
+// Opens a document, a web address or a "mailto:" address with the desktop's default handler.
+StartFailure OpenDocument(const std::string& target);
 
 } // namespace platform
 

@@ -259,6 +259,9 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
         const struct timespec times[2] = {{stat.mtime, 0}, {stat.mtime, 0}};
         ::futimens(out, times);
     }
+    // The identity of the file written, for the caller that starts or opens it afterwards.
+    struct stat written {};
+    ok = ok && ::fstat(out, &written) == 0;
     if (::close(out) != 0 && ok) {
         WriteFailed(name, errno);
         ok = false;
@@ -272,6 +275,7 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
         return Result::Failed;
     }
     tree_.Added(folder, fileName);
+    report_.FileWritten(written.st_dev, written.st_ino);
     report_.Verbose("Extracted: " + name);
     return Result::Done;
 }

@@ -5,6 +5,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/PathMap.h"
 #include "platform/SharedFile.h"
+#include "platform/Utf8.h"
 
 #include <cerrno>
 #include <cstring>
@@ -89,7 +90,7 @@ std::string_view WithoutCutSequence(std::string_view bytes) {
 QString DecodeText(std::string_view bytes) {
     // Text files follow the rule of archive names: UTF-8 when valid, code page 437 otherwise,
     // which gives every byte a visible character, so binary files show as text too.
-    const QString text = IsValidUtf8(bytes)
+    const QString text = platform::IsValidUtf8(bytes)
                              ? QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))
                              : QString::fromStdString(Cp437ToUtf8(bytes));
     return BreakLongLines(text);

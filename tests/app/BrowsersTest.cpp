@@ -5,6 +5,7 @@
 
 #include "platform/DesktopZipHandler.h"
 #include "platform/Registry.h"
+#include "platform/Volumes.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -199,4 +200,60 @@ TEST_F(Browsers, AFailedNetscapeRegistrationEndsTheStepBeforeTheIeRegistration) 
     EXPECT_FALSE(HostExists(platform::ZipHandlerEntryPath()));
     // The settings were saved all the same.
     EXPECT_NE(ReadHostFile(Ini()).find("[Browsers]\nNetscape=1\nIE=1\n"), std::string::npos);
+}
+
+TEST_F(Browsers, AProgramPathNoDesktopEntryCanNameIsRefusedOnceAndTheDefaultsStay) {
+    const std::string list = "[Default Applications]\napplication/zip=other.desktop;\n";
+    WriteHostFile(platform::MimeAppsListPath(), list);
+    const auto placeProgram = [](const std::string& folder) {
+        std::filesystem::create_directories(DriveC() + "/" + folder);
+        platform::OverrideProgramPath(DriveC() + "/" + folder + "/pakrune");
+    };
+    const auto refusals = [this] {
+        QStringList found;
+        for (const QString& message : dialogs->Messages())
+            if (message.startsWith("Pakrune cannot register as the desktop's handler of ZIP files: "
+                                   "the path of the program, "))
+                found << message;
+        return found;
+    };
+    placeProgram("Pr\xff"
+                 "gram"); // not UTF-8
+    Start();
+    ASSERT_EQ(refusals().size(), 1);
+    EXPECT_TRUE(refusals()[0].endsWith(
+        ", is not valid UTF-8, and a desktop entry can name only UTF-8 paths. Your default "
+        "applications for ZIP files stay as they were."));
+    EXPECT_EQ(ReadHostFile(platform::MimeAppsListPath()), list);
+    EXPECT_FALSE(HostExists(platform::ZipHandlerEntryPath()));
+    Restart(); // the same refusal is not told again
+    EXPECT_EQ(refusals().size(), 1);
+
+    placeProgram("Pro\tgram"); // a control character: another refusal, told once
+    Restart();
+    ASSERT_EQ(refusals().size(), 2);
+    EXPECT_TRUE(refusals()[1].contains("holds a control character"));
+    EXPECT_EQ(ReadHostFile(platform::MimeAppsListPath()), list);
+
+    placeProgram("Program"); // a path it can name registers, and forgets what was told
+    Restart();
+    EXPECT_TRUE(HostExists(platform::ZipHandlerEntryPath()));
+    placeProgram("Pr\xff"
+                 "gram");
+    Restart();
+    EXPECT_EQ(refusals().size(), 3);
+}
+
+TEST_F(Browsers, AReadOnlyListIsToldOnceNotAtEveryStart) {
+    const std::string list = "[Default Applications]\napplication/zip=other.desktop;\n";
+    WriteHostFile(platform::MimeAppsListPath(), list);
+    std::filesystem::permissions(platform::MimeAppsListPath(), std::filesystem::perms::owner_read);
+    Start();
+    Restart();
+    EXPECT_EQ(dialogs->Messages(),
+              QStringList{QString::fromStdString(
+                  "Pakrune cannot register as the desktop's handler of ZIP files: the file " +
+                  platform::MimeAppsListPath() +
+                  " is read-only. Your default applications for ZIP files stay as they were.")});
+    EXPECT_EQ(ReadHostFile(platform::MimeAppsListPath()), list);
 }

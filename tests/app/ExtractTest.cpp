@@ -3,6 +3,7 @@
 // commands wait while an engine call runs.
 #include "MainFormTest.h"
 
+#include "app/ExtractedFile.h"
 #include "platform/ui/ListView.h"
 
 #include <QAction>
@@ -12,6 +13,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace testing_support;
@@ -77,6 +79,24 @@ TEST_F(Extract, AFailedExtractionNeverRunsAnOlderFile) {
     EXPECT_TRUE(messages[0].contains("tool.exe")) << messages[0].toStdString(); // the engine's
     EXPECT_EQ(messages[1], "Could not extract tool.exe.");
     EXPECT_EQ(ReadHostFile(HostTemp() + "/tool.exe"), kProgram); // left as it was
+}
+
+TEST_F(Extract, OnlyTheFileTheEngineReportedWritingIsUsed) {
+    // Whatever else happens to a file under that name (touched, changed, replaced), only the
+    // file the engine wrote counts, told by its identity on the disk.
+    const std::string host = HostTemp() + "/setup.exe";
+    WriteHostFile(host, kProgram);
+    struct stat st {};
+    ASSERT_EQ(::stat(host.c_str(), &st), 0);
+    const std::vector<FileIdentity> written = {
+        {1, 2}, {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)}};
+    const ExtractedFile file("C:\\WINDOWS\\Temp", "setup.exe");
+    EXPECT_EQ(file.Verify(written), ExtractedFile::Check::Usable);
+    ::chmod(host.c_str(), 0755); // a change of its status alone is no new writing
+    EXPECT_EQ(file.Verify({}), ExtractedFile::Check::NotWritten);
+    WriteHostFile(host + ".new", kProgram);
+    std::filesystem::rename(host + ".new", host); // another file under the same name
+    EXPECT_EQ(file.Verify(written), ExtractedFile::Check::NotWritten);
 }
 
 TEST_F(Extract, NamesLeadingOutOfTheTempFolderAreNeverStarted) {

@@ -1,6 +1,7 @@
 // Installing the software in a download: the setup entry, extraction below the temp folder, the
 // start of the setup program, and the auto-exit rule.
 #include "MainFormTest.h"
+#include "OtherUser.h"
 
 #include "app/untEvent.h"
 #include "platform/ui/ListView.h"
@@ -9,6 +10,9 @@
 #include <QProgressBar>
 #include <QToolButton>
 #include <filesystem>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace testing_support;
 
@@ -146,4 +150,114 @@ TEST_F(Install, ProgressFollowsTheBytesOfAnExtractAll) {
     ASSERT_FALSE(positions.empty());
     EXPECT_GT(*std::max_element(positions.begin(), positions.end()), 50);
     EXPECT_EQ(positions.back(), 0); // the end of the batch resets the bar
+}
+
+TEST_F(Install, AFileThatOthersCouldChangeIsRefusedBeforeItStarts) {
+    struct Row {
+        const char* what;
+        std::function<void()> lay; // before the extraction
+        std::function<void()> undo;
+    };
+    const std::string disk1 = HostTemp() + "/disk1";
+    std::vector<Row> rows = {
+        {"a folder on the way that others can write to",
+         [&] {
+             std::filesystem::create_directory(disk1);
+             ::chmod(disk1.c_str(), 0777);
+         },
+         [&] { std::filesystem::remove_all(disk1); }},
+        {"the temporary folder itself, opened to others during the run",
+         [&] { ::chmod(HostTemp().c_str(), 0777); }, [&] { ::chmod(HostTemp().c_str(), 0700); }},
+    };
+    if (::geteuid() == 0)
+        rows.push_back({"a folder on the way of another user",
+                        [&] {
+                            std::filesystem::create_directory(disk1);
+                            ::chown(disk1.c_str(), kOtherUser, kOtherUser);
+                        },
+                        [&] { std::filesystem::remove_all(disk1); }});
+    Open({{"disk1/setup.exe", kSetup}});
+    main->AutoExit = false;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.lay();
+        const qsizetype seen = dialogs->Messages().size();
+        main->btnInstallClick();
+        EXPECT_TRUE(starts.empty());
+        EXPECT_EQ(dialogs->Messages().mid(seen),
+                  QStringList{"The file C:\\WINDOWS\\Temp\\disk1\\setup.exe or a folder on the way "
+                              "to it can be changed by other users; it is not opened."});
+        row.undo();
+    }
+    main->btnInstallClick(); // with the folders as they should be, it starts
+    EXPECT_EQ(Started(), HostTemp() + "/disk1/setup.exe");
+}
+
+TEST_F(Install, WhatAnotherUserPlantsInTheSharedTemporaryFolderIsNeverStarted) {
+    SKIP_WITHOUT_OTHER_USER();
+    // The shared folder as /tmp is: everybody may write there. The other user lays out what the
+    // extraction will write, the way it would have been found there before.
+    ::chmod(SharedTemp().c_str(), 01777);
+    const std::string theirs = "#!/bin/sh\necho theirs\n";
+    ASSERT_EQ(
+        RunAsOtherUser({"/bin/sh", "-c",
+                        "mkdir -m 777 \"$0/disk1\" && printf '%s' \"$1\" > \"$0/setup.exe\" && "
+                        "cp \"$0/setup.exe\" \"$0/disk1/setup.exe\" && chmod 777 \"$0\"/*",
+                        SharedTemp(), theirs}),
+        0);
+    WriteArchive(SharedTemp() + "/tool.zip", {{"disk1/setup.exe", kSetup}, {"setup.exe", kSetup}});
+    dialogs->Act([](QWidget* window) {
+        window->findChild<QToolButton*>("SpeedButton2")->click(); // Autoinstall
+        return 0;
+    });
+    Start({SharedTemp() + "/tool.zip"});
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(Started(), HostTemp() + "/disk1/setup.exe");
+    EXPECT_EQ(ReadHostFile(Started()), kSetup);
+    EXPECT_EQ(ReadHostFile(SharedTemp() + "/disk1/setup.exe"), theirs); // untouched, unused
+}
+
+TEST_F(Install, AProgramStartsByItsPathAloneWhateverItsNameHolds) {
+    // An older foo.exe lies in the temporary folder; the entry's name holds a quote and a blank,
+    // which a command line split again would make foo.exe with the argument bar.exe.
+    WriteHostFile(HostTemp() + "/foo.exe", kSetup);
+    Open({{"foo\" bar.exe", kSetup}, {"x\" setup.exe", kSetup}});
+    main->ListView1->SetSelected(0, true);
+    main->SpeedButton3Click();
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].hostArgv, std::vector<std::string>{HostTemp() + "/foo\" bar.exe"});
+    main->AutoExit = false;
+    main->btnInstallClick();
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[1].hostArgv, std::vector<std::string>{HostTemp() + "/x\" setup.exe"});
+}
+
+TEST_F(Install, AProgramThatCannotStartIsNamedWithWhereItsFilesAre) {
+    // No Windows program loader on the search path.
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    ::setenv("PATH", (MachineRoot() + "/no-programs").c_str(), 1);
+    const std::string tail =
+        ". Its files were extracted to C:\\WINDOWS\\Temp (" + HostTemp() + " on this machine).";
+    struct Row {
+        const char* data;
+        std::string reason;
+    };
+    const Row rows[] = {
+        {"MZ\x90\0\3",
+         "it is a Windows program, and no Windows program loader (wine) is installed"},
+        {"just text", "it is not a program this system can run"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.reason);
+        Open({{"readme.txt", "r"}, {"setup.exe", row.data}});
+        const qsizetype seen = dialogs->Messages().size();
+        main->AutoExit = false;
+        main->btnInstallClick();
+        EXPECT_TRUE(starts.empty());
+        EXPECT_EQ(
+            dialogs->Messages().mid(seen),
+            QStringList{QString::fromStdString(
+                "Pakrune could not start C:\\WINDOWS\\Temp\\setup.exe: " + row.reason + tail)});
+    }
+    ::setenv("PATH", path.c_str(), 1);
 }

@@ -1,10 +1,13 @@
 // The listing's kept facts: a key's row is the same however the key was made, and sorting by name
 // through the kept collation keys and the kept name order gives exactly what a stable sort by the
-// collator gives, whatever order the keys stood in.
+// collator gives, whatever order the keys stood in. The name order itself is pinned by fixed
+// expectations, the same in a locale without collation rules (C.UTF-8) and in a full one
+// (en_US.UTF-8): ctest runs these tests in both.
 #include "app/ListingRows.h"
 #include "app/ListingText.h"
 
 #include <QCollator>
+#include <QLocale>
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
@@ -36,8 +39,7 @@ const Fields kEntries[] = {
 
 // What a stable sort by the collator makes of keys, by the identity of their texts.
 std::vector<const QChar*> Reference(const QStringList& keys) {
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const QCollator collator = NameCollator();
     QStringList sorted = keys;
     std::stable_sort(sorted.begin(), sorted.end(), [&](const QString& a, const QString& b) {
         return collator.sortKey(a).compare(collator.sortKey(b)) < 0;
@@ -46,6 +48,24 @@ std::vector<const QChar*> Reference(const QStringList& keys) {
     for (const QString& key : sorted)
         identities.push_back(key.constData());
     return identities;
+}
+
+// The names of keys, in their order.
+QStringList NamesOf(const QStringList& keys) {
+    QStringList names;
+    for (const QString& key : keys)
+        names.push_back(SplitSortKey(key).name);
+    return names;
+}
+
+// Sorts entries of these names (in this order, all of one date and size) by name.
+QStringList SortedByName(const QStringList& names) {
+    ListingRows rows;
+    QStringList keys;
+    for (const QString& name : names)
+        keys.push_back(rows.Add(name.toStdString(), 0x5A8C6000, 5, 5));
+    rows.SortByLocale(keys);
+    return NamesOf(keys);
 }
 
 std::vector<const QChar*> Identities(const QStringList& keys) {
@@ -99,4 +119,41 @@ TEST(ListingRows, NameSortsMatchAStableSortFromAnyOrder) {
     const auto expected = Reference(keys);
     rows.SortByLocale(keys);
     EXPECT_EQ(Identities(keys), expected);
+}
+
+TEST(ListingRows, NamesSortWithoutRegardToCaseWithAccentedLettersAmongTheirOwn) {
+    struct Row {
+        QStringList names; // in archive order
+        QStringList sorted;
+    };
+    const Row rows[] = {
+        {{"Banana", "Delta", "apple", "cherry"}, {"apple", "Banana", "cherry", "Delta"}},
+        {{"B.txt", "a.txt"}, {"a.txt", "B.txt"}},
+        {{"Gz", "Grüße", "data/", "hallo", "Garten"}, {"data/", "Garten", "Grüße", "Gz", "hallo"}},
+        {{"Zebra", "été", "apple", "Eis", "Äpfel"}, {"Äpfel", "apple", "Eis", "été", "Zebra"}},
+        // Names equal but for case keep the order of the archive.
+        {{"readme.txt", "README.txt", "ReadMe.txt"}, {"readme.txt", "README.txt", "ReadMe.txt"}},
+        {{"README.txt", "readme.txt"}, {"README.txt", "readme.txt"}},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(SortedByName(row.names), row.sorted) << row.names.join(", ").toStdString();
+}
+
+TEST(ListingRows, EqualNamesAreOrderedByTheRestOfTheKeyAsText) {
+    ListingRows rows;
+    QStringList keys{rows.Add("A.txt", 9, 1, 1), rows.Add("a.txt", 10, 1, 1),
+                     rows.Add("a.txt", 9, 1, 2)};
+    rows.SortByLocale(keys);
+    // "…@110…" before "…@19@21@31" before "…@19@21@32": digits compare as text, not as numbers.
+    EXPECT_EQ(keys, (QStringList{SortKey("a.txt", 10, 1, 1), SortKey("A.txt", 9, 1, 1),
+                                 SortKey("a.txt", 9, 1, 2)}));
+}
+
+TEST(ListingRows, TheUsersLocaleDecidesWhereItsOwnLettersGo) {
+    // Swedish sorts Ä after Z; the order of a locale with rules of its own is that locale's.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
+    const QStringList sorted = SortedByName({"Äpfel", "Zebra", "apple"});
+    QLocale::setDefault(before);
+    EXPECT_EQ(sorted, (QStringList{"apple", "Zebra", "Äpfel"}));
 }

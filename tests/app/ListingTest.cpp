@@ -81,6 +81,18 @@ TEST_F(Listing, EveryColumnSortsAscendingThenReverses) {
     EXPECT_EQ(Names(), before);
 }
 
+TEST_F(Listing, NamesSortWithoutRegardToCaseInEveryLocale) {
+    // The same order under C.UTF-8 and en_US.UTF-8 (ctest runs the listing tests in both).
+    Open({Sized("Banana", 1, 1, 1), Sized("Delta", 1, 1, 1), Sized("apple", 1, 1, 1),
+          Sized("cherry", 1, 1, 1), Sized("Grüße", 1, 1, 1), Sized("data/x.txt", 1, 1, 1),
+          Sized("B.txt", 1, 1, 1), Sized("a.txt", 1, 1, 1)});
+    const QStringList sorted{"a.txt",  "apple", "B.txt", "Banana",
+                             "cherry", "x.txt", "Delta", "Grüße"};
+    EXPECT_EQ(Names(), sorted);
+    main->ListView1ColumnClick(0);
+    EXPECT_EQ(Names(), QStringList(sorted.rbegin(), sorted.rend()));
+}
+
 TEST_F(Listing, TheFirstClickOnFileAfterOpeningReverses) {
     Open({Sized("b.txt", 1, 1, 1), Sized("a.txt", 1, 1, 1), Sized("c.txt", 1, 1, 1)});
     main->ListView1ColumnClick(0);

@@ -1,14 +1,18 @@
 // Start-up, the download hand-off, the choice window and the caption.
 #include "MainFormTest.h"
 
+#include "app/MachineCheck.h"
 #include "app/untEvent.h"
+#include "platform/PathMap.h"
 #include "platform/Registry.h"
 #include "platform/SharedFile.h"
+#include "platform/WinPath.h"
 #include "platform/ui/ListView.h"
 
 #include <QAction>
 #include <QToolButton>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace testing_support;
@@ -54,6 +58,19 @@ TEST_F(MainFormTest, ADownloadInATempFolderMovesToTheDownloadFolder) {
     EXPECT_EQ(main->PanelText(2), "Total Uncompressed Size: 9 bytes");
     EXPECT_EQ(ChoiceWindows(*dialogs), 1);
     EXPECT_TRUE(main->Item("Install1")->isEnabled());
+}
+
+TEST_F(MainFormTest, ADownloadInTheSharedTemporaryFolderMovesToTheDownloadFolder) {
+    // Where a browser leaves a download: $TMPDIR (or /tmp), whose Windows path (on drive Z:)
+    // need not say "temp". The program's own temporary folder is a private one.
+    WriteArchive(SharedTemp() + "/Tool.zip", kTool);
+    ASSERT_EQ(win::LowerCase(platform::WindowsPathOf(SharedTemp() + "/Tool.zip")).find("temp"),
+              std::string::npos);
+    dialogs->Act([](QWidget*) { return 0; });
+    Start({SharedTemp() + "/Tool.zip"});
+    EXPECT_FALSE(HostExists(SharedTemp() + "/Tool.zip"));
+    EXPECT_EQ(main->ZipMaster1.ZipFilename(), "c:\\download\\Tool.zip");
+    EXPECT_EQ(main->ZipMaster1.Count(), 2);
 }
 
 struct HandOffRow {
@@ -206,4 +223,51 @@ TEST_F(MainFormTest, ADamagedArchiveIsReportedAndTheEntriesBeforeTheDamageAreLis
     main->Item("Open1")->trigger();
     EXPECT_EQ(dialogs->Messages(), QStringList{"Error 3 reading Zip file"});
     EXPECT_EQ(Column(0), (QStringList{"first.txt", "second.txt"}));
+}
+
+TEST_F(MainFormTest, TheStartCheckRepairsAnOldPrefixOnceAndStopsAtOneOthersCouldChange) {
+    // A prefix as earlier versions made it: its temporary folder a link to the shared one.
+    const std::string old = MachineRoot() + "/old";
+    std::filesystem::create_directories(old + "/dosdevices");
+    std::filesystem::create_directories(old + "/drive_c/WINDOWS");
+    std::filesystem::create_symlink("../drive_c", old + "/dosdevices/c:");
+    std::filesystem::create_symlink(SharedTemp(), old + "/drive_c/WINDOWS/Temp");
+    ::setenv("PAKRUNE_PREFIX", old.c_str(), 1);
+    EXPECT_TRUE(app::CheckMachine());
+    ASSERT_EQ(dialogs->Shown().size(), 1u);
+    EXPECT_EQ(dialogs->Shown()[0].kind, DialogKind::Message);
+    EXPECT_EQ(dialogs->Shown()[0].text.toStdString(),
+              "Pakrune's temporary folder C:\\WINDOWS\\Temp was the folder " + SharedTemp() +
+                  ", which other users share. Pakrune now keeps its temporary files in a folder "
+                  "of your own, " +
+                  old + "/drive_c/WINDOWS/Temp.");
+    EXPECT_FALSE(std::filesystem::is_symlink(old + "/drive_c/WINDOWS/Temp"));
+
+    const std::string open = MachineRoot() + "/open";
+    std::filesystem::create_directories(open);
+    ::chmod(open.c_str(), 0777);
+    ::setenv("PAKRUNE_PREFIX", open.c_str(), 1);
+    EXPECT_FALSE(app::CheckMachine()); // the program stops
+    ASSERT_EQ(dialogs->Shown().size(), 2u);
+    EXPECT_EQ(dialogs->Shown()[1].kind, DialogKind::Error);
+    EXPECT_TRUE(dialogs->Shown()[1].text.startsWith(
+        QString::fromStdString("Pakrune does not use the folder " + open + ": " + open +
+                               " can be changed by other users.")))
+        << dialogs->Shown()[1].text.toStdString();
+}
+
+TEST_F(MainFormTest, DownloadsGoToTheUsersDownloadFolderMadeWhenMissing) {
+    // C:\download leads to ~/Downloads; that folder is gone: the designed question, and Yes makes
+    // it where the link leads.
+    const std::string downloads = MachineRoot() + "/home/Downloads";
+    std::filesystem::remove(downloads);
+    WriteArchive(SharedTemp() + "/Tool.zip", kTool);
+    dialogs->AnswerYes();
+    dialogs->Act([](QWidget*) { return 0; });
+    Start({SharedTemp() + "/Tool.zip"});
+    EXPECT_EQ(dialogs->Shown().front().text,
+              "Download directory c:\\download does not exist. Do you want to create it ?");
+    EXPECT_TRUE(std::filesystem::is_symlink(DriveC() + "/download"));
+    EXPECT_TRUE(HostExists(downloads + "/Tool.zip"));
+    EXPECT_EQ(main->ZipMaster1.ZipFilename(), "c:\\download\\Tool.zip");
 }

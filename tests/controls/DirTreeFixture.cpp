@@ -18,6 +18,8 @@ void DirTreeFixture::SetUp() {
     platform::ui::DeviceWatch::Instance();
     QCoreApplication::processEvents();
     RemoveDrive('Z');
+    // Drive C: holds only what each test makes, besides the Windows folders.
+    std::filesystem::remove(DriveC() + "/download");
     dialogs = std::make_unique<ScriptedDialogs>();
 }
 

@@ -4,9 +4,12 @@
 #include "ItemEditing.h"
 
 #include "platform/Files.h"
+#include "platform/PathMap.h"
+#include "platform/Prefix.h"
 #include "platform/WinPath.h"
 
 #include <filesystem>
+#include <unistd.h>
 
 using namespace testing_support;
 
@@ -54,6 +57,18 @@ TEST_F(DirTreeFixture, AReadOnlyTreeKeepsItsCaptionsFromBeingEditedInPlace) {
     tree->SetReadOnly(true);
     EXPECT_FALSE(EditsInPlace(tree, tree->currentIndex()));
     EXPECT_EQ(tree->Selected()->text(0), "WINDOWS");
+}
+
+TEST_F(DirTreeFixture, AMissingFolderOpensTheHomeFolderNeverTheMachinesRoot) {
+    // Started from the home folder, as a desktop starts programs: its drive is the machine's root.
+    std::filesystem::create_directory_symlink("/", platform::DriveLink('Z'));
+    const std::string home = MachineRoot() + "/home";
+    ASSERT_EQ(::chdir(home.c_str()), 0);
+    MakeTree();
+    Show();
+    tree->OpenPath("C:\\download");
+    EXPECT_EQ(tree->SelectedPath(), win::UpperCase(platform::WindowsPathOf(home)) + "\\");
+    EXPECT_TRUE(tree->SelectedPath().starts_with("Z:\\"));
 }
 
 TEST_F(DirTreeFixture, AnEmptyPathIsRefusedAndAPathOutsideTheTreeChangesNothing) {

@@ -59,8 +59,9 @@ TEST_F(ChangingWorld, AReadOnlyArchiveIsNeitherAddedToNorDeletedFrom) {
     EXPECT_EQ(ReadHostFile(C("ro.zip")), kTwoEntries);
     EXPECT_EQ(TreeOf(DriveC()),
               (std::vector<std::string>{"WINDOWS/", "WINDOWS/SYSTEM/", "WINDOWS/SYSTEM/ZIPSFX.BIN",
-                                        "WINDOWS/Temp -> " + HostTemp(), "ro.zip", "src/",
-                                        "src/new.txt"}));
+                                        "WINDOWS/Temp/",
+                                        "download -> " + MachineRoot() + "/home/Downloads",
+                                        "ro.zip", "src/", "src/new.txt"}));
 }
 
 // A folder that cannot be written to: a read-only disk for root (whom permissions do not stop),

@@ -1,6 +1,9 @@
 // Adding, deleting, converting and extracting on a disk that is really full (a small tmpfs of
 // the test's own as drive F:): the archive stays byte for byte as it was, no partial or
 // temporary file is left, the call does not count as a success and the message names the drive.
+// The same holds on a disk that fails in ways a test cannot make a real one fail on cue: a flush
+// that reports an I/O error, a write that reports more than it wrote (a library preloaded into
+// engine_worker, FaultShim.cpp).
 #include "EngineTest.h"
 #include "RunTool.h"
 #include "ScratchDisk.h"
@@ -10,6 +13,7 @@
 #include "engine/EngineReport.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
@@ -170,4 +174,68 @@ TEST_F(FullDisk, ExtractingStopsAndLeavesNoPartOfAnEntry) {
     EXPECT_EQ(Extract("C:\\x.zip", "F:\\out", {"*.*"}, ExtrDirNames), 2);
     EXPECT_EQ(Files(), (std::vector<std::string>{"out/", "out/deep/", "out/deep/big.bin",
                                                  "out/empty/", "out/small.txt"}));
+}
+
+namespace {
+
+// Runs one operation in engine_worker with the fault shim preloaded; its output and status.
+ToolResult RunWithFault(const std::string& fault, const std::vector<std::string>& arguments) {
+    const std::filesystem::path programs =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path();
+    const char* sanitizerOptions = std::getenv("ASAN_OPTIONS");
+    std::vector<std::string> argv{
+        "env", "LD_PRELOAD=" + (programs / "libfault_shim.so").string(), "PAKRUNE_FAULT=" + fault,
+        // The sanitizers' runtime wants to be loaded first; the shim only passes calls on.
+        "ASAN_OPTIONS=" + std::string(sanitizerOptions ? sanitizerOptions : "") +
+            ":verify_asan_link_order=0",
+        (programs / "engine_worker").string()};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return RunTool(argv);
+}
+
+} // namespace
+
+TEST(FailingDisk, AFlushErrorOrAShortWriteKeepsTheInputAndLeavesNothingElse) {
+    const std::string folder = DriveC() + "/f";
+    const std::string zipBytes = zipbytes::Archive(
+        {{"a.txt", "alpha"}, {"b.bin", Noise(100000, 5)}, {"c/", ""}, {"c/d.txt", "delta"}});
+    const std::string exeBytes = ReadHostFile(DriveC() + "/WINDOWS/SYSTEM/ZIPSFX.BIN") + zipBytes;
+    WriteHostFile(DriveC() + "/src/new.txt", "new");
+    const char* const kIoError = ": Input/output error";
+    struct Row {
+        const char* fault;
+        std::vector<std::string> arguments;
+        const char* message; // what the worker says, besides failing
+    };
+    const Row rows[] = {
+        {"flush-error",
+         {"add", "C:\\f\\a.zip", "C:\\src\\new.txt"},
+         "Cannot write archive C:\\f\\a.zip"},
+        {"flush-error", {"delete", "C:\\f\\a.zip", "b.bin"}, "Cannot write archive C:\\f\\a.zip"},
+        {"flush-error", {"delete", "C:\\f\\a.zip", "*.*"}, "Cannot write archive C:\\f\\a.zip"},
+        {"flush-error", {"tosfx", "C:\\f\\a.zip"}, "Cannot write C:\\f\\a.exe"},
+        {"flush-error", {"tozip", "C:\\f\\a.exe"}, "Cannot write C:\\f\\a.zip"},
+        // The copy comes up short without a word from the disk: only the checks of the new
+        // file's size (and, for a .zip, of its end record) see it.
+        {"short-write", {"tosfx", "C:\\f\\a.zip"}, nullptr},
+        {"short-write", {"tozip", "C:\\f\\a.exe"}, nullptr},
+    };
+    for (const Row& row : rows) {
+        const std::string input = row.arguments[1].substr(5);
+        const std::string& bytes = input == "a.zip" ? zipBytes : exeBytes;
+        std::string trace = row.fault;
+        for (const std::string& argument : row.arguments)
+            trace += " " + argument;
+        SCOPED_TRACE(trace);
+        std::filesystem::remove_all(folder);
+        WriteHostFile(folder + "/" + input, bytes);
+        const ToolResult result = RunWithFault(row.fault, row.arguments);
+        EXPECT_EQ(result.exitCode, 1) << result.output;
+        if (row.message) {
+            EXPECT_NE(result.output.find(row.message + std::string(kIoError)), std::string::npos)
+                << result.output;
+        }
+        EXPECT_TRUE(ReadHostFile(folder + "/" + input) == bytes);
+        EXPECT_EQ(TreeOf(folder), std::vector<std::string>{input}); // no output, no temporary file
+    }
 }

@@ -91,6 +91,9 @@ TEST_F(Reader, DamageAfterTheFirstEntryIsAnError) {
     };
     const Row rows[] = {
         {"cut-in-data.zip", three.substr(0, 72 + 35 + 50), "Error 3 reading Zip file", 2},
+        // The second entry's data ends 21 bytes before the end: no room for an end record.
+        {"no-end-record.zip", three.substr(0, 72) + "PK\x05\x06" + std::string(17, '\0'),
+         "Error 3 reading Zip file", 1},
         {"cut-in-header.zip", three.substr(0, 72 + 4 + 20), "Error 2 reading Zip file", 2},
         {"cut-in-name.zip", three.substr(0, 72 + 30 + 2), "Error 2 reading Zip file", 2},
         // Three bytes left where a signature should be: the walk has gone on 4 bytes at a time.
@@ -118,6 +121,9 @@ TEST_F(Reader, AFirstEntryRunningPastTheEndIsDroppedAndTheSearchGoesOn) {
     EXPECT_EQ(
         Open("exact.zip", LocalHeader(exact) + "12345" + "PK\x05\x06" + std::string(18, '\0')), "");
     EXPECT_EQ(zip.Count(), 1);
+    // So is an empty entry followed directly by the end record.
+    EXPECT_EQ(Open("empty.zip", LocalHeader({"e", ""}) + "PK\x05\x06" + std::string(18, '\0')), "");
+    EXPECT_EQ(Names(), std::vector<std::string>{"e"});
 }
 
 TEST_F(Reader, NamesAreCutAtANulAndAt256BytesAndTheWalkStaysInStep) {

@@ -265,14 +265,16 @@ TEST_F(Bridge, CallbacksBecomeEventsAndTheAnswerCarriesTheAbort) {
         events.push_back("m" + std::to_string(code) + "|" + text + "|");
     };
     unzScript->callbacks = {
-        {1, 0, 70000, "doc/a.txt"}, {2, 0, 0, ""},         {4, 7, 0, "crlf\r\n"},
-        {5, 8, 0, "cut\nX"},        {4, 1, 0, "single\r"}, {4, 2, 0, "x"},
-        {0, 0, 0, "ignored"},       {1, 0, 1, "stop.bin"}, {3, 0, 0, ""}};
+        {1, 0, 70000, "doc/a.txt"}, {2, 0, 0, ""},  {4, 7, 0, "crlf\r\n"}, {6, 8, 0, "cut\nX"},
+        {4, 1, 0, "single\r"},      {4, 2, 0, "x"}, {5, 0, 0, "2049:77"},  {0, 0, 0, "ignored"},
+        {1, 0, 1, "stop.bin"},      {3, 0, 0, ""}};
     zip.FSpecArgs = {"*.*"};
     zip.Extract();
     EXPECT_EQ(events, (std::vector<std::string>{"0|doc/a.txt|70000", "1| |0", "m7|crlf|", "m8|cut|",
                                                 "m1|single|", "m2|x|", "0|stop.bin|1", "2| |0"}));
-    EXPECT_EQ(unzLog->answers, (std::vector<std::int32_t>{0, 0, 0, 0, 0, 0, 0, -1, -1}));
+    // A written file is no event: its identity is kept for the caller.
+    EXPECT_EQ(zip.WrittenFiles(), (std::vector<FileIdentity>{{2049, 77}}));
+    EXPECT_EQ(unzLog->answers, (std::vector<std::int32_t>{0, 0, 0, 0, 0, 0, 0, 0, -1, -1}));
     EXPECT_FALSE(zip.AbortFlag); // cleared after the call
 }
 

@@ -3,10 +3,13 @@
 
 #include "platform/Prefix.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 
 namespace fuzzing {
 namespace {
@@ -18,6 +21,10 @@ struct Machine {
         if (!::mkdtemp(root.data()))
             std::abort();
         std::filesystem::create_directories(root + "/tmp");
+        std::filesystem::create_directories(root + "/home/Downloads");
+        // A home of its own: the prefix links its download folder into it.
+        ::setenv("HOME", (root + "/home").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (root + "/home/.config").c_str(), 1);
         ::setenv("PAKRUNE_PREFIX", (root + "/prefix").c_str(), 1);
         ::setenv("TMPDIR", (root + "/tmp").c_str(), 1);
         if (!platform::EnsurePrefix())
@@ -45,15 +52,41 @@ std::string ReadInput(const std::string& name) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void TrapWritesOutsideOut(const std::string& input) {
-    const std::string& root = MachineRoot();
-    for (const auto& entry : std::filesystem::directory_iterator(root + "/prefix/drive_c")) {
-        const std::string name = entry.path().filename().string();
-        if (name != "out" && name != input && name != "WINDOWS")
-            __builtin_trap();
+MachineState StateOutsideOut(const std::string& input) {
+    namespace fs = std::filesystem;
+    const fs::path drive = MachineRoot() + "/prefix/drive_c";
+    MachineState state;
+    for (auto it = fs::recursive_directory_iterator(MachineRoot());
+         it != fs::recursive_directory_iterator(); ++it) {
+        const fs::path& path = it->path();
+        if (path == drive / "out") {
+            it.disable_recursion_pending();
+            continue;
+        }
+        struct stat st {};
+        if (path == drive / input || ::lstat(path.c_str(), &st) != 0)
+            continue;
+        std::string& what = state[path.string()];
+        if (S_ISLNK(st.st_mode))
+            what = "link to " + fs::read_symlink(path).string();
+        else if (S_ISDIR(st.st_mode))
+            what = "folder"; // its time changes with every input made or removed in it
+        else
+            what = std::to_string(st.st_mode) + " " + std::to_string(st.st_size) + " bytes of " +
+                   std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
     }
-    if (!std::filesystem::is_empty(root + "/tmp"))
-        __builtin_trap();
+    return state;
+}
+
+void TrapWritesOutsideOut(const MachineState& before, const std::string& input) {
+    const MachineState after = StateOutsideOut(input);
+    if (after == before)
+        return;
+    auto changed = std::mismatch(before.begin(), before.end(), after.begin(), after.end());
+    const auto& [path, what] = changed.second != after.end() ? *changed.second : *changed.first;
+    std::fprintf(stderr, "written outside the target folder: %s (%s)\n", path.c_str(),
+                 what.c_str());
+    __builtin_trap();
 }
 
 } // namespace fuzzing

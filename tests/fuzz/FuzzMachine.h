@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace fuzzing {
@@ -14,8 +15,12 @@ const std::string& MachineRoot();
 std::string WriteInput(const std::string& name, const std::uint8_t* data, std::size_t size);
 // The contents of C:\<name>.
 std::string ReadInput(const std::string& name);
-// Stops the program when anything was written outside C:\out: C: may hold only that folder, the
-// input and the Windows folder, and the temp folder nothing.
-void TrapWritesOutsideOut(const std::string& input);
+// Everything on the machine outside C:\out and the input C:\<input>: each name below the root,
+// the prefix included, with its kind, and for a file its size and modification time.
+using MachineState = std::map<std::string, std::string>;
+MachineState StateOutsideOut(const std::string& input);
+// Stops the program when anything outside C:\out and the input was made, changed or removed
+// since the state before (the first difference is printed).
+void TrapWritesOutsideOut(const MachineState& before, const std::string& input);
 
 } // namespace fuzzing

@@ -113,3 +113,51 @@ TEST(DesktopZipHandler, AListThatCannotBeReadIsNotReplaced) {
         [] { return platform::RegisterZipHandler("/usr/bin/pakrune").empty(); });
     EXPECT_EQ(observed, " refused ");
 }
+
+TEST(DesktopZipHandler, TheListAsTheUserKeepsItComesBackByteForByte) {
+    // mimeapps.list as editors and dotfile managers leave it: CRLF line ends, blanks around "=",
+    // no section of defaults yet, kept elsewhere and linked into place.
+    const std::string list = platform::MimeAppsListPath();
+    const std::string kept = MachineRoot() + "/dotfiles/mimeapps.list";
+    struct Row {
+        const char* what;
+        std::string text;
+        bool linked;
+    };
+    const Row rows[] = {
+        {"CRLF and blanks",
+         "[Default Applications]\r\napplication/zip = org.other.Archiver.desktop;\r\n"
+         "text/plain=ed.desktop;\r\n",
+         false},
+        {"no defaults yet",
+         "[Added Associations]\r\napplication/zip=org.other.Archiver.desktop;\r\n", false},
+        {"a link to a dotfile", "[Default Applications]\napplication/zip=a.desktop;b.desktop;\n",
+         true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::filesystem::remove(list);
+        WriteHostFile(row.linked ? kept : list, row.text);
+        if (row.linked)
+            std::filesystem::create_symlink(kept, list);
+        ASSERT_EQ(platform::RegisterZipHandler("/usr/bin/pakrune"), "");
+        EXPECT_EQ(DefaultFor("application/zip"), platform::kZipHandlerId);
+        EXPECT_EQ(std::filesystem::is_symlink(list), row.linked);
+        ASSERT_EQ(platform::UnregisterZipHandler(), "");
+        EXPECT_EQ(ReadHostFile(row.linked ? kept : list), row.text);
+        EXPECT_EQ(std::filesystem::is_symlink(list), row.linked);
+    }
+}
+
+TEST(DesktopZipHandler, AReadOnlyListIsTheUsersToKeep) {
+    const std::string text = "[Default Applications]\napplication/zip=a.desktop;\n";
+    WriteHostFile(platform::MimeAppsListPath(), text);
+    std::filesystem::permissions(platform::MimeAppsListPath(), std::filesystem::perms::owner_read);
+    EXPECT_EQ(platform::DesktopFilesRefusal(),
+              "the file " + platform::MimeAppsListPath() + " is read-only");
+    EXPECT_EQ(platform::ZipHandlerRefusal("/usr/bin/pakrune"), platform::DesktopFilesRefusal());
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::unsetenv("XDG_DATA_HOME");
+    ::unsetenv("HOME");
+    EXPECT_NE(platform::DesktopFilesRefusal().find("HOME is set"), std::string::npos);
+}

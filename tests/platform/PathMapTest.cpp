@@ -38,13 +38,13 @@ TEST(PathMap, FullPathsResolveDotsAndRelativeForms) {
 }
 
 TEST(PathMap, ComponentsMatchWithoutRegardToCase) {
-    WriteHostFile(DriveC() + "/Download/Tool.ZIP", "x");
-    EXPECT_EQ(HostPathOf("c:\\DOWNLOAD\\tool.zip"), DriveC() + "/Download/Tool.ZIP");
+    WriteHostFile(DriveC() + "/Stuff/Tool.ZIP", "x");
+    EXPECT_EQ(HostPathOf("c:\\STUFF\\tool.zip"), DriveC() + "/Stuff/Tool.ZIP");
     // An exact match wins over a match in another case.
-    WriteHostFile(DriveC() + "/Download/tool.zip", "y");
-    EXPECT_EQ(HostPathOf("C:\\download\\tool.zip"), DriveC() + "/Download/tool.zip");
+    WriteHostFile(DriveC() + "/Stuff/tool.zip", "y");
+    EXPECT_EQ(HostPathOf("C:\\stuff\\tool.zip"), DriveC() + "/Stuff/tool.zip");
     // Missing components keep the form given, so files can be created.
-    EXPECT_EQ(HostPathOf("C:\\download\\New.txt"), DriveC() + "/Download/New.txt");
+    EXPECT_EQ(HostPathOf("C:\\stuff\\New.txt"), DriveC() + "/Stuff/New.txt");
     EXPECT_EQ(HostPathOf("C:\\NoSuch\\Dir\\f"), DriveC() + "/NoSuch/Dir/f");
     // Also on the drive that is the host's root, from its first component on.
     EXPECT_EQ(HostPathOf("Z:\\USR\\SHARE"), "/usr/share");

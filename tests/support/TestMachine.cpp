@@ -43,7 +43,7 @@ class MachineListener : public ::testing::EmptyTestEventListener {
         if (!::mkdtemp(pattern.data()))
             std::abort();
         root = pattern;
-        std::filesystem::create_directories(root + "/home");
+        std::filesystem::create_directories(root + "/home/Downloads"); // as a desktop makes it
         std::filesystem::create_directories(root + "/tmp");
         ::setenv("PAKRUNE_PREFIX", (root + "/prefix").c_str(), 1);
         ::setenv("HOME", (root + "/home").c_str(), 1);
@@ -81,6 +81,9 @@ std::string DriveC() {
     return root + "/prefix/drive_c";
 }
 std::string HostTemp() {
+    return DriveC() + "/WINDOWS/Temp";
+}
+std::string SharedTemp() {
     return root + "/tmp";
 }
 

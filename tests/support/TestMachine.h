@@ -1,6 +1,6 @@
 // A fresh machine for every test: a temporary folder holding the prefix, the home folder and the
-// host temporary folder (so C:\WINDOWS\Temp is the test's own), removed when the test ends.
-// Nothing touches the real user's home or prefix.
+// host's shared temporary folder ($TMPDIR, where a browser leaves downloads), removed when the
+// test ends. Nothing touches the real user's home or prefix.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,9 +14,11 @@ void InstallTestMachine();
 // The host folder of the current test's machine.
 std::string MachineRoot();
 
-// Host path of C: (the prefix's drive_c) and of the test's temporary folder (C:\WINDOWS\Temp).
+// Host path of C: (the prefix's drive_c), of the program's private temporary folder
+// (C:\WINDOWS\Temp) and of the shared temporary folder of the test's host ($TMPDIR).
 std::string DriveC();
 std::string HostTemp();
+std::string SharedTemp();
 
 // Writes a host file, creating its folders.
 void WriteHostFile(const std::string& hostPath, const std::string& contents);

@@ -21,7 +21,9 @@ constexpr ExtrOpts kAll = ExtrDirNames | ExtrOverWrite;
 
 // Writes good.zip and, for each damage and each of small.txt (decoded whole) and big.txt
 // (streamed), a copy with that entry damaged: its deflate data overwritten in the middle, or its
-// size declared shorter than it is. Also writes the entries' contents beside, to compare.
+// size declared shorter than it is; and for each of the streamed entries big.txt (deflated) and
+// bigstored.bin (stored), a copy declaring a wrong CRC. Also writes the entries' contents beside,
+// to compare.
 const char* const kWriter = R"(
 import os, random, sys, zipfile
 out = sys.argv[1]
@@ -59,6 +61,13 @@ for name in ("small.txt", "big.txt"):
     for at in (info.header_offset + 22, central + 24):
         shorter[at:at + 4] = (info.file_size - 1000).to_bytes(4, "little")
     open(os.path.join(out, "long-" + name + ".zip"), "wb").write(shorter)
+for name in ("big.txt", "bigstored.bin"):
+    info = infos[name]
+    wrong = bytearray(good)
+    central = good.rfind(name.encode()) - 46
+    for at in (info.header_offset + 14, central + 16):
+        wrong[at:at + 4] = (info.CRC ^ 1).to_bytes(4, "little")
+    open(os.path.join(out, "crc-" + name + ".zip"), "wb").write(wrong)
 )";
 
 class UnzData : public EngineTest {
@@ -102,6 +111,8 @@ TEST_F(UnzData, DamagedOrTooLongDataIsRefusedAndLeavesNothing) {
         {"damaged-big.txt.zip", "big.txt", " in big.txt"},
         {"long-small.txt.zip", "small.txt", "data longer than its declared size in small.txt"},
         {"long-big.txt.zip", "big.txt", "data longer than its declared size in big.txt"},
+        {"crc-big.txt.zip", "big.txt", "CRC error in big.txt"},
+        {"crc-bigstored.bin.zip", "bigstored.bin", "CRC error in bigstored.bin"},
     };
     for (const auto& row : rows) {
         engineMessages.clear();

@@ -1,0 +1,97 @@
+// Checks that a file or folder is the user's own and that no other user can change it.
+#include "platform/OwnedFiles.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+// A group of the user's alone: where users get a group of their own name (and a umask that lets
+// the group write, as many desktops set), a file the group may write is still the user's alone.
+bool GroupOfUserAlone(gid_t gid) {
+    const passwd* user = ::getpwuid(::geteuid());
+    const group* grp = ::getgrgid(gid);
+    if (!user || !grp || gid != user->pw_gid || std::strcmp(grp->gr_name, user->pw_name) != 0)
+        return false;
+    for (char** member = grp->gr_mem; *member; ++member)
+        if (std::strcmp(*member, user->pw_name) != 0)
+            return false;
+    return true;
+}
+
+bool WritableByOthers(const struct stat& st) {
+    return (st.st_mode & S_IWOTH) != 0 ||
+           ((st.st_mode & S_IWGRP) != 0 && !GroupOfUserAlone(st.st_gid));
+}
+
+} // namespace
+
+bool OwnedAndUnshared(const struct stat& st) {
+    return st.st_uid == ::geteuid() && !WritableByOthers(st);
+}
+
+std::string WhyNotOwned(const std::string& hostPath) {
+    struct stat st {};
+    if (::stat(hostPath.c_str(), &st) != 0)
+        return "does not exist";
+    if (st.st_uid != ::geteuid())
+        return "belongs to another user";
+    if (!OwnedAndUnshared(st))
+        return "can be changed by other users";
+    return {};
+}
+
+std::string WhyFoldersAboveUnsafe(const std::string& realFolder) {
+    std::string folder = realFolder;
+    while (folder.size() > 1) {
+        const auto slash = folder.rfind('/');
+        folder = slash == 0 || slash == std::string::npos ? "/" : folder.substr(0, slash);
+        struct stat st {};
+        if (::stat(folder.c_str(), &st) != 0)
+            return "lies in " + folder + ", which cannot be read";
+        const bool trustedOwner = st.st_uid == ::geteuid() || st.st_uid == 0;
+        const bool othersMayRename = WritableByOthers(st) && (st.st_mode & S_ISVTX) == 0;
+        if (!trustedOwner || othersMayRename)
+            return "lies in " + folder + ", which other users can change";
+    }
+    return {};
+}
+
+FileBelow CheckFileBelow(const std::string& realBase, const std::string& relative,
+                         struct stat& file) {
+    int folder = ::open(realBase.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    FileBelow found = FileBelow::Missing;
+    std::size_t start = 0;
+    while (folder >= 0) {
+        struct stat st {};
+        if (::fstat(folder, &st) != 0 || !OwnedAndUnshared(st)) {
+            found = FileBelow::NotOwned;
+            break;
+        }
+        const std::size_t slash = relative.find('/', start);
+        const std::string name = relative.substr(start, slash - start);
+        if (slash == std::string::npos) {
+            const int fd =
+                ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0 && ::fstat(fd, &file) == 0 && S_ISREG(file.st_mode))
+                found = OwnedAndUnshared(file) ? FileBelow::Owned : FileBelow::NotOwned;
+            if (fd >= 0)
+                ::close(fd);
+            break;
+        }
+        const int next =
+            ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        ::close(folder);
+        folder = next;
+        start = slash + 1;
+    }
+    if (folder >= 0)
+        ::close(folder);
+    return found;
+}
+
+} // namespace platform

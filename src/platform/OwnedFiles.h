@@ -1,0 +1,39 @@
+// Whether a file or folder can be changed by this user alone. The prefix (registry, settings,
+// drives, the stub) and the temporary folder that entries are started from must be: another
+// local user who could write there could steer what the program stores, shows or starts.
+#pragma once
+
+#include <string>
+#include <sys/stat.h>
+
+namespace platform {
+
+// Owned by the effective user and writable by nobody else: not by others, and not by its group
+// unless that is the user's own group (named after the user, with no other member).
+bool OwnedAndUnshared(const struct stat& st);
+
+// Why another user could change the file or folder at hostPath (links followed): "belongs to
+// another user" or "can be changed by other users"; "does not exist" when it is missing. Empty
+// when only the user can change it.
+std::string WhyNotOwned(const std::string& hostPath);
+
+// Why another user could replace the folder realFolder (an absolute path without links) by
+// changing a folder above it. Each folder above must belong to the user or to root and be
+// writable by nobody else, unless its sticky bit keeps others from renaming what is not theirs
+// (as in /tmp). Empty when none of them would let that happen.
+std::string WhyFoldersAboveUnsafe(const std::string& realFolder);
+
+// What CheckFileBelow found.
+enum class FileBelow {
+    Owned,   // a regular file; it, the base and every folder on the way are OwnedAndUnshared
+    Missing, // nothing, a link or no regular file under that name
+    NotOwned // the file, the base or a folder on the way fails OwnedAndUnshared
+};
+
+// Walks from the folder realBase (a path without links) to the file at relative ("a/b/c.exe"),
+// one component at a time without following links, checking each. file receives the file's
+// status when it is found.
+FileBelow CheckFileBelow(const std::string& realBase, const std::string& relative,
+                         struct stat& file);
+
+} // namespace platform
