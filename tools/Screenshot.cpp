@@ -51,6 +51,7 @@ QWidget* ShowArchive(const char* archive) {
     TMainForm* main = AppForms().MainForm;
     main->show();
     Settle();
+    main->AutoRun = false; // the picture is of the listing: the archive's setup program stays put
     main->OpenArchive(platform::WindowsPathOf(archive));
     return main;
 }
