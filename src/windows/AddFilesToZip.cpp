@@ -2,14 +2,12 @@
 // selection with the path list kept in step with it, row for row.
 #include "windows/AddFilesToZip.h"
 
-#include "app/ColourCodec.h"
-#include "app/Forms.h"
-#include "app/Main.h"
 #include "controls/DirTree.h"
 #include "controls/FileDrop.h"
 #include "platform/Find.h"
 #include "platform/PathMap.h"
 #include "platform/WinPath.h"
+#include "platform/ui/ColourCodec.h"
 #include "platform/ui/ErrorBox.h"
 #include "platform/ui/HourGlass.h"
 #include "platform/ui/ListView.h"
@@ -63,24 +61,19 @@ bool CaseTwins(std::string_view a, std::string_view b) {
     return hostA && hostB && *hostA != *hostB;
 }
 
-// The path of the archive the files are added to, as the main window keeps it.
-std::string CurrentArchive() {
-    const TMainForm* main = AppForms().MainForm;
-    return main ? main->CurrentArchive : std::string();
-}
-
-// A header's colours, by the names of the settings' colour table: navy with a white label when
-// its pane is active, the button face with a black label otherwise.
+// A header's colours, by the names of the colour table: navy with a white label when its pane is
+// active, the button face with a black label otherwise. A dark palette's button face takes the
+// palette's text colour instead of black, so the label stays readable.
 void ShowHeaderState(QFrame* header, QLabel* label, bool active) {
-    QPalette palette = header->palette();
-    const auto colour = [&palette](const char* name) {
-        return colours::ToQColor(colours::StringToColor(name).value_or(colours::clNone), palette);
+    const QPalette& window = header->window()->palette();
+    const auto colour = [&window](const char* name) {
+        return colours::ToQColor(colours::StringToColor(name).value_or(colours::clNone), window);
     };
-    palette.setColor(QPalette::Window, colour(active ? "clNavy" : "clBtnFace"));
+    const QColor background = colour(active ? "clNavy" : "clBtnFace");
+    QPalette palette = header->palette();
+    palette.setColor(QPalette::Window, background);
     header->setPalette(palette);
-    QPalette text = label->palette();
-    text.setColor(QPalette::WindowText, colour(active ? "clWhite" : "clBlack"));
-    label->setPalette(text);
+    colours::ShowTextReadably(label, colour(active ? "clWhite" : "clBlack"), background);
 }
 
 } // namespace
@@ -101,8 +94,12 @@ void TAddform::showEvent(QShowEvent* event) {
         platform::ui::Guarded([this] { FormShow(); })();
 }
 
+void TAddform::SetArchive(std::string path) {
+    archive_ = std::move(path);
+}
+
 void TAddform::FormShow() {
-    const std::string archive = win::ExtractFileName(CurrentArchive());
+    const std::string archive = win::ExtractFileName(archive_);
     setWindowTitle("Adding files to zip - " + Text(archive));
     SetActiveHeader(true);
     PathLabel2->setText("Zip-file:  " + Text(win::LowerCase(archive)));
@@ -284,6 +281,8 @@ bool TAddform::eventFilter(QObject* watched, QEvent* event) {
             platform::ui::Guarded([this, source] { AddListView2DragDrop(source); })();
         return true;
     }
+    if (type == QEvent::Resize && IsInList(AddListView2, watched))
+        FitSelectionColumns();
     if (type == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (IsInList(AddListView1, watched))

@@ -82,6 +82,10 @@ public:
     TPathList* ListBox1;
     TFileDrop* FileDrop1;
 
+    // The archive the files are for (its name goes into the caption and the right header); the
+    // caller hands it over before showing the window.
+    void SetArchive(std::string path);
+
     void FillFileList();
     void AddFolderItem(const std::string& path);
     void AddSelectionItem(const std::string& path, const QString& sizeText);
@@ -129,12 +133,15 @@ private:
     void BuildDropTarget();
     void ConnectHandlers();
     void WatchClicks(platform::ui::ListView* list);
+    // Keeps the selection's Size column in view when the pane is narrower than its columns.
+    void FitSelectionColumns();
 
     // AddFilesToZip.cpp
     void SetActiveHeader(bool left);
     void AddSelectedFiles(bool deselect);
     bool IsInList(platform::ui::ListView* list, const QObject* object) const;
 
+    std::string archive_;
     bool leftActive_ = true;
     // The names of the file list's rows as the disk gave them (the rows show them in lower case),
     // row for row, so that a name that is not valid text, or one of two names that differ only

@@ -123,7 +123,7 @@ TEST_F(AddFiles, TheControlsAreFoundByTheirNamesAndLaidOutAsDesigned) {
 }
 
 TEST_F(AddFiles, ShowingNamesTheArchiveAndTheFolderAndMakesTheLeftPaneActive) {
-    main->CurrentArchive = "C:\\Data\\My Tools.ZIP";
+    window->SetArchive("C:\\Data\\My Tools.ZIP"); // as the add command hands it over
     window->show();
     EXPECT_EQ(window->windowTitle(), "Adding files to zip - My Tools.ZIP");
     EXPECT_EQ(window->PathLabel2->text(), "Zip-file:  my tools.zip");
@@ -144,6 +144,25 @@ TEST_F(AddFiles, ShowingNamesTheArchiveAndTheFolderAndMakesTheLeftPaneActive) {
     QTest::mouseClick(window->AddListView2->CurrentView()->viewport(), Qt::LeftButton);
     QTest::mouseClick(window->DirTree1->viewport(), Qt::LeftButton);
     EXPECT_TRUE(window->LeftHeaderActive());
+}
+
+TEST_F(AddFiles, InADarkPaletteTheInactiveHeaderKeepsItsLabelReadable) {
+    QPalette dark = window->palette();
+    dark.setColor(QPalette::Window, QColor(53, 53, 53));
+    dark.setColor(QPalette::Button, QColor(53, 53, 53));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    window->setPalette(dark);
+    window->show();
+    // The active header as designed, navy with white; the inactive one on the dark button face
+    // with the palette's light text instead of the designed black.
+    EXPECT_EQ(WindowColour(window->Panel6), QColor(0, 0, 128));
+    EXPECT_EQ(TextColour(window->PathLabel1), QColor(Qt::white));
+    EXPECT_EQ(WindowColour(window->Panel7), QColor(53, 53, 53));
+    EXPECT_EQ(TextColour(window->PathLabel2), QColor(230, 230, 230));
+    QTest::mouseClick(window->AddListView2->CurrentView()->viewport(), Qt::LeftButton);
+    EXPECT_EQ(TextColour(window->PathLabel1), QColor(230, 230, 230));
+    EXPECT_EQ(TextColour(window->PathLabel2), QColor(Qt::white));
 }
 
 TEST_F(AddFiles, TheFileListHoldsTheFolderFilesInLowerCaseWithTheirSizes) {

@@ -1,12 +1,12 @@
 // The list view stand-in.
 #include "platform/ui/ListView.h"
 
+#include "platform/ui/IconView.h"
 #include "platform/ui/SystemImageList.h"
 
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QListView>
 #include <QMimeData>
 #include <QStackedWidget>
 #include <QTableView>
@@ -111,7 +111,7 @@ void ListModel::Remove(int row) {
 
 ListView::ListView(QWidget* parent)
     : QWidget(parent), stack_(new QStackedWidget(this)), report_(new QTableView),
-      icons_(new QListView) {
+      icons_(new IconView) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(stack_);
@@ -189,9 +189,14 @@ void ListView::SetViewStyle(ViewStyle style) {
     icons_->setResizeMode(QListView::Adjust);
     icons_->setMovement(QListView::Static);
     icons_->setIconSize(style == ViewStyle::Icon ? QSize(32, 32) : QSize(16, 16));
-    icons_->setGridSize(style == ViewStyle::Icon ? QSize(80, 64) : QSize());
-    icons_->setUniformItemSizes(true);
+    icons_->setWordWrap(style == ViewStyle::Icon); // captions go on under the icon
+    icons_->setSpacing(style == ViewStyle::Icon ? 4 : 0);
+    icons_->FitItems();
     stack_->setCurrentWidget(icons_);
+}
+
+void ListView::SetIconCellWidth(int width) {
+    icons_->SetCellWidth(width);
 }
 
 void ListView::SetGridLines(bool on) {
@@ -205,6 +210,12 @@ void ListView::SetListFont(const QFont& font) {
     report_->setFont(font);
     icons_->setFont(font);
     report_->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
+    RowsChanged();
+}
+
+void ListView::RowsChanged() {
+    if (style_ != ViewStyle::Report)
+        icons_->FitItems();
 }
 
 QFont ListView::ListFont() const {
@@ -257,6 +268,7 @@ void ListView::EndUpdate() {
         batch_.clear();
         model_.Reset(std::move(rows));
         ApplyWidths();
+        RowsChanged();
     }
     setUpdatesEnabled(true);
 }
@@ -264,13 +276,16 @@ void ListView::EndUpdate() {
 void ListView::Clear() {
     batch_.clear();
     model_.Reset({});
+    RowsChanged();
 }
 
 void ListView::AddRow(ListRow row) {
     if (batchDepth_ > 0)
         batch_.push_back(std::move(row));
-    else
+    else {
         model_.Append(std::move(row));
+        RowsChanged();
+    }
 }
 
 void ListView::AddRows(std::vector<ListRow> rows) {
@@ -286,6 +301,7 @@ void ListView::AddRows(std::vector<ListRow> rows) {
 
 void ListView::DeleteRow(int row) {
     model_.Remove(row);
+    RowsChanged();
 }
 
 QString ListView::Cell(int row, int column) const {

@@ -15,11 +15,12 @@
 class QMimeData;
 
 class QAbstractItemView;
-class QListView;
 class QStackedWidget;
 class QTableView;
 
 namespace platform::ui {
+
+class IconView;
 
 struct ListRow {
     int imageIndex = -1;
@@ -75,6 +76,9 @@ public:
     void SetColumnWidth(int column, int width);
 
     void SetViewStyle(ViewStyle style);
+    // The width of an item in the icon style, for a list narrower than usual (0: the designed
+    // 80 pixels, fitted to the list's font).
+    void SetIconCellWidth(int width);
     ViewStyle Style() const { return style_; }
     void SetGridLines(bool on);
     bool GridLines() const;
@@ -123,12 +127,14 @@ protected:
 
 private:
     void ApplyWidths();
+    // The list and icon styles size their items by the captions they show.
+    void RowsChanged();
     void SetPaletteColor(QPalette::ColorRole role, const QColor& colour);
 
     ListModel model_;
     QStackedWidget* stack_;
     QTableView* report_;
-    QListView* icons_;
+    IconView* icons_;
     ViewStyle style_ = ViewStyle::Report;
     std::vector<int> widths_;
     std::vector<ListRow> batch_;
