@@ -1,0 +1,124 @@
+// Archives the way downloads bring them: bytes after the end record, a prefix before the archive,
+// a listing that disagrees with the central directory, and sound archives that libzip refuses to
+// open. What the peers read is read; what would write names the list never showed is refused.
+#include "EngineTest.h"
+#include "RunTool.h"
+#include "TestMachine.h"
+#include "ZipBytes.h"
+
+#include "engine/ArchiveLayout.h"
+#include "engine/EngineReport.h"
+#include "engine/LittleEndian.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr ExtrOpts kAll = ExtrDirNames | ExtrOverWrite;
+constexpr std::size_t kEndRecordSize = 22;
+
+const std::vector<zipbytes::Entry> kTwo = {{"a.txt", "alpha"}, {"dir/b.txt", "bravo"}};
+
+// The archive with its end record's comment set to comment (the archive has none before).
+std::string WithComment(std::string archive, const std::string& comment) {
+    archive.replace(archive.size() - 2, 2,
+                    zipbytes::U16(static_cast<std::uint16_t>(comment.size())));
+    return archive + comment;
+}
+
+// The archive written as the given Python code writes it to sys.argv[1].
+std::string MadeByPython(const std::string& code) {
+    const std::string path = HostTemp() + "/python.zip";
+    const auto made = RunPython(code, {path});
+    EXPECT_EQ(made.exitCode, 0) << made.output;
+    std::string bytes = ReadHostFile(path);
+    fs::remove(path);
+    return bytes;
+}
+
+// A stub of 20000 bytes and then zipfile's archive, its offsets counted from the start of the
+// file (as zipfile writes into a file that already holds bytes).
+const char* const kAbsoluteOffsets = R"(
+import sys, zipfile
+with open(sys.argv[1], "wb") as f:
+    f.write(b"MZ" + b"\0" * 19998)
+    with zipfile.ZipFile(f, "w") as z:
+        z.writestr("a.txt", "alpha")
+        z.writestr("dir/b.txt", "bravo")
+)";
+
+class UnzOddArchives : public EngineTest {
+protected:
+    // Extracts the bytes as C:\name into C:\target; the files written, as TreeOf shows them.
+    std::vector<std::string> ExtractBytes(const std::string& bytes,
+                                          const std::string& name = "odd.zip") {
+        WriteHostFile(DriveC() + "/" + name, bytes);
+        fs::remove_all(Target());
+        fs::create_directories(Target());
+        Extract("C:\\" + name, "C:\\target", {"*.*"}, kAll);
+        return TreeOf(Target());
+    }
+    static std::string Target() { return DriveC() + "/target"; }
+};
+
+} // namespace
+
+TEST_F(UnzOddArchives, BytesAfterTheEndRecordAreSteppedOver) {
+    const std::string plain = zipbytes::Archive(kTwo);
+    const std::string prefix = "MZ" + std::string(20000, '\x90');
+    const std::string absolute = MadeByPython(kAbsoluteOffsets);
+    // An end record signature among the trailing bytes, whose directory does not check out.
+    // An end record among the trailing bytes whose comment reaches to the end of the file, while
+    // its directory does not check out.
+    const std::string falseEnd = "PK\x05\x06" + std::string(16, '\x01') + zipbytes::U16(4);
+    std::string crlf;
+    for (int line = 0; line < 50; ++line)
+        crlf += "\r\n";
+    struct Row {
+        const char* fixture;
+        std::string bytes;
+        std::uint64_t archiveStart;
+        std::uint64_t trailing;
+    };
+    const Row rows[] = {
+        {"exact", plain, 0, 0},
+        {"trailing-1-byte", plain + '\0', 0, 1},
+        {"trailing-14-bytes", plain + "signed-by-xyz.", 0, 14},
+        {"trailing-100-bytes-crlf", plain + crlf, 0, 100},
+        {"comment-then-trailing", WithComment(plain, "a comment") + "\r\n", 0, 2},
+        {"false-end-record-in-trailing", plain + falseEnd + "tail", 0, falseEnd.size() + 4},
+        {"trailing-64-kib", plain + std::string(65536, 'x'), 0, 65536},
+        {"prefix-offsets-from-archive", prefix + plain + std::string(100, '\n'), prefix.size(),
+         100},
+        {"prefix-offsets-from-file", absolute + std::string(14, '\0'), 0, 14},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.fixture);
+        engineMessages.clear();
+        EXPECT_EQ(ExtractBytes(row.bytes),
+                  (std::vector<std::string>{"a.txt", "dir/", "dir/b.txt"}));
+        EXPECT_EQ(ReadHostFile(Target() + "/dir/b.txt"), "bravo");
+        EXPECT_TRUE(MessagesWith(kMsgBadArchive).empty());
+        const int fd = ::open((DriveC() + "/odd.zip").c_str(), O_RDONLY);
+        const auto layout = ReadArchiveLayout(fd);
+        ::close(fd);
+        ASSERT_TRUE(layout);
+        EXPECT_EQ(layout->archiveStart, row.archiveStart);
+        EXPECT_EQ(layout->trailingBytes, row.trailing);
+        EXPECT_EQ(layout->entries.size(), 2u);
+        // The listing shows the same two entries.
+        zip.SetZipFilename("C:\\odd.zip");
+        EXPECT_EQ(zip.Count(), 2);
+    }
+    // Beyond the reach of the search, the archive is not found.
+    EXPECT_TRUE(ExtractBytes(plain + std::string(65536 + 65535 + 1, 'x')).empty());
+    EXPECT_EQ(MessagesWith(kMsgBadArchive),
+              (std::vector<std::string>{"No central directory found in C:\\odd.zip"}));
+}
