@@ -7,7 +7,9 @@
 #include "engine/EngineReport.h"
 #include "platform/PathMap.h"
 #include "platform/SharedFile.h"
+#include "platform/WinPath.h"
 #include "unzdll/EntryExtractor.h"
+#include "unzdll/ListingAgreement.h"
 
 #include <cstdio>
 #include <fcntl.h>
@@ -48,11 +50,16 @@ std::int32_t Run(UnzCommand& command) {
     }
     std::int32_t count = 0;
     const auto layout = ReadArchiveLayout(fd);
+    const bool exe = win::UpperCase(win::ExtractFileExt(archiveName)) == ".EXE";
+    std::optional<std::string> difference;
     zip_t* archive = nullptr;
     if (!layout)
         report.Message(kMsgBadArchive, "No central directory found in " + archiveName);
     else if (EntriesOverlap(layout->entries))
         report.Message(kMsgBadArchive, "Entries overlap, archive refused: " + archiveName);
+    else if ((difference = ListingDisagreement(fd, *layout, exe)))
+        report.Message(kMsgBadArchive, "The listing and the directory disagree (" + *difference +
+                                           "), archive refused: " + archiveName);
     else if (!(archive = OpenArchive(fd, *layout)))
         report.Message(kMsgBadArchive, "Cannot read archive " + archiveName);
     if (archive) {

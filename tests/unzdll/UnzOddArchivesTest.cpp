@@ -33,6 +33,34 @@ std::string WithComment(std::string archive, const std::string& comment) {
     return archive + comment;
 }
 
+// The archive with bytes put right before its central directory, the end record's offset of the
+// directory moved past them.
+std::string BeforeDirectory(std::string archive, const std::string& bytes) {
+    const std::size_t offsetAt = archive.size() - kEndRecordSize + 16;
+    const std::uint32_t directory =
+        Le32(reinterpret_cast<const unsigned char*>(archive.data() + offsetAt));
+    archive.insert(directory, bytes);
+    archive.replace(offsetAt + bytes.size(), 4,
+                    zipbytes::U32(static_cast<std::uint32_t>(directory + bytes.size())));
+    return archive;
+}
+
+// The archive with one more central header, copied from its first with the name given (of the
+// same length) and the local header offset given.
+std::string WithGhostRecord(const std::string& archive, const std::string& name,
+                            std::uint32_t offset) {
+    const std::size_t directory = archive.find("PK\x01\x02");
+    const std::size_t end = archive.size() - kEndRecordSize;
+    const std::string first = archive.substr(directory, end - directory);
+    std::string ghost = first;
+    ghost.replace(42, 4, zipbytes::U32(offset));
+    ghost.replace(46, name.size(), name);
+    const auto size = static_cast<std::uint32_t>(2 * first.size());
+    return archive.substr(0, end) + ghost + "PK\x05\x06" + zipbytes::U16(0) + zipbytes::U16(0) +
+           zipbytes::U16(2) + zipbytes::U16(2) + zipbytes::U32(size) +
+           zipbytes::U32(static_cast<std::uint32_t>(directory)) + zipbytes::U16(0);
+}
+
 // The archive written as the given Python code writes it to sys.argv[1].
 std::string MadeByPython(const std::string& code) {
     const std::string path = HostTemp() + "/python.zip";
@@ -121,4 +149,42 @@ TEST_F(UnzOddArchives, BytesAfterTheEndRecordAreSteppedOver) {
     EXPECT_TRUE(ExtractBytes(plain + std::string(65536 + 65535 + 1, 'x')).empty());
     EXPECT_EQ(MessagesWith(kMsgBadArchive),
               (std::vector<std::string>{"No central directory found in C:\\odd.zip"}));
+}
+
+TEST_F(UnzOddArchives, WhereTheListingAndTheDirectoryDisagreeNothingIsExtracted) {
+    std::string renamed = zipbytes::Archive({{"shown.txt", "shown"}, {"c.txt", "c"}});
+    renamed.replace(renamed.rfind("shown.txt"), 9, "other.bat"); // the central header's name
+    const std::string one = zipbytes::Archive({{"a.txt", "alpha"}});
+    const std::string unrecorded =
+        BeforeDirectory(one, zipbytes::LocalEntry({"hidden.txt", "hidden"}));
+    const auto directoryAt = static_cast<std::uint32_t>(one.find("PK\x01\x02"));
+    struct Row {
+        const char* fixture;
+        std::string bytes;
+        const char* difference;
+    };
+    const Row rows[] = {
+        {"name-disagreement", renamed,
+         "the directory names other.bat where the local header says shown.txt"},
+        {"entry-missing-from-directory", unrecorded,
+         "the listed entry hidden.txt has no record in the directory"},
+        {"record-pointing-at-no-header", WithGhostRecord(one, "g.txt", directoryAt),
+         "the directory's entry g.txt points at no local header"},
+        {"record-pointing-past-the-file", WithGhostRecord(one, "g.txt", 0x7FFFFFFF),
+         "the directory's entry g.txt points at no local header"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.fixture);
+        engineMessages.clear();
+        EXPECT_EQ(ExtractBytes(row.bytes), std::vector<std::string>{});
+        EXPECT_EQ(
+            MessagesWith(kMsgBadArchive),
+            (std::vector<std::string>{std::string("The listing and the directory disagree (") +
+                                      row.difference + "), archive refused: C:\\odd.zip"}));
+    }
+    // The listing stays as the local headers say.
+    WriteHostFile(DriveC() + "/odd.zip", renamed);
+    zip.SetZipFilename("C:\\odd.zip");
+    ASSERT_EQ(zip.Count(), 2);
+    EXPECT_EQ(zip.Entries()[0]->FileName, "shown.txt");
 }
