@@ -13,8 +13,11 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <zip.h>
+#include <zlib.h>
 
 using namespace testing_support;
 namespace fs = std::filesystem;
@@ -42,6 +45,21 @@ std::string BeforeDirectory(std::string archive, const std::string& bytes) {
     archive.insert(directory, bytes);
     archive.replace(offsetAt + bytes.size(), 4,
                     zipbytes::U32(static_cast<std::uint32_t>(directory + bytes.size())));
+    return archive;
+}
+
+// The archive with an extra field in its first central header that claims more bytes than it
+// has, as libzip refuses and 7zz reads.
+std::string WithCutExtraField(std::string archive) {
+    const std::size_t central = archive.find("PK\x01\x02");
+    const std::string cut = "\x55\x54\x09\x00\x01";
+    const std::size_t nameLength =
+        Le16(reinterpret_cast<const unsigned char*>(&archive[central + 28]));
+    archive.replace(central + 30, 2, zipbytes::U16(static_cast<std::uint16_t>(cut.size())));
+    archive.insert(central + 46 + nameLength, cut);
+    const std::size_t sizeAt = archive.size() - kEndRecordSize + 12;
+    const std::uint32_t size = Le32(reinterpret_cast<const unsigned char*>(&archive[sizeAt]));
+    archive.replace(sizeAt, 4, zipbytes::U32(static_cast<std::uint32_t>(size + cut.size())));
     return archive;
 }
 
@@ -81,6 +99,25 @@ with open(sys.argv[1], "wb") as f:
         z.writestr("a.txt", "alpha")
         z.writestr("dir/b.txt", "bravo")
 )";
+
+// The CRC of size zero bytes, combined from doubling blocks rather than computed over them.
+uLong CrcOfZeros(std::uint64_t size) {
+    const Bytef zero = 0;
+    uLong crc = crc32(0, Z_NULL, 0);
+    uLong block = crc32(0, &zero, 1);
+    for (z_off64_t length = 1; size != 0; size >>= 1, length *= 2) {
+        if (size & 1)
+            crc = crc32_combine64(crc, block, length);
+        block = crc32_combine64(block, block, length);
+    }
+    return crc;
+}
+
+// Writes at offset of the file open as fd.
+void WriteAt(int fd, std::uint64_t offset, const std::string& bytes) {
+    ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset)),
+              static_cast<ssize_t>(bytes.size()));
+}
 
 class UnzOddArchives : public EngineTest {
 protected:
@@ -187,4 +224,92 @@ TEST_F(UnzOddArchives, WhereTheListingAndTheDirectoryDisagreeNothingIsExtracted)
     zip.SetZipFilename("C:\\odd.zip");
     ASSERT_EQ(zip.Count(), 2);
     EXPECT_EQ(zip.Entries()[0]->FileName, "shown.txt");
+}
+
+TEST_F(UnzOddArchives, SoundArchivesThatLibzipRefusesAreReadThroughOurOwnPath) {
+    const std::string bytes = WithCutExtraField(zipbytes::Archive(kTwo));
+    WriteHostFile(HostTemp() + "/cut.zip", bytes);
+    int error = 0;
+    EXPECT_EQ(zip_open((HostTemp() + "/cut.zip").c_str(), ZIP_RDONLY, &error), nullptr);
+    EXPECT_EQ(ExtractBytes(bytes), (std::vector<std::string>{"a.txt", "dir/", "dir/b.txt"}));
+    EXPECT_EQ(ReadHostFile(Target() + "/a.txt"), "alpha");
+    EXPECT_TRUE(engineMessages.empty());
+    // The time comes from the directory record too: 2025-04-12 12:00:00, local time.
+    struct tm written {};
+    written.tm_year = 125;
+    written.tm_mon = 3;
+    written.tm_mday = 12;
+    written.tm_hour = 12;
+    written.tm_isdst = -1;
+    struct stat st {};
+    ASSERT_EQ(::stat((Target() + "/a.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, ::mktime(&written));
+
+    // What only libzip reads (here an encrypted entry) is named; the rest is extracted, and a
+    // damaged entry is refused as always.
+    zipbytes::Entry damaged{"crc.txt", "charlie"};
+    damaged.crc = 0x12345678;
+    engineMessages.clear();
+    EXPECT_EQ(ExtractBytes(WithCutExtraField(zipbytes::Archive(
+                  {{"a.txt", "alpha"}, {"secret.txt", "xxxxxxxxxxxxxxx", 1}, damaged}))),
+              (std::vector<std::string>{"a.txt"}));
+    EXPECT_EQ(MessagesWith(kMsgDataError),
+              (std::vector<std::string>{"Cannot read secret.txt: the archive's directory is "
+                                        "inconsistent, so only unencrypted stored or deflated "
+                                        "entries are read",
+                                        "CRC error in crc.txt"}));
+}
+
+TEST_F(UnzOddArchives, AStoredEntryOf4GiBMinus1BytesWithoutZip64FieldsIsExtracted) {
+    // Its sizes are 0xFFFFFFFF in both headers, without a Zip64 extra field (the only reason
+    // libzip refuses it); the directory lies beyond 4 GiB, found through the Zip64 end record.
+    // The archive is sparse: "HEAD", zeros, "TAIL".
+    constexpr std::uint64_t kSize = 0xFFFFFFFF;
+    struct statvfs disk {};
+    ASSERT_EQ(::statvfs(DriveC().c_str(), &disk), 0);
+    const std::uint64_t room = static_cast<std::uint64_t>(disk.f_bavail) * disk.f_frsize;
+    if (room < kSize + (512u << 20))
+        GTEST_SKIP() << "The extracted entry needs 4.5 GiB on the test disk; it has "
+                     << (room >> 20) << " MiB free";
+
+    const uLong crc =
+        crc32_combine64(crc32_combine64(crc32(0, reinterpret_cast<const Bytef*>("HEAD"), 4),
+                                        CrcOfZeros(kSize - 8), kSize - 8),
+                        crc32(0, reinterpret_cast<const Bytef*>("TAIL"), 4), 4);
+    zipbytes::Entry entry{"big.bin", ""};
+    entry.crc = static_cast<std::uint32_t>(crc);
+    entry.compressedSize = entry.uncompressedSize = static_cast<std::uint32_t>(kSize);
+    const std::string header = zipbytes::LocalHeader(entry);
+    const std::string record = zipbytes::Archive({entry}).substr(header.size());
+    const std::string central = record.substr(0, record.size() - kEndRecordSize);
+    const std::uint64_t directoryAt = header.size() + kSize;
+    const std::uint64_t zip64EndAt = directoryAt + central.size();
+    using zipbytes::U16, zipbytes::U32, zipbytes::U64;
+    const std::string ends = "PK\x06\x06" + U64(44) + U16(45) + U16(45) + U32(0) + U32(0) + U64(1) +
+                             U64(1) + U64(central.size()) + U64(directoryAt) + "PK\x06\x07" +
+                             U32(0) + U64(zip64EndAt) + U32(1) + "PK\x05\x06" + U16(0) + U16(0) +
+                             U16(1) + U16(1) + U32(static_cast<std::uint32_t>(central.size())) +
+                             U32(0xFFFFFFFF) + U16(0);
+    const std::string path = DriveC() + "/big.zip";
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    WriteAt(fd, 0, header + "HEAD");
+    WriteAt(fd, header.size() + kSize - 4, "TAIL" + central + ends);
+    ::close(fd);
+    int error = 0;
+    EXPECT_EQ(zip_open(path.c_str(), ZIP_RDONLY, &error), nullptr);
+
+    fs::create_directories(Target());
+    EXPECT_EQ(Extract("C:\\big.zip", "C:\\target", {"*.*"}, kAll), 1);
+    EXPECT_TRUE(engineMessages.empty());
+    const std::string out = Target() + "/big.bin";
+    EXPECT_EQ(fs::file_size(out), kSize);
+    std::string ends4(8, '\0');
+    const int in = ::open(out.c_str(), O_RDONLY);
+    EXPECT_EQ(::pread(in, ends4.data(), 4, 0), 4);
+    EXPECT_EQ(::pread(in, ends4.data() + 4, 4, static_cast<off_t>(kSize - 4)), 4);
+    ::close(in);
+    EXPECT_EQ(ends4, "HEADTAIL");
+    fs::remove(out);
+    fs::remove(path);
 }
