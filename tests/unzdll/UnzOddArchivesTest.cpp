@@ -265,6 +265,10 @@ TEST_F(UnzOddArchives, AStoredEntryOf4GiBMinus1BytesWithoutZip64FieldsIsExtracte
     // libzip refuses it); the directory lies beyond 4 GiB, found through the Zip64 end record.
     // The archive is sparse: "HEAD", zeros, "TAIL".
     constexpr std::uint64_t kSize = 0xFFFFFFFF;
+#ifdef PAKRUNE_SANITIZED_BUILD
+    GTEST_SKIP() << "Reading and writing 4 GiB takes a minute under the sanitizers; the plain "
+                    "build runs this test, and the same path with small entries runs here too";
+#endif
     struct statvfs disk {};
     ASSERT_EQ(::statvfs(DriveC().c_str(), &disk), 0);
     const std::uint64_t room = static_cast<std::uint64_t>(disk.f_bavail) * disk.f_frsize;
