@@ -139,7 +139,6 @@ TEST_F(UnzOddArchives, BytesAfterTheEndRecordAreSteppedOver) {
     const std::string plain = zipbytes::Archive(kTwo);
     const std::string prefix = "MZ" + std::string(20000, '\x90');
     const std::string absolute = MadeByPython(kAbsoluteOffsets);
-    // An end record signature among the trailing bytes, whose directory does not check out.
     // An end record among the trailing bytes whose comment reaches to the end of the file, while
     // its directory does not check out.
     const std::string falseEnd = "PK\x05\x06" + std::string(16, '\x01') + zipbytes::U16(4);
