@@ -63,8 +63,8 @@ std::string WithCutExtraField(std::string archive) {
     return archive;
 }
 
-// The archive with one more central header, copied from its first with the name given (of the
-// same length) and the local header offset given.
+// The archive of one entry with a second central header, a copy of the first with the name
+// given (of the same length) and the local header offset given.
 std::string WithGhostRecord(const std::string& archive, const std::string& name,
                             std::uint32_t offset) {
     const std::size_t directory = archive.find("PK\x01\x02");
@@ -121,13 +121,12 @@ void WriteAt(int fd, std::uint64_t offset, const std::string& bytes) {
 
 class UnzOddArchives : public EngineTest {
 protected:
-    // Extracts the bytes as C:\name into C:\target; the files written, as TreeOf shows them.
-    std::vector<std::string> ExtractBytes(const std::string& bytes,
-                                          const std::string& name = "odd.zip") {
-        WriteHostFile(DriveC() + "/" + name, bytes);
+    // Extracts the bytes as C:\odd.zip into C:\target; the files written, as TreeOf shows them.
+    std::vector<std::string> ExtractBytes(const std::string& bytes) {
+        WriteHostFile(DriveC() + "/odd.zip", bytes);
         fs::remove_all(Target());
         fs::create_directories(Target());
-        Extract("C:\\" + name, "C:\\target", {"*.*"}, kAll);
+        Extract("C:\\odd.zip", "C:\\target", {"*.*"}, kAll);
         return TreeOf(Target());
     }
     static std::string Target() { return DriveC() + "/target"; }
