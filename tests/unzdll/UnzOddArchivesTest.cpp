@@ -79,6 +79,27 @@ std::string WithGhostRecord(const std::string& archive, const std::string& name,
            zipbytes::U32(static_cast<std::uint32_t>(directory)) + zipbytes::U16(0);
 }
 
+// An archive listing a.txt whose directory also records h.txt, with h.txt's local entry hidden
+// inside the directory, after the records, where the walk of the local headers never comes.
+std::string WithEntryInsideTheDirectory() {
+    const auto centralOf = [](const zipbytes::Entry& entry, std::uint32_t offset) {
+        const std::string archive = zipbytes::Archive({entry});
+        const std::size_t at = archive.find("PK\x01\x02");
+        return archive.substr(at, archive.size() - kEndRecordSize - at)
+            .replace(42, 4, zipbytes::U32(offset));
+    };
+    const zipbytes::Entry shown{"a.txt", "alpha"}, hidden{"h.txt", "hidden"};
+    const std::string local = zipbytes::LocalEntry(shown);
+    const std::string records = centralOf(shown, 0);
+    const auto hiddenAt = static_cast<std::uint32_t>(local.size() + 2 * records.size());
+    const std::string directory =
+        records + centralOf(hidden, hiddenAt) + zipbytes::LocalEntry(hidden);
+    return local + directory + "PK\x05\x06" + zipbytes::U16(0) + zipbytes::U16(0) +
+           zipbytes::U16(2) + zipbytes::U16(2) +
+           zipbytes::U32(static_cast<std::uint32_t>(directory.size())) +
+           zipbytes::U32(static_cast<std::uint32_t>(local.size())) + zipbytes::U16(0);
+}
+
 // The archive written as the given Python code writes it to sys.argv[1].
 std::string MadeByPython(const std::string& code) {
     const std::string path = HostTemp() + "/python.zip";
@@ -207,6 +228,8 @@ TEST_F(UnzOddArchives, WhereTheListingAndTheDirectoryDisagreeNothingIsExtracted)
          "the directory's entry g.txt points at no local header"},
         {"record-pointing-past-the-file", WithGhostRecord(one, "g.txt", 0x7FFFFFFF),
          "the directory's entry g.txt points at no local header"},
+        {"entry-hidden-in-the-directory", WithEntryInsideTheDirectory(),
+         "the directory's entry h.txt is not in the list"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.fixture);
