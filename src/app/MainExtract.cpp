@@ -223,7 +223,9 @@ std::optional<std::string> TMainForm::ChooseExtractFolder() {
     window->ShowModal();
     if (ExtractCancelled)
         return std::nullopt;
-    return window->DirTree1->SelectedPath();
+    // The folder as the disk names it: the tree's path in upper case would find a folder whose
+    // name differs only in letter case first.
+    return window->DirTree1->SelectedStoredPath();
 }
 
 void TMainForm::btnExtractSelectedClick() {

@@ -208,6 +208,11 @@ std::string TDirTree::SelectedPath() const {
     return node && node->Record() ? node->Record()->Path : NoSelection;
 }
 
+std::string TDirTree::SelectedStoredPath() const {
+    const TTreeNode* node = Selected();
+    return node && node->Record() ? node->StoredPath() : NoSelection;
+}
+
 bool TDirTree::IsPathSelected() const {
     return SelectedPath() != NoSelection;
 }

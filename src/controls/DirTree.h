@@ -176,6 +176,10 @@ public:
     void OpenPath(const std::string& path);
     // The selected node's Path, or NoSelection.
     std::string SelectedPath() const;
+    // The selected folder as the disk names it (its stored letter case, with a trailing
+    // backslash), so it is told apart from a folder whose name differs only in case; SelectedPath
+    // when nothing is selected.
+    std::string SelectedStoredPath() const;
     // Whether a folder or drive is selected, so SelectedPath names one.
     bool IsPathSelected() const;
     void Reload();

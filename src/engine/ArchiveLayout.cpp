@@ -15,6 +15,12 @@ constexpr std::uint32_t kZip64EndRecord = 0x06064B50;
 constexpr std::uint32_t kCentralHeader = 0x02014B50;
 constexpr std::size_t kEndRecordSize = 22;
 constexpr std::size_t kMaxCommentSize = 65535;
+constexpr std::size_t kCentralHeaderSize = 46;
+// How many bytes after the end record's comment the search for the end record still reaches, and
+// how many candidate end records it reads the directory of before it gives up (each read may be
+// large, so a file full of false signatures cannot make it slow).
+constexpr std::size_t kMaxTrailingBytes = 1 << 16;
+constexpr int kMaxCandidates = 16;
 constexpr std::uint64_t kLocalHeaderSize = 30;
 constexpr std::uint64_t kToleratedOverlap = 2;
 
@@ -54,6 +60,11 @@ void ApplyZip64(const unsigned char* extra, std::size_t length, std::size_t extr
 
 } // namespace
 
+std::string_view StoredName(const ArchiveLayout& layout, const LayoutEntry& entry) {
+    return {reinterpret_cast<const char*>(&layout.directory[entry.headerAt + kCentralHeaderSize]),
+            entry.nameLength};
+}
+
 std::size_t ReadAt(int fd, std::uint64_t offset, unsigned char* out, std::size_t size) {
     std::size_t done = 0;
     while (done < size) {
@@ -67,35 +78,21 @@ std::size_t ReadAt(int fd, std::uint64_t offset, unsigned char* out, std::size_t
     return done;
 }
 
-std::optional<ArchiveLayout> ReadArchiveLayout(int fd) {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || static_cast<std::size_t>(st.st_size) < kEndRecordSize)
-        return std::nullopt;
-    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
+namespace {
 
-    // The end record: the last signature whose comment length reaches the end of the file.
-    const std::size_t tail = static_cast<std::size_t>(
-        std::min<std::uint64_t>(fileSize, kEndRecordSize + kMaxCommentSize));
-    std::vector<unsigned char> buffer(tail);
-    if (!ReadWhole(fd, fileSize - tail, buffer.data(), tail))
-        return std::nullopt;
-    std::optional<std::size_t> end;
-    for (std::size_t i = tail - kEndRecordSize + 1; i-- > 0;) {
-        if (Le32(&buffer[i]) == kEndRecord && i + kEndRecordSize + Le16(&buffer[i + 20]) == tail) {
-            end = i;
-            break;
-        }
-    }
-    if (!end)
-        return std::nullopt;
-    const std::uint64_t endOffset = fileSize - tail + *end;
-    std::uint64_t entryCount = Le16(&buffer[*end + 10]);
-    std::uint64_t directorySize = Le32(&buffer[*end + 12]);
-    std::uint64_t directoryOffset = Le32(&buffer[*end + 16]);
+// The layout that the end record at endOffset (its 22 bytes at end) describes, when its directory
+// checks out: it lies inside the file, every record of it is a central header, and it holds as
+// many records as the end record states.
+std::optional<ArchiveLayout> LayoutFromEndRecord(int fd, std::uint64_t fileSize,
+                                                 std::uint64_t endOffset,
+                                                 const unsigned char* end) {
+    std::uint64_t entryCount = Le16(end + 10);
+    std::uint64_t directorySize = Le32(end + 12);
+    std::uint64_t directoryOffset = Le32(end + 16);
     std::uint64_t directoryEnd = endOffset; // where the central directory ends in the file
 
     unsigned char locator[20];
-    if (endOffset >= 20 && ReadWhole(fd, endOffset - 20, locator, 20) &&
+    if (endOffset >= 20 + 56 && ReadWhole(fd, endOffset - 20, locator, 20) &&
         Le32(locator) == kZip64Locator) {
         unsigned char record[56];
         // The record sits right before the locator (its own offset in the locator counts from
@@ -108,23 +105,33 @@ std::optional<ArchiveLayout> ReadArchiveLayout(int fd) {
             directoryEnd = recordInFile;
         }
     }
-    if (directorySize > directoryEnd || directoryOffset > directoryEnd - directorySize)
+    if (directorySize > directoryEnd || directoryOffset > directoryEnd - directorySize ||
+        entryCount > directorySize / kCentralHeaderSize)
+        return std::nullopt;
+    const std::uint64_t directoryInFile = directoryEnd - directorySize;
+    // A directory with records starts with one: checked before the whole directory is read.
+    unsigned char signature[4];
+    if (entryCount > 0 &&
+        (!ReadWhole(fd, directoryInFile, signature, 4) || Le32(signature) != kCentralHeader))
         return std::nullopt;
 
     ArchiveLayout layout;
-    const std::uint64_t directoryInFile = directoryEnd - directorySize;
     layout.archiveStart = directoryInFile - directoryOffset;
     layout.archiveSize = fileSize - layout.archiveStart;
     layout.entryCount = entryCount;
     layout.directoryAt = directoryInFile;
     layout.endRecordAt = endOffset;
+    layout.trailingBytes = fileSize - endOffset - kEndRecordSize - Le16(end + 20);
     if (directoryEnd != endOffset)
         layout.zip64EndRecordAt = directoryEnd;
 
     std::vector<unsigned char> directory(static_cast<std::size_t>(directorySize));
     if (!ReadWhole(fd, directoryInFile, directory.data(), directory.size()))
         return std::nullopt;
-    for (std::size_t pos = 0; pos + 46 <= directory.size() && layout.entries.size() < entryCount;) {
+    layout.entries.reserve(static_cast<std::size_t>(entryCount));
+    for (std::size_t pos = 0; layout.entries.size() < entryCount;) {
+        if (pos + kCentralHeaderSize > directory.size())
+            return std::nullopt;
         const unsigned char* h = &directory[pos];
         if (Le32(h) != kCentralHeader)
             return std::nullopt;
@@ -136,15 +143,42 @@ std::optional<ArchiveLayout> ReadArchiveLayout(int fd) {
         entry.headerAt = pos;
         entry.offsetFieldAt = pos + 42;
         const std::uint16_t extraLength = Le16(h + 30), commentLength = Le16(h + 32);
-        const std::size_t extraAt = pos + 46 + entry.nameLength;
+        const std::size_t extraAt = pos + kCentralHeaderSize + entry.nameLength;
         if (extraAt + extraLength > directory.size())
             return std::nullopt;
-        ApplyZip64(h + 46 + entry.nameLength, extraLength, extraAt, entry);
+        ApplyZip64(h + kCentralHeaderSize + entry.nameLength, extraLength, extraAt, entry);
         layout.entries.push_back(entry);
         pos = extraAt + extraLength + commentLength;
     }
     layout.directory = std::move(directory);
     return layout;
+}
+
+} // namespace
+
+std::optional<ArchiveLayout> ReadArchiveLayout(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || static_cast<std::size_t>(st.st_size) < kEndRecordSize)
+        return std::nullopt;
+    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
+
+    // The end record: the last signature, searching back from the end of the file, whose comment
+    // lies inside the file and whose directory checks out. Bytes may follow the comment (a
+    // signature block or padding appended to a download), as far as the search reaches.
+    const std::size_t tail = static_cast<std::size_t>(
+        std::min<std::uint64_t>(fileSize, kEndRecordSize + kMaxCommentSize + kMaxTrailingBytes));
+    std::vector<unsigned char> buffer(tail);
+    if (!ReadWhole(fd, fileSize - tail, buffer.data(), tail))
+        return std::nullopt;
+    int tried = 0;
+    for (std::size_t i = tail - kEndRecordSize + 1; i-- > 0 && tried < kMaxCandidates;) {
+        if (Le32(&buffer[i]) != kEndRecord || Le16(&buffer[i + 20]) > tail - kEndRecordSize - i)
+            continue;
+        ++tried;
+        if (auto layout = LayoutFromEndRecord(fd, fileSize, fileSize - tail + i, &buffer[i]))
+            return layout;
+    }
+    return std::nullopt;
 }
 
 bool EntriesOverlap(std::vector<LayoutEntry> entries) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct LayoutEntry {
@@ -33,15 +34,20 @@ struct ArchiveLayout {
     std::uint64_t directoryAt = 0; // the central directory, in the file
     std::vector<unsigned char> directory;
     std::uint64_t endRecordAt = 0;                 // in the file
+    std::uint64_t trailingBytes = 0;               // after the end record and its comment
     std::optional<std::uint64_t> zip64EndRecordAt; // in the file; its locator lies right before
                                                    // the end record
 };
+
+// The name bytes of an entry's central header, as stored.
+std::string_view StoredName(const ArchiveLayout& layout, const LayoutEntry& entry);
 
 // Reads up to size bytes of the file at offset, going on after short reads and interruptions;
 // returns how many arrived (fewer only at the end of the file or on an error).
 std::size_t ReadAt(int fd, std::uint64_t offset, unsigned char* out, std::size_t size);
 
-// Nothing when the file has no readable end record or central directory.
+// The archive whose end record is the last one in the file (searching back over bytes that may
+// follow it) whose central directory checks out. Nothing when there is none.
 std::optional<ArchiveLayout> ReadArchiveLayout(int fd);
 
 // True when the data of one entry reaches into the local header of another (more than the two

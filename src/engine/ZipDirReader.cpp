@@ -1,11 +1,9 @@
-// TZipMaster::ReadDirectory: lists an archive by walking its local file headers from the front.
-// It searches for the first header (so a self-extracting .exe lists like a .zip), then skips each
-// entry's extra field and data by their stored lengths until the central directory or the end
-// record. Only an entry written by a streaming writer, whose local header leaves its sizes zero,
-// takes them from the central directory or from the data descriptor after its data.
-#include "engine/BufferedReader.h"
+// TZipMaster::ReadDirectory: lists an archive by walking its local file headers from the front
+// (LocalHeaderWalk): the first header is searched for, so a self-extracting .exe lists like a .zip.
+// Only an entry written by a streaming writer, whose local header leaves its sizes zero, takes them
+// from the central directory or from the data descriptor after its data.
 #include "engine/LittleEndian.h"
-#include "engine/StreamedEntry.h"
+#include "engine/LocalHeaderWalk.h"
 #include "engine/ZipMstr.h"
 
 #include "platform/Files.h"
@@ -22,14 +20,7 @@
 
 namespace {
 
-constexpr std::uint32_t kLocalHeader = 0x04034B50;
-constexpr std::uint32_t kCentralHeader = 0x02014B50;
-constexpr std::uint32_t kEndOfCentralDirectory = 0x06054B50;
-constexpr int kMaxScanCandidates = 60000;
-constexpr std::uint64_t kExeSearchStart = 14000;
-constexpr std::uint64_t kEndRecordSize = 22;
 constexpr std::size_t kMaxNameBytes = 256;
-constexpr std::uint16_t kSizesAfterData = 1 << 3; // general flag: sizes and CRC follow the data
 
 const char* const kNoEntries = "No valid zip entries found";
 const char* const kErrorReading = "Error reading Zip File";
@@ -51,57 +42,9 @@ void ParseFixedFields(const unsigned char* p, ZipDirEntry& entry) {
     entry.ExtraFieldLength = Le16(p + 24);
 }
 
-// Reads the whole name field; keeps at most 256 bytes of it, cut at the first NUL.
-bool ReadName(BufferedReader& in, ZipDirEntry& entry) {
-    std::string& name = entry.FileName;
-    name.resize(entry.FileNameLength);
-    if (in.Read(name.data(), name.size()) != name.size())
-        return false;
-    name.resize(std::min({name.find('\0'), kMaxNameBytes, name.size()}));
-    return true;
-}
-
-// The number of data bytes to skip. Sizes are unsigned 32-bit values; a Zip64 entry (0xFFFFFFFF)
-// has its real sizes in the Zip64 extra field, which is read for that purpose, leaving the
-// position where it was.
-std::uint64_t DataLength(BufferedReader& in, const ZipDirEntry& entry) {
-    const auto compressed = static_cast<std::uint32_t>(entry.CompressedSize);
-    const auto uncompressed = static_cast<std::uint32_t>(entry.UncompressedSize);
-    if (compressed != 0xFFFFFFFF || entry.ExtraFieldLength == 0)
-        return compressed;
-    const std::uint64_t start = in.Position();
-    std::vector<unsigned char> extra(entry.ExtraFieldLength);
-    const std::size_t got = in.Read(extra.data(), extra.size());
-    in.Seek(start);
-    for (std::size_t pos = 0; pos + 4 <= got;) {
-        const std::uint16_t tag = Le16(&extra[pos]);
-        const std::uint16_t size = Le16(&extra[pos + 2]);
-        const std::size_t body = pos + 4;
-        if (tag == 0x0001) {
-            const std::size_t at = uncompressed == 0xFFFFFFFF ? body + 8 : body;
-            if (at + 8 <= body + size && at + 8 <= got)
-                return Le64(&extra[at]);
-            break;
-        }
-        pos = body + size;
-    }
-    return compressed;
-}
-
-// True when extraLength bytes of extra field and then dataLength bytes of data, from position on,
-// end at least 22 bytes (an end record without comment) before the end of the file. Computed
-// without overflow: the lengths come from the file and may be anything up to 2^64 - 1.
-bool FitsBeforeEndRecord(std::uint64_t position, std::uint64_t extraLength,
-                         std::uint64_t dataLength, std::uint64_t fileSize) {
-    if (fileSize < kEndRecordSize || position > fileSize - kEndRecordSize)
-        return false;
-    const std::uint64_t room = fileSize - kEndRecordSize - position;
-    return extraLength <= room && dataLength <= room - extraLength;
-}
-
 // A streaming writer's entry shows the real sizes and CRC; sizes beyond 32 bits read as
 // 0xFFFFFFFF, as a Zip64 local header has them.
-void ApplyStreamedSizes(const StreamedSizes& sizes, ZipDirEntry& entry) {
+void ApplyStreamedSizes(const WalkedHeader& sizes, ZipDirEntry& entry) {
     auto narrow = [](std::uint64_t size) {
         return static_cast<std::int32_t>(static_cast<std::uint32_t>(
             std::min<std::uint64_t>(size, std::numeric_limits<std::uint32_t>::max())));
@@ -110,10 +53,6 @@ void ApplyStreamedSizes(const StreamedSizes& sizes, ZipDirEntry& entry) {
     entry.CompressedSize = narrow(sizes.compressedSize);
     entry.UncompressedSize = narrow(sizes.uncompressedSize);
 }
-
-} // namespace
-
-namespace {
 
 // What identifies a file's contents as read: the file, its size and its time.
 template <typename Listed> Listed ListedOf(const struct stat& st) {
@@ -172,104 +111,33 @@ void TZipMaster::ReadDirectory() {
 }
 
 void TZipMaster::WalkLocalHeaders(int fd, const std::string& path) {
-    BufferedReader in(fd);
-    StreamedEntries streamed(fd);
     firstHeaderOffset_ = 0;
-    enum class State { Scanning, Walking, LocalHeader } state = State::Scanning;
-    int scanned = 0;
-    if (win::UpperCase(win::ExtractFileExt(path)) == ".EXE")
-        in.Seek(kExeSearchStart);
-
-    // A header or name cut short, or data running past the end: before the first entry the
-    // search for a header goes on, after it the archive is broken.
-    auto rejectHeader = [&](const char* error, std::uint64_t resumeAt) {
-        if (!entries_.empty())
-            throw EZipMaster(error);
-        in.Seek(resumeAt);
-        state = State::Scanning;
-    };
-
-    for (;;) {
-        if (state == State::Scanning) {
-            unsigned char byte = 0;
-            if (in.Read(&byte, 1) != 1 || ++scanned > kMaxScanCandidates) {
-                platform::ShowMessage(kNoEntries);
-                return;
-            }
-            if (byte != 'P')
-                continue;
-            bool found = true;
-            for (const unsigned char expected : {'K', '\x03', '\x04'}) {
-                if (in.Read(&byte, 1) != 1) {
-                    platform::ShowMessage(kNoEntries);
-                    return;
-                }
-                if (byte != expected) {
-                    found = false; // the mismatching byte is not tried as a new "P"
-                    break;
-                }
-            }
-            if (found) {
-                firstHeaderOffset_ = static_cast<std::int32_t>(in.Position() - 4);
-                state = State::LocalHeader;
-            }
-            continue;
-        }
-
-        if (state == State::Walking) {
-            unsigned char signature[4];
-            if (in.Read(signature, 4) != 4)
-                throw EZipMaster(kErrorReading);
-            const std::uint32_t value = Le32(signature);
-            if (value == kLocalHeader)
-                state = State::LocalHeader;
-            else if (value == kCentralHeader || value == kEndOfCentralDirectory)
-                return;
-            continue; // anything else: on by 4 bytes
-        }
-
-        const std::uint64_t headerOffset = in.Position() - 4;
+    const bool exe = win::UpperCase(win::ExtractFileExt(path)) == ".EXE";
+    const WalkResult walked = ::WalkLocalHeaders(fd, exe, [this](const WalkedHeader& header) {
         auto entry = std::make_unique<ZipDirEntry>();
-        unsigned char fixed[26];
-        if (in.Read(fixed, sizeof fixed) != sizeof fixed) {
-            rejectHeader(kError2, in.Position());
-            continue;
-        }
-        ParseFixedFields(fixed, *entry);
-        if (!ReadName(in, *entry)) {
-            rejectHeader(kError2, in.Position());
-            continue;
-        }
-        const std::uint64_t afterName = in.Position();
-        const std::uint64_t extraLength = entry->ExtraFieldLength;
-        std::uint64_t dataLength = 0;
-        std::uint64_t descriptorLength = 0;
-        if (entry->GeneralFlags & kSizesAfterData) {
-            // Sizes after the data: without a directory record or a descriptor to tell where the
-            // data ends, it runs on to the end of the file as far as the walk can tell.
-            const auto sizes =
-                streamed.Find(headerOffset, entry->FileNameLength, afterName + extraLength);
-            if (!sizes) {
-                rejectHeader(kError3, afterName);
-                continue;
-            }
-            ApplyStreamedSizes(*sizes, *entry);
-            dataLength = sizes->compressedSize;
-            descriptorLength = sizes->descriptorLength;
-        } else {
-            dataLength = DataLength(in, *entry);
-        }
-        if (!FitsBeforeEndRecord(afterName, extraLength, dataLength, in.Size())) {
-            rejectHeader(kError3, afterName);
-            continue;
-        }
-        if (extraLength > 0 && in.Skip(extraLength) != afterName + extraLength)
-            throw EZipMaster(kError4);
-        const std::uint64_t dataStart = in.Position();
-        if (in.Skip(dataLength) != dataStart + dataLength)
-            throw EZipMaster(kError5);
-        in.Skip(descriptorLength);
+        ParseFixedFields(header.fixed, *entry);
+        entry->FileName.assign(
+            header.nameField.substr(0, std::min(header.nameField.find('\0'), kMaxNameBytes)));
+        if (header.streamed)
+            ApplyStreamedSizes(header, *entry);
         entries_.push_back(std::move(entry));
-        state = State::Walking;
+    });
+    firstHeaderOffset_ = static_cast<std::int32_t>(walked.firstHeaderOffset);
+    switch (walked.end) {
+    case WalkEnd::Complete:
+        return;
+    case WalkEnd::NoEntries:
+        platform::ShowMessage(kNoEntries);
+        return;
+    case WalkEnd::ErrorReading:
+        throw EZipMaster(kErrorReading);
+    case WalkEnd::HeaderCutShort:
+        throw EZipMaster(kError2);
+    case WalkEnd::DataPastEnd:
+        throw EZipMaster(kError3);
+    case WalkEnd::ExtraFieldFailed:
+        throw EZipMaster(kError4);
+    case WalkEnd::DataFailed:
+        throw EZipMaster(kError5);
     }
 }

@@ -4,6 +4,7 @@
 #include "engine/LittleEndian.h"
 
 #include <algorithm>
+#include <ctime>
 #include <libdeflate.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +16,8 @@ constexpr std::size_t kWindowSize = 1 << 20;
 constexpr std::size_t kStreamChunk = 1 << 20;
 constexpr std::uint32_t kLocalHeader = 0x04034B50;
 constexpr std::size_t kLocalHeaderSize = 30;
+constexpr std::uint16_t kEncrypted = 0x0001;
+constexpr std::uint16_t kAesMethod = 99;
 
 bool Checked(const zip_stat_t& stat) {
     constexpr zip_uint64_t kNeeded =
@@ -22,6 +25,19 @@ bool Checked(const zip_stat_t& stat) {
     return (stat.valid & kNeeded) == kNeeded &&
            (!(stat.valid & ZIP_STAT_ENCRYPTION_METHOD) || stat.encryption_method == ZIP_EM_NONE) &&
            (stat.comp_method == ZIP_CM_STORE || stat.comp_method == ZIP_CM_DEFLATE);
+}
+
+// A DOS date-time (date in the high half) as the local time libzip makes of it.
+time_t DosTime(std::uint32_t value) {
+    struct tm parts {};
+    parts.tm_year = static_cast<int>(value >> 25) + 80;
+    parts.tm_mon = static_cast<int>((value >> 21) & 0x0F) - 1;
+    parts.tm_mday = static_cast<int>((value >> 16) & 0x1F);
+    parts.tm_hour = static_cast<int>((value >> 11) & 0x1F);
+    parts.tm_min = static_cast<int>((value >> 5) & 0x3F);
+    parts.tm_sec = static_cast<int>(2 * (value & 0x1F));
+    parts.tm_isdst = -1;
+    return ::mktime(&parts);
 }
 
 } // namespace
@@ -61,6 +77,27 @@ const unsigned char* EntryData::Range(std::uint64_t offset, std::size_t size) {
             return nullptr;
     }
     return window_.bytes.get() + (offset - windowStart_);
+}
+
+bool EntryData::StatOf(zip_uint64_t index, zip_stat_t& stat) const {
+    if (index >= layout_.entries.size())
+        return false;
+    const LayoutEntry& entry = layout_.entries[index];
+    const unsigned char* header = &layout_.directory[entry.headerAt];
+    zip_stat_init(&stat);
+    stat.valid = ZIP_STAT_INDEX | ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC |
+                 ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD | ZIP_STAT_MTIME;
+    stat.index = index;
+    stat.size = entry.uncompressedSize;
+    stat.comp_size = entry.compressedSize;
+    stat.crc = entry.crc32;
+    stat.comp_method = entry.method;
+    stat.encryption_method = !(entry.flags & kEncrypted)  ? ZIP_EM_NONE
+                             : entry.method == kAesMethod ? ZIP_EM_UNKNOWN
+                                                          : ZIP_EM_TRAD_PKWARE;
+    stat.mtime = DosTime(static_cast<std::uint32_t>(Le16(header + 12)) |
+                         static_cast<std::uint32_t>(Le16(header + 14)) << 16);
+    return true;
 }
 
 std::optional<std::uint64_t> EntryData::DataStart(zip_uint64_t index, const zip_stat_t& stat) {

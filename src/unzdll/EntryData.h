@@ -30,6 +30,11 @@ public:
     // read for it, and a local header where the directory says.
     std::optional<std::uint64_t> DataStart(zip_uint64_t index, const zip_stat_t& stat);
 
+    // The entry at index as libzip's stat would describe it (sizes, CRC, methods, time), from the
+    // central directory: for an archive that libzip refuses to open while its data is sound.
+    // False when there is no such entry.
+    bool StatOf(zip_uint64_t index, zip_stat_t& stat) const;
+
     enum class Outcome { Good, Damaged, TooLong, TooShort, BadCrc, Stopped };
     // Receives the entry's bytes in order; false stops the decoding (Outcome::Stopped).
     using Sink = std::function<bool(const unsigned char* bytes, std::size_t size)>;

@@ -100,13 +100,18 @@ bool Newer(const zip_stat_t& entry, const struct stat& file) {
 
 EntryExtractor::EntryExtractor(zip_t* archive, int archiveFd, const ArchiveLayout& layout,
                                int baseFolder, const ExtractOptions& options, EngineReport& report)
-    : archive_(archive), data_(archiveFd, layout), tree_(baseFolder), options_(options),
-      report_(report) {
+    : archive_(archive), layout_(layout), data_(archiveFd, layout), tree_(baseFolder),
+      options_(options), report_(report) {
     ::fstat(archiveFd, &archiveStat_);
 }
 
 std::int32_t EntryExtractor::Run(const std::vector<std::string>& specs) {
-    const std::vector<std::string> names = DecodedEntryNames(archive_);
+    std::vector<std::string> names;
+    if (archive_)
+        names = DecodedEntryNames(archive_);
+    else
+        for (const LayoutEntry& entry : layout_.entries)
+            names.push_back(DecodeEntryName(StoredName(layout_, entry)));
     EntrySpecs patterns(specs, names, EntrySpecs::WholeArchive::EveryEntry);
     std::int32_t count = 0;
     for (std::size_t i = 0; i < names.size() && !report_.Aborted() && !driveFailed_; ++i) {
@@ -115,7 +120,7 @@ std::int32_t EntryExtractor::Run(const std::vector<std::string>& specs) {
         if (name.empty() || !patterns.Matches(name))
             continue;
         zip_stat_t stat;
-        if (zip_stat_index(archive_, index, 0, &stat) != 0)
+        if (archive_ ? zip_stat_index(archive_, index, 0, &stat) != 0 : !data_.StatOf(index, stat))
             continue;
         if (name.back() == '/' || name.back() == '\\') {
             // A folder entry: made when folders are kept, so empty folders come back too.
@@ -280,6 +285,13 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
     // Stored and deflated entries are read here; libzip reads the others (and decrypts).
     const auto dataStart = data_.DataStart(index, stat);
     zip_file_t* file = nullptr;
+    if (!dataStart && !archive_) {
+        // Only what is read here can be read from an archive that libzip refuses.
+        report_.Message(kMsgDataError, "Cannot read " + name +
+                                           ": the archive's directory is inconsistent, so only "
+                                           "unencrypted stored or deflated entries are read");
+        return Result::Failed;
+    }
     if (!dataStart) {
         // A method libzip cannot read is refused before opening: its failed open leaks (1.7.3).
         if (const char* unsupported = UnsupportedMethod(stat)) {

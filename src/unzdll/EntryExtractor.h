@@ -29,6 +29,8 @@ struct ExtractOptions {
 
 class EntryExtractor {
 public:
+    // archive is null when libzip refused to open it: then the entries that EntryData reads are
+    // extracted from the layout alone, and the others are named as unreadable.
     EntryExtractor(zip_t* archive, int archiveFd, const ArchiveLayout& layout, int baseFolder,
                    const ExtractOptions& options, EngineReport& report);
     // The number of files extracted, or tested good.
@@ -50,6 +52,7 @@ private:
     void WriteFailed(const std::string& name, int error);
 
     zip_t* archive_;
+    const ArchiveLayout& layout_;
     EntryData data_;
     struct stat archiveStat_ {};
     TargetTree tree_;

@@ -7,7 +7,9 @@
 #include "engine/EngineReport.h"
 #include "platform/PathMap.h"
 #include "platform/SharedFile.h"
+#include "platform/WinPath.h"
 #include "unzdll/EntryExtractor.h"
+#include "unzdll/ListingAgreement.h"
 
 #include <cstdio>
 #include <fcntl.h>
@@ -48,14 +50,23 @@ std::int32_t Run(UnzCommand& command) {
     }
     std::int32_t count = 0;
     const auto layout = ReadArchiveLayout(fd);
-    zip_t* archive = nullptr;
+    const bool exe = win::UpperCase(win::ExtractFileExt(archiveName)) == ".EXE";
+    std::optional<std::string> difference;
+    bool sound = false;
     if (!layout)
         report.Message(kMsgBadArchive, "No central directory found in " + archiveName);
     else if (EntriesOverlap(layout->entries))
         report.Message(kMsgBadArchive, "Entries overlap, archive refused: " + archiveName);
-    else if (!(archive = OpenArchive(fd, *layout)))
-        report.Message(kMsgBadArchive, "Cannot read archive " + archiveName);
-    if (archive) {
+    else if ((difference = ListingDisagreement(fd, *layout, exe)))
+        report.Message(kMsgBadArchive, "The listing and the directory disagree (" + *difference +
+                                           "), archive refused: " + archiveName);
+    else
+        sound = true;
+    if (sound) {
+        // libzip refuses to open some archives whose data is sound (a stored entry of 4 GiB - 1
+        // bytes without Zip64 fields, an extra field cut short): their entries are then read
+        // through the central directory alone, as far as EntryExtractor reads them itself.
+        zip_t* archive = OpenArchive(fd, *layout);
         const int base = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ExtractOptions options;
         options.test = command.TestFlag != 0;
@@ -71,7 +82,8 @@ std::int32_t Run(UnzCommand& command) {
         } else {
             report.Message(kMsgWriteFailed, "Cannot open the folder to extract into");
         }
-        zip_discard(archive);
+        if (archive)
+            zip_discard(archive);
     }
     ::close(fd);
     report.BatchEnd();

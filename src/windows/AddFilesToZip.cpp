@@ -45,14 +45,6 @@ std::optional<int> FileIcon(const std::string& path) {
     return info->iconIndex;
 }
 
-// The selected folder as the disk names it, with a trailing backslash (the tree's Path is in
-// upper case): what is handed on names the folder the user sees, also beside a folder whose
-// name differs from it only in letter case.
-std::string SelectedFolder(const TDirTree& tree) {
-    const TTreeNode* node = tree.Selected();
-    return node && node->Record() ? node->StoredPath() : tree.SelectedPath();
-}
-
 // Whether two paths name two different things on the disk, although their letters differ only in
 // case ("README.txt" beside "readme.txt"): then neither is a duplicate of the other.
 bool CaseTwins(std::string_view a, std::string_view b) {
@@ -122,7 +114,7 @@ void TAddform::FillFileList() {
     AddListView1->Clear();
     fileNames_.clear();
     // A folder that cannot be listed (no medium, nothing selected) leaves the list empty.
-    const std::string folder = SelectedFolder(*DirTree1);
+    const std::string folder = DirTree1->SelectedStoredPath();
     win::WIN32_FIND_DATAA found{};
     const win::HANDLE find = DirTree1->IsPathSelected()
                                  ? win::FindFirstFileA((folder + "*.*").c_str(), &found)
@@ -173,7 +165,7 @@ void TAddform::AddListView2Click() {
 }
 
 void TAddform::AddSelectedFiles(bool deselect) {
-    const std::string folder = SelectedFolder(*DirTree1);
+    const std::string folder = DirTree1->SelectedStoredPath();
     for (const int row : AddListView1->SelectedRows()) {
         // The name as the disk gave it: a name that is not valid text survives, and of two names
         // that differ only in letter case the one picked is handed on.
@@ -200,7 +192,7 @@ void TAddform::AddListView1DblClick() {
 
 void TAddform::AddDirbtnClick() {
     AddCancelled = true;
-    const std::string spec = SelectedFolder(*DirTree1) + "*.*";
+    const std::string spec = DirTree1->SelectedStoredPath() + "*.*";
     if (ListBox1->IndexOf(spec) >= 0 || spec.size() < kShortestFolderSpec)
         return;
     ListBox1->Add(spec);

@@ -310,9 +310,7 @@ std::int32_t DeleteFromArchive(const ZipCommand& command, EngineReport& report) 
     std::vector<std::string> names;
     if (layout) {
         for (const LayoutEntry& entry : layout->entries)
-            names.push_back(DecodeEntryName(std::string_view(
-                reinterpret_cast<const char*>(&layout->directory[entry.headerAt + 46]),
-                entry.nameLength)));
+            names.push_back(DecodeEntryName(StoredName(*layout, entry)));
     } else {
         names = DecodedEntryNames(archive);
     }

@@ -90,7 +90,7 @@ std::size_t RecordLength(const std::vector<unsigned char>& directory, std::size_
 } // namespace
 
 bool CanDeleteByCopying(const ArchiveLayout& layout) {
-    if (layout.archiveStart != 0 || layout.zip64EndRecordAt ||
+    if (layout.archiveStart != 0 || layout.zip64EndRecordAt || layout.trailingBytes != 0 ||
         layout.entries.size() != layout.entryCount || EntriesOverlap(layout.entries))
         return false;
     return std::all_of(layout.entries.begin(), layout.entries.end(), [&](const LayoutEntry& e) {

@@ -82,6 +82,27 @@ TEST_F(ExtractWindow, ExtractSelectedAndAllGoIntoThePickedFolder) {
     EXPECT_TRUE(dialogs->Messages().isEmpty());
 }
 
+TEST_F(ExtractWindow, TheFolderPickedBesideItsCaseTwinIsTheOneExtractedInto) {
+    std::filesystem::create_directories(DriveC() + "/Twins/Docs");
+    std::filesystem::create_directories(DriveC() + "/Twins/DOCS");
+    dialogs->Act([](QWidget* window) {
+        auto* extract = static_cast<TExtractForm*>(window);
+        extract->DirTree1->Reload(); // the folders were made after the tree was read
+        extract->DirTree1->OpenPath("C:\\Twins");
+        TTreeNode* twins = extract->DirTree1->Selected();
+        twins->setExpanded(true); // the user opens it
+        EXPECT_EQ(twins->Count(), 2);
+        for (int i = 0; i < twins->Count(); ++i)
+            if (twins->Child(i)->text(0) == "Docs")
+                extract->DirTree1->setCurrentItem(twins->Child(i)); // the user clicks it
+        extract->findChild<QPushButton*>("BitBtn1")->click();
+        return extract->result();
+    });
+    main->Item("ExtractAll1")->trigger();
+    EXPECT_EQ(ReadHostFile(DriveC() + "/Twins/Docs/a.txt"), "alpha");
+    EXPECT_TRUE(std::filesystem::is_empty(DriveC() + "/Twins/DOCS"));
+}
+
 TEST_F(ExtractWindow, CancelExtractsNothing) {
     PickIn("c:\\target", "BitBtn2");
     main->Item("ExtractAll1")->trigger();

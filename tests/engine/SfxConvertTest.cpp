@@ -293,6 +293,29 @@ TEST_F(SfxConvert, OffsetsCountedFromTheStartOfTheExeAreCorrected) {
     }
 }
 
+TEST_F(SfxConvert, BytesAfterTheArchiveAreKeptBothWays) {
+    // A signature block appended to a download, after an archive whose offsets count from the
+    // archive start or from the start of the .exe.
+    const std::string trailing = "\r\nsigned\r\n";
+    WriteHostFile(Host("signed.zip"), archive + trailing);
+    Open("C:\\signed.zip");
+    ASSERT_EQ(zip.ConvertToSfx(), 0);
+    EXPECT_EQ(ReadHostFile(Host("signed.exe")), Stub() + archive + trailing);
+    ASSERT_EQ(zip.ConvertToZip(), 0);
+    EXPECT_EQ(ReadHostFile(Host("signed.zip")), archive + trailing);
+    EXPECT_EQ(zip.Count(), 2);
+
+    const auto made =
+        RunPython(kAbsoluteSfx, {Host("WINDOWS/SYSTEM/ZIPSFX.BIN"), Host("other.exe"), "plain"});
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+    WriteHostFile(Host("other.exe"), ReadHostFile(Host("other.exe")) + trailing);
+    Open("C:\\other.exe");
+    ASSERT_EQ(zip.ConvertToZip(), 0);
+    EXPECT_EQ(PeerFailures(Host("other.zip")), "");
+    EXPECT_EQ(zip.Count(), 3);
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(SfxConvert, AnExeWhoseDirectoryIsMissingIsKept) {
     const std::string exe =
         Stub() + zipbytes::Archive({{"a.txt", "a"}}, false) + std::string(100, '\0');

@@ -20,9 +20,12 @@ void RunFile(const std::filesystem::path& path) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Paths are made absolute before any input runs: a target may change the current folder.
+    std::vector<std::filesystem::path> given;
+    for (int i = 1; i < argc; ++i)
+        given.push_back(std::filesystem::absolute(argv[i]));
     std::size_t inputs = 0;
-    for (int i = 1; i < argc; ++i) {
-        const std::filesystem::path path(argv[i]);
+    for (const std::filesystem::path& path : given) {
         if (std::filesystem::is_directory(path)) {
             for (const auto& entry : std::filesystem::recursive_directory_iterator(path))
                 if (entry.is_regular_file()) {

@@ -98,6 +98,17 @@ with open(sys.argv[2], "wb") as f:
     EXPECT_EQ(ReadHostFile(Target() + "/a/b.txt").size(), 6000u);
 }
 
+TEST_F(SfxStub, BytesAppendedAfterTheArchiveAreSteppedOver) {
+    const std::string archive = zipbytes::Archive({{"a/b.txt", "hello"}});
+    for (const std::string& trailing : {std::string(1, '\0'), std::string(100, '\n')}) {
+        SCOPED_TRACE(trailing.size());
+        fs::remove_all(Target());
+        const auto run = RunTool({Program(archive + trailing), Target()});
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_EQ(ReadHostFile(Target() + "/a/b.txt"), "hello");
+    }
+}
+
 TEST_F(SfxStub, HostileArchivesFailAndLeaveNoPartialFile) {
     using zipbytes::Entry;
     const std::string bomb = std::string(100000, 'z');

@@ -1,0 +1,46 @@
+// The walk of an archive's local file headers from the front, as the listing sees an archive: it
+// searches for the first header (from byte 14000 in an .exe, over at most 60000 candidate bytes),
+// then steps over each entry's extra field and data by their stored lengths until the central
+// directory or the end record. The directory reader lists what it finds; the decompression
+// engine walks the same way to make sure that it extracts exactly the entries that were listed.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+// One local header that the walk accepted.
+struct WalkedHeader {
+    std::uint64_t offset = 0;             // of its signature, in the file
+    const unsigned char* fixed = nullptr; // the 26 bytes after the signature
+    std::string_view nameField;           // the whole stored name field
+    // The entry's real sizes and CRC: the header's, or for a Zip64 header the values of its Zip64
+    // extra field, or for a streamed entry (sizes after the data) those of its directory record
+    // or data descriptor.
+    std::uint64_t compressedSize = 0;
+    std::uint64_t uncompressedSize = 0;
+    std::uint32_t crc32 = 0;
+    bool streamed = false; // the sizes and CRC came from the directory or a data descriptor
+};
+
+enum class WalkEnd {
+    Complete,         // the central directory or the end record was reached
+    NoEntries,        // no acceptable header among the bytes searched
+    ErrorReading,     // a signature cut short after the first entry
+    HeaderCutShort,   // a header or name cut short after the first entry
+    DataPastEnd,      // an entry's extra field and data reach into the last 22 bytes
+    ExtraFieldFailed, // stepping over the extra field failed
+    DataFailed        // stepping over the data failed
+};
+
+struct WalkResult {
+    WalkEnd end = WalkEnd::Complete;
+    // The offset of the header signature the search found last (the first entry's after a
+    // successful walk; the stub's size in a self-extracting file); 0 when it found none.
+    std::uint64_t firstHeaderOffset = 0;
+};
+
+// Walks the archive open as fd, searching from byte 14000 when fromExeStart is set, and hands
+// each accepted header to accept in file order.
+WalkResult WalkLocalHeaders(int fd, bool fromExeStart,
+                            const std::function<void(const WalkedHeader&)>& accept);
