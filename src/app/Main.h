@@ -215,7 +215,8 @@ private:
     std::optional<std::string> ChooseExtractFolder();
     // The folder exists (the temp folder is made when missing); otherwise says so.
     bool BaseFolderReady(const std::string& baseDir);
-    // Extracts FSpecArgs into baseDir with the folders of the entries, replacing files.
+    // Extracts FSpecArgs into baseDir with the folders of the entries, replacing files; asks
+    // for the password first when they include an encrypted entry.
     void ExtractInto(const std::string& baseDir);
     // Runs extract, then gives for each entry name the path of its file below the temp folder
     // when this extraction wrote it there, reporting the entries that it did not.
@@ -247,4 +248,5 @@ private:
     bool engineCancelled_ = false;
     bool closePending_ = false;
     std::vector<std::string> engineMessages_;
+    int wrongPasswords_ = 0; // entries the call left out for a wrong or missing password
 };

@@ -3,6 +3,7 @@
 #include "app/Main.h"
 
 #include "app/ExtractedFile.h"
+#include "app/ExtractionPassword.h"
 #include "app/Forms.h"
 #include "app/untExtract.h"
 #include "controls/DirTree.h"
@@ -29,6 +30,7 @@ constexpr int kMaxShownMessages = 20;
 
 void TMainForm::EngineCall(const std::function<void()>& call) {
     engineMessages_.clear();
+    wrongPasswords_ = 0;
     engineRunning_ = true;
     engineCancelled_ = false;
     CancelButton->show();
@@ -55,6 +57,7 @@ void TMainForm::EngineCall(const std::function<void()>& call) {
     if (engineCancelled_) {
         // The engine's own notes on what it left undone add nothing to this.
         engineMessages_.clear();
+        wrongPasswords_ = 0;
         platform::ui::ShowMessage("The operation was cancelled.");
     }
     ShowEngineMessages();
@@ -68,12 +71,18 @@ void TMainForm::CancelEngineCall() {
 }
 
 void TMainForm::ZipMaster1Message(std::int32_t errCode, const std::string& message) {
-    // What went wrong is kept for the end of the call; progress notes are not errors.
-    if (errCode >= kMsgNotFound)
+    // What went wrong is kept for the end of the call; progress notes are not errors. Entries
+    // left out for the password make one message, not one per entry.
+    if (errCode == kMsgWrongPassword)
+        ++wrongPasswords_;
+    else if (errCode >= kMsgNotFound)
         engineMessages_.push_back(message);
 }
 
 void TMainForm::ShowEngineMessages() {
+    if (wrongPasswords_ > 0)
+        engineMessages_.insert(engineMessages_.begin(), WrongPasswordMessage(wrongPasswords_));
+    wrongPasswords_ = 0;
     if (engineMessages_.empty())
         return;
     QStringList lines;
@@ -127,6 +136,16 @@ void TMainForm::ExtractInto(const std::string& baseDir) {
     if (!BaseFolderReady(baseDir)) {
         ZipMaster1.FSpecArgs.clear();
         return;
+    }
+    // Encrypted entries need the password, asked once; Cancel extracts nothing.
+    std::optional<PasswordForCall> password;
+    if (ZipMaster1.Password.empty() && NamesEncryptedEntry(ZipMaster1, ZipMaster1.FSpecArgs)) {
+        auto typed = AskExtractionPassword(ZipMaster1.ZipFilename());
+        if (!typed) {
+            ZipMaster1.FSpecArgs.clear();
+            return;
+        }
+        password.emplace(ZipMaster1, std::move(*typed));
     }
     platform::ui::HourGlass busy;
     ZipMaster1.ExtrBaseDir = baseDir;

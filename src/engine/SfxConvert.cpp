@@ -9,6 +9,8 @@
 #include "engine/ZipMstr.h"
 
 #include "engine/ArchiveLayout.h"
+#include "engine/EntryNames.h"
+#include "engine/SfxCapability.h"
 #include "engine/WriteFailure.h"
 #include "platform/AtomicFile.h"
 #include "platform/Files.h"
@@ -34,6 +36,7 @@ constexpr std::int32_t kFailed = -9;
 // A usable stub is at least this long; the directory reader looks for the archive inside an
 // .exe from byte 14000 on.
 constexpr std::uint64_t kMinimumStubSize = 28000;
+constexpr std::size_t kCentralHeaderSize = 46;
 
 const char* const kStubName = "ZIPSFX.BIN";
 const char* const kNoZipFile = "Error - no zip file specified";
@@ -43,6 +46,7 @@ const char* const kNoExeFile = "Error - no .EXE file specified";
 const char* const kNotAnExe = "Error: input file is not an .EXE file";
 const char* const kUnknownSfx = "Error determining the type of SFX archive";
 const char* const kOntoItself = "Error - the link leads to a file of the converted name: ";
+const char* const kStubCannot = "Error - the self-extractor cannot extract ";
 
 // An input file, open for reading while nobody writes it, closed on every path.
 class InputFile {
@@ -139,6 +143,20 @@ bool IsPlainArchive(int fd) {
     return layout && layout->archiveStart == 0;
 }
 
+// The first entry of the archive that the stub could not extract, with the reason ("a.bz2:
+// compression method 12"), or nothing.
+std::string EntryTheStubCannotExtract(const std::string& winPath) {
+    const InputFile archive(winPath);
+    const auto layout = archive.IsOpen() ? ReadArchiveLayout(archive.Fd()) : std::nullopt;
+    for (const LayoutEntry& entry : layout ? layout->entries : std::vector<LayoutEntry>{})
+        if (const std::string reason = SfxCannotExtract(entry); !reason.empty()) {
+            const auto* name = reinterpret_cast<const char*>(
+                &layout->directory[entry.headerAt + kCentralHeaderSize]);
+            return DecodeEntryName(std::string(name, entry.nameLength)) + ": " + reason;
+        }
+    return {};
+}
+
 } // namespace
 
 std::int32_t TZipMaster::ConvertToSfx() {
@@ -151,6 +169,9 @@ std::int32_t TZipMaster::ConvertToSfx() {
     const auto target = ConversionTargetOf(zipFilename_, ".exe");
     if (!target)
         return Refused(kOntoItself, zipFilename_);
+    // An archive the stub could not extract is refused before anything is written.
+    if (const std::string lacking = EntryTheStubCannotExtract(zipFilename_); !lacking.empty())
+        return Refused(kStubCannot, lacking);
     platform::BusyCursor busy;
     InputFile stub(SFXPath);
     if (!stub.IsOpen())

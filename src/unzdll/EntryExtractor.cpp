@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -34,6 +35,53 @@ const char* UnsupportedMethod(const zip_stat_t& stat) {
         return "encryption method";
     return nullptr;
 }
+
+bool IsAes(const zip_stat_t& stat) {
+    return (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) &&
+           (stat.encryption_method == ZIP_EM_AES_128 || stat.encryption_method == ZIP_EM_AES_192 ||
+            stat.encryption_method == ZIP_EM_AES_256);
+}
+
+// Whether libzip hands the entry over decrypted but still deflated, to be inflated here: libzip
+// 1.7.3 ends every deflated AES entry of the kind 7-Zip writes (whose authentication code takes
+// the place of the CRC, which is 0) with a CRC error, while the same data read without its
+// decompression layer decrypts and authenticates correctly.
+bool InflatedHere(const zip_stat_t& stat) {
+    return IsAes(stat) && (stat.valid & ZIP_STAT_COMP_METHOD) && stat.comp_method == ZIP_CM_DEFLATE;
+}
+
+// Raw deflate data inflated as it comes, block by block.
+class Inflater {
+public:
+    Inflater() { inflateInit2(&z_, -MAX_WBITS); }
+    ~Inflater() { inflateEnd(&z_); }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+
+    // Inflates the block, handing each piece of output to take; false when the data is
+    // damaged or take refused.
+    template <typename Take> bool Feed(const char* data, std::size_t size, Take take) {
+        z_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+        z_.avail_in = static_cast<uInt>(size);
+        do {
+            z_.next_out = out_.data();
+            z_.avail_out = static_cast<uInt>(out_.size());
+            const int result = inflate(&z_, Z_NO_FLUSH);
+            if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR)
+                return false;
+            ended_ = result == Z_STREAM_END;
+            if (!take(out_.data(), out_.size() - z_.avail_out))
+                return false;
+        } while (!ended_ && z_.avail_out == 0);
+        return true;
+    }
+    bool Ended() const { return ended_; }
+
+private:
+    z_stream z_{};
+    std::vector<unsigned char> out_ = std::vector<unsigned char>(1 << 16);
+    bool ended_ = false;
+};
 
 // The folder of an entry's file (its components but the last), as one text.
 std::string FolderKey(const std::vector<std::string>& parts) {
@@ -139,6 +187,17 @@ bool EntryExtractor::CopyData(zip_file_t* file, int out, const std::string& name
     std::vector<char> buffer(kReadBlock);
     uLong crc = crc32(0, Z_NULL, 0);
     std::uint64_t total = 0;
+    bool tooLong = false, notWritten = false;
+    const auto take = [&](const unsigned char* bytes, std::size_t size) {
+        total += size;
+        tooLong = (stat.valid & ZIP_STAT_SIZE) && total > stat.size;
+        crc = crc32(crc, bytes, static_cast<uInt>(size));
+        notWritten = !tooLong && !Write(out, bytes, size, name); // reported
+        return !tooLong && !notWritten;
+    };
+    std::optional<Inflater> inflater;
+    if (InflatedHere(stat))
+        inflater.emplace();
     // Always read to the end: only the last read reports a CRC error.
     for (;;) {
         const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
@@ -148,17 +207,23 @@ bool EntryExtractor::CopyData(zip_file_t* file, int out, const std::string& name
         }
         if (n == 0)
             break;
-        total += static_cast<std::uint64_t>(n);
-        if ((stat.valid & ZIP_STAT_SIZE) && total > stat.size)
+        const auto size = static_cast<std::size_t>(n);
+        const bool taken = inflater
+                               ? inflater->Feed(buffer.data(), size, take)
+                               : take(reinterpret_cast<const unsigned char*>(buffer.data()), size);
+        if (tooLong)
             return dataError("data longer than its declared size");
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.data()), static_cast<uInt>(n));
-        if (!Write(out, reinterpret_cast<const unsigned char*>(buffer.data()),
-                   static_cast<std::size_t>(n), name))
-            return false;
+        if (!taken)
+            return notWritten ? false : dataError("damaged data");
     }
+    if (inflater && !inflater->Ended())
+        return dataError("damaged data");
     if ((stat.valid & ZIP_STAT_SIZE) && total != stat.size)
         return dataError("data shorter than its declared size");
-    if ((stat.valid & ZIP_STAT_CRC) && crc != stat.crc)
+    // An AES entry of the kind whose CRC is 0 is checked by its authentication code instead,
+    // which libzip verifies at the end of the data.
+    const bool authenticated = IsAes(stat) && stat.crc == 0;
+    if ((stat.valid & ZIP_STAT_CRC) && crc != stat.crc && !authenticated)
         return dataError("CRC error");
     return true;
 }
@@ -235,7 +300,8 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
             return Result::Failed;
         }
         file = zip_fopen_index_encrypted(
-            archive_, index, 0, options_.password.empty() ? nullptr : options_.password.c_str());
+            archive_, index, InflatedHere(stat) ? ZIP_FL_COMPRESSED : 0,
+            options_.password.empty() ? nullptr : options_.password.c_str());
         if (!file) {
             const int code = zip_error_code_zip(zip_get_error(archive_));
             zip_error_clear(archive_);

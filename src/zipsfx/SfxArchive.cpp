@@ -4,6 +4,7 @@
 #include "engine/ArchiveLayout.h"
 #include "engine/EntryNames.h"
 #include "engine/LittleEndian.h"
+#include "engine/SfxCapability.h"
 #include "unzdll/SafeName.h"
 
 #include <unistd.h>
@@ -11,12 +12,12 @@
 namespace {
 
 constexpr std::size_t kEndRecordSize = 22;
+constexpr std::size_t kZip64EndRecordSize = 56;
 constexpr std::size_t kCentralHeaderSize = 46;
 constexpr std::uint64_t kLocalHeaderSize = 30;
 constexpr std::uint16_t kEncrypted = 0x0001;
-constexpr std::uint16_t kStrongEncryption = 0x0040;
+constexpr std::uint16_t kStreamed = 0x0008;
 constexpr std::uint16_t kStored = 0;
-constexpr std::uint16_t kDeflated = 8;
 
 // A name fit to print: control characters, which could steer a terminal, become "_".
 std::string Printable(std::string name) {
@@ -26,12 +27,19 @@ std::string Printable(std::string name) {
     return name;
 }
 
-// The end record keeps to one disk: disk numbers 0, this disk's entries all entries.
+// The end records keep to one disk: disk numbers 0, this disk's entries all entries.
 bool OnOneDisk(int fd, const ArchiveLayout& layout) {
     unsigned char end[kEndRecordSize];
-    return ::pread(fd, end, sizeof end, static_cast<off_t>(layout.endRecordAt)) ==
-               static_cast<ssize_t>(sizeof end) &&
-           Le16(end + 4) == 0 && Le16(end + 6) == 0 && Le16(end + 8) == Le16(end + 10);
+    if (::pread(fd, end, sizeof end, static_cast<off_t>(layout.endRecordAt)) !=
+            static_cast<ssize_t>(sizeof end) ||
+        Le16(end + 4) != 0 || Le16(end + 6) != 0 || Le16(end + 8) != Le16(end + 10))
+        return false;
+    if (!layout.zip64EndRecordAt)
+        return true;
+    unsigned char end64[kZip64EndRecordSize];
+    return ::pread(fd, end64, sizeof end64, static_cast<off_t>(*layout.zip64EndRecordAt)) ==
+               static_cast<ssize_t>(sizeof end64) &&
+           Le32(end64 + 16) == 0 && Le32(end64 + 20) == 0 && Le64(end64 + 24) == Le64(end64 + 32);
 }
 
 // Each central header follows the one before without a gap, and the last ends the directory.
@@ -61,16 +69,25 @@ std::optional<SfxEntry> CheckEntry(const ArchiveLayout& layout, const LayoutEntr
     entry.compressedSize = stored.compressedSize;
     entry.uncompressedSize = stored.uncompressedSize;
     entry.folder = !raw.empty() && (raw.back() == '/' || raw.back() == '\\');
+    const unsigned char* header = &layout.directory[stored.headerAt];
+    entry.dosTime = Le16(header + 12);
+    entry.dosDate = Le16(header + 14);
+    entry.encrypted = (stored.flags & kEncrypted) != 0;
+    // The byte that checks a password: the CRC's high byte, or the time's when the CRC came
+    // after the data.
+    entry.passwordCheck =
+        static_cast<std::uint8_t>(stored.flags & kStreamed ? entry.dosTime >> 8 : entry.crc >> 24);
     const auto parts = raw.find('\0') == std::string::npos ? SafeComponents(decoded) : std::nullopt;
+    const std::uint64_t encryptionHeader = entry.encrypted ? kEncryptionHeaderSize : 0;
     // Where its data may lie: between the archive start and the directory.
     const std::uint64_t dataSpace = layout.directoryAt - layout.archiveStart;
     if (!parts)
         error = "unsafe name: " + entry.name;
-    else if (stored.flags & (kEncrypted | kStrongEncryption))
-        error = "encrypted entries are not supported: " + entry.name;
-    else if (stored.method != kStored && stored.method != kDeflated)
-        error = "unsupported compression method: " + entry.name;
-    else if ((stored.method == kStored && entry.compressedSize != entry.uncompressedSize) ||
+    else if (const std::string lacking = SfxCannotExtract(stored); !lacking.empty())
+        error = lacking + " is not supported: " + entry.name;
+    else if ((entry.encrypted && entry.compressedSize < encryptionHeader) ||
+             (stored.method == kStored &&
+              entry.compressedSize - encryptionHeader != entry.uncompressedSize) ||
              (entry.folder && entry.uncompressedSize != 0))
         error = "sizes do not match: " + entry.name;
     else if (stored.localHeaderOffset > dataSpace ||
@@ -90,13 +107,6 @@ std::optional<SfxArchive> ReadSfxArchive(int fd, std::string& error) {
     const auto layout = ReadArchiveLayout(fd);
     if (!layout) {
         error = "no archive found";
-        return std::nullopt;
-    }
-    bool zip64 = layout->zip64EndRecordAt.has_value();
-    for (const LayoutEntry& entry : layout->entries)
-        zip64 = zip64 || entry.zip64;
-    if (zip64) {
-        error = "Zip64 archives are not supported";
         return std::nullopt;
     }
     if (!OnOneDisk(fd, *layout) || !DirectoryIsExact(*layout)) {

@@ -17,7 +17,14 @@ struct SfxEntry {
     std::uint64_t compressedSize = 0;
     std::uint64_t uncompressedSize = 0;
     std::uint64_t localHeaderAt = 0; // in the file
+    std::uint16_t dosTime = 0;       // its modification time, local time as DOS keeps it
+    std::uint16_t dosDate = 0;
+    bool encrypted = false;         // with the traditional method, behind a 12-byte header
+    std::uint8_t passwordCheck = 0; // what the header's last byte decrypts to
 };
+
+// The header before the data of an entry encrypted with the traditional method.
+constexpr std::uint64_t kEncryptionHeaderSize = 12;
 
 struct SfxArchive {
     std::vector<SfxEntry> entries;
@@ -25,6 +32,6 @@ struct SfxArchive {
 };
 
 // The archive at the end of the file behind fd. Nothing, and the reason in error, when it has
-// no readable directory, uses Zip64, spans disks, holds an encrypted entry, an unknown method,
+// no readable directory, spans disks, holds an entry the stub cannot extract (SfxCannotExtract),
 // an unsafe name, an offset outside its data or entries whose data overlap.
 std::optional<SfxArchive> ReadSfxArchive(int fd, std::string& error);

@@ -5,8 +5,10 @@
 #include "platform/TempFile.h"
 #include "unzdll/TargetTree.h"
 #include "zipsfx/SfxArchive.h"
+#include "zipsfx/TraditionalCipher.h"
 
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,12 +44,29 @@ std::uint64_t DataStart(int fd, const SfxArchive& archive, const SfxEntry& entry
                : 0;
 }
 
-// Unpacks the entry's data into out, checking that it is exactly as long as declared and that
-// its CRC matches; the reason in error when not.
+// The entry's modification time: its DOS date and time as local time, as the engine takes it.
+std::time_t ModificationTime(const SfxEntry& entry) {
+    std::tm time{};
+    time.tm_year = (entry.dosDate >> 9) + 80;
+    time.tm_mon = ((entry.dosDate >> 5) & 15) - 1;
+    time.tm_mday = entry.dosDate & 31;
+    time.tm_hour = entry.dosTime >> 11;
+    time.tm_min = (entry.dosTime >> 5) & 63;
+    time.tm_sec = (entry.dosTime & 31) * 2;
+    time.tm_isdst = -1;
+    return std::mktime(&time);
+}
+
+// Unpacks the entry's data from at (after its encryption header, with cipher) into out,
+// checking that it is exactly as long as declared and that its CRC matches; the reason in error
+// when not.
 class DataCopy {
 public:
-    DataCopy(int archiveFd, const SfxEntry& entry, std::uint64_t at, int out)
-        : fd_(archiveFd), entry_(entry), at_(at), remaining_(entry.compressedSize), out_(out) {}
+    DataCopy(int archiveFd, const SfxEntry& entry, std::uint64_t at, TraditionalCipher* cipher,
+             int out)
+        : fd_(archiveFd), entry_(entry), at_(at),
+          remaining_(entry.compressedSize - (cipher ? kEncryptionHeaderSize : 0)), cipher_(cipher),
+          out_(out) {}
 
     bool Run(std::string& error) {
         const bool complete = entry_.method == 0 ? CopyStored() : Inflate();
@@ -58,7 +77,7 @@ public:
         else if (written_ != entry_.uncompressedSize)
             error = "data shorter than declared";
         else if (crc_ != entry_.crc)
-            error = "CRC error";
+            error = cipher_ ? "wrong password or CRC error" : "CRC error";
         return error.empty();
     }
 
@@ -68,6 +87,8 @@ private:
         size = static_cast<std::size_t>(std::min<std::uint64_t>(remaining_, kBlock));
         if (size == 0 || !ReadAt(fd_, at_, in_, size))
             return false;
+        if (cipher_)
+            cipher_->Decrypt(in_, size);
         at_ += size;
         remaining_ -= size;
         return true;
@@ -127,6 +148,7 @@ private:
     const SfxEntry& entry_;
     std::uint64_t at_;
     std::uint64_t remaining_;
+    TraditionalCipher* cipher_;
     int out_;
     std::uint64_t written_ = 0;
     uLong crc_ = crc32(0, Z_NULL, 0);
@@ -137,31 +159,36 @@ private:
 
 class Extraction {
 public:
-    Extraction(int archiveFd, int targetFolder, SfxSay say)
-        : fd_(archiveFd), tree_(targetFolder), say_(say) {
+    Extraction(int archiveFd, int targetFolder, SfxSay say, const SfxQuestions& ask)
+        : fd_(archiveFd), tree_(targetFolder), say_(say), ask_(ask) {
         ::fstat(archiveFd, &self_);
     }
 
-    int Run() {
+    SfxOutcome Run() {
         std::string error;
         const auto archive = ReadSfxArchive(fd_, error);
         if (!archive) {
             say_("archive refused, nothing extracted: " + error, true);
-            return 1;
+            return {1, 0};
         }
-        int failures = 0;
         for (const SfxEntry& entry : archive->entries) {
             error.clear();
-            if (entry.folder ? MakeFolder(entry, error) : ExtractFile(*archive, entry, error))
-                say_((entry.folder ? "  folder:    " : "  extracted: ") + entry.name, false);
+            bool kept = false;
+            if (entry.folder ? MakeFolder(entry, error) : ExtractFile(*archive, entry, kept, error))
+                say_((entry.folder ? "  folder:    "
+                      : kept       ? "  kept:      "
+                                   : "  extracted: ") +
+                         entry.name,
+                     false);
             else {
                 say_(entry.name + ": " + error + ", not extracted", true);
-                ++failures;
+                ++outcome_.failures;
             }
+            outcome_.kept += kept;
         }
         // The folders made only for entries that failed go again.
         tree_.RemoveEmptyCreated();
-        return failures;
+        return outcome_;
     }
 
 private:
@@ -175,7 +202,42 @@ private:
         return false;
     }
 
-    bool ExtractFile(const SfxArchive& archive, const SfxEntry& entry, std::string& error) {
+    // Whether the existing file of the entry is to be replaced; asked until the answer covers
+    // every later file too.
+    bool Replace(const SfxEntry& entry) {
+        if (replaceAll_ || keepAll_)
+            return replaceAll_;
+        const SfxReplace answer = ask_.replace(entry.name);
+        replaceAll_ = answer == SfxReplace::All;
+        keepAll_ = answer == SfxReplace::None;
+        return answer == SfxReplace::Yes || replaceAll_;
+    }
+
+    // A cipher for the entry's data at dataAt, once the password checks against its header;
+    // nothing and the reason when not. The password is asked at the first encrypted entry.
+    std::optional<TraditionalCipher> Cipher(const SfxEntry& entry, std::uint64_t dataAt,
+                                            std::string& error) {
+        if (!passwordAsked_) {
+            password_ = ask_.password();
+            passwordAsked_ = true;
+        }
+        unsigned char header[kEncryptionHeaderSize];
+        if (password_.empty())
+            error = "encrypted";
+        else if (!ReadAt(fd_, dataAt, header, sizeof header))
+            error = "damaged data";
+        else {
+            TraditionalCipher cipher(password_);
+            cipher.Decrypt(header, sizeof header);
+            if (header[kEncryptionHeaderSize - 1] == entry.passwordCheck)
+                return cipher;
+            error = "wrong password";
+        }
+        return std::nullopt;
+    }
+
+    bool ExtractFile(const SfxArchive& archive, const SfxEntry& entry, bool& kept,
+                     std::string& error) {
         const std::uint64_t dataAt = DataStart(fd_, archive, entry);
         if (dataAt == 0) {
             error = "bad local header";
@@ -196,7 +258,14 @@ private:
                 error = "it would overwrite this program";
             if (!error.empty())
                 return false;
+            if (!Replace(entry)) {
+                kept = true;
+                return true;
+            }
         }
+        std::optional<TraditionalCipher> cipher;
+        if (entry.encrypted && !(cipher = Cipher(entry, dataAt, error)))
+            return false;
         std::string temporary;
         const int out = platform::CreateTemporaryFile(folder, temporary, 0666);
         if (out < 0) {
@@ -204,7 +273,12 @@ private:
             return false;
         }
         const platform::TemporaryFileLock inUse(out); // until renamed or removed
-        bool ok = DataCopy(fd_, entry, dataAt, out).Run(error);
+        const std::uint64_t data = dataAt + (cipher ? kEncryptionHeaderSize : 0);
+        bool ok = DataCopy(fd_, entry, data, cipher ? &*cipher : nullptr, out).Run(error);
+        const std::time_t modified = ModificationTime(entry);
+        const struct timespec times[2] = {{modified, 0}, {modified, 0}};
+        if (ok)
+            ::futimens(out, times);
         if (::close(out) != 0 && ok) {
             error = "cannot write";
             ok = false;
@@ -223,11 +297,17 @@ private:
     int fd_;
     TargetTree tree_;
     SfxSay say_;
+    SfxQuestions ask_;
     struct stat self_ {};
+    SfxOutcome outcome_;
+    bool replaceAll_ = false;
+    bool keepAll_ = false;
+    bool passwordAsked_ = false;
+    std::string password_;
 };
 
 } // namespace
 
-int ExtractSfxArchive(int archiveFd, int targetFolder, SfxSay say) {
-    return Extraction(archiveFd, targetFolder, say).Run();
+SfxOutcome ExtractSfxArchive(int archiveFd, int targetFolder, SfxSay say, const SfxQuestions& ask) {
+    return Extraction(archiveFd, targetFolder, say, ask).Run();
 }

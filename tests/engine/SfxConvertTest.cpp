@@ -155,6 +155,21 @@ TEST_F(SfxConvert, RefusedRequestsSayWhyAndTouchNothing) {
         {"no header in the .exe", false, "C:\\plain.exe",
          [&](const std::string& h) { WriteHostFile(h, std::string(20000, 'x')); },
          "Error determining the type of SFX archive", ""},
+        {"a method the stub lacks", true, "C:\\bzip2.zip",
+         [&](const std::string& h) {
+             WriteHostFile(h, zipbytes::Archive({{"a.txt", "a"}, {"b.bz2", "BZh9", 0, 12}}));
+         },
+         "Error - the self-extractor cannot extract b.bz2: compression method 12", kSystemStub},
+        {"AES encryption", true, "C:\\aes.zip",
+         [&](const std::string& h) {
+             WriteHostFile(h, zipbytes::Archive({{"secret.txt", std::string(40, 'x'), 1, 99}}));
+         },
+         "Error - the self-extractor cannot extract secret.txt: AES encryption", kSystemStub},
+        {"strong encryption", true, "C:\\strong.zip",
+         [&](const std::string& h) {
+             WriteHostFile(h, zipbytes::Archive({{"s.txt", std::string(40, 'x'), 0x41, 8}}));
+         },
+         "Error - the self-extractor cannot extract s.txt: strong encryption", kSystemStub},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

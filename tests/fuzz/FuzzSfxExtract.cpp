@@ -21,7 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int folder = ::open(target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (archive < 0 || folder < 0)
         __builtin_trap();
-    ExtractSfxArchive(archive, folder, [](const std::string&, bool) {});
+    ExtractSfxArchive(archive, folder, [](const std::string&, bool) {},
+                      {[](const std::string&) { return SfxReplace::All; },
+                       [] { return std::string("password"); }});
     ::close(archive);
     fuzzing::TrapWritesOutsideOut(before, "fuzz.exe");
     return 0;

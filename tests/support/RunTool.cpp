@@ -1,6 +1,7 @@
 // Runs a peer tool for a test.
 #include "RunTool.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +16,8 @@ ToolResult RunTool(const std::vector<std::string>& argv) {
         return {};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    // Never the terminal the tests may have been started from: a tool that asks gets no answer.
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
     posix_spawn_file_actions_addclose(&actions, pipeFds[0]);

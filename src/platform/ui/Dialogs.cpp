@@ -140,16 +140,30 @@ bool Confirm(const QString& text) {
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-std::optional<QString> InputQuery(const QString& caption, const QString& prompt,
-                                  const QString& initial) {
+namespace {
+
+// A text asked in a small modal box with OK and Cancel; nothing for Cancel.
+std::optional<QString> AskText(DialogKind kind, const QString& caption, const QString& prompt,
+                               const QString& initial, QLineEdit::EchoMode echo) {
     const DialogRequest request{
-        .kind = DialogKind::Input, .caption = caption, .text = prompt, .initial = initial};
+        .kind = kind, .caption = caption, .text = prompt, .initial = initial};
     if (const auto answer = Hooked(request))
         return answer->accepted ? std::optional(answer->text) : std::nullopt;
     bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), caption, prompt,
-                                               QLineEdit::Normal, initial, &ok);
+    const QString text =
+        QInputDialog::getText(QApplication::activeWindow(), caption, prompt, echo, initial, &ok);
     return ok ? std::optional(text) : std::nullopt;
+}
+
+} // namespace
+
+std::optional<QString> InputQuery(const QString& caption, const QString& prompt,
+                                  const QString& initial) {
+    return AskText(DialogKind::Input, caption, prompt, initial, QLineEdit::Normal);
+}
+
+std::optional<QString> PasswordQuery(const QString& caption, const QString& prompt) {
+    return AskText(DialogKind::Password, caption, prompt, {}, QLineEdit::Password);
 }
 
 std::optional<std::string> OpenFileName(const FileDialogOptions& options) {

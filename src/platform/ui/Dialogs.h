@@ -32,7 +32,8 @@ enum class DialogKind {
     PrinterSetup,
     Modal,    // one of our own windows, shown modally
     Modeless, // one of our own windows, shown without modality (the find dialog, the readme)
-    BrowseFolder
+    BrowseFolder,
+    Password // caption, prompt and a masked text to type
 };
 
 // Options of the open and save dialogs. The filter is written as "Text|*.ext|Text|*.a;*.b".
@@ -100,6 +101,8 @@ void ShowError(const QString& text);
 bool Confirm(const QString& text); // true for Yes
 std::optional<QString> InputQuery(const QString& caption, const QString& prompt,
                                   const QString& initial);
+// Like InputQuery, starting empty, with what is typed shown as dots.
+std::optional<QString> PasswordQuery(const QString& caption, const QString& prompt);
 std::optional<std::string> OpenFileName(const FileDialogOptions& options);
 // The open dialog with several files selectable: the chosen files in the dialog's order.
 std::optional<std::vector<std::string>> OpenFileNames(FileDialogOptions options);

@@ -1,0 +1,153 @@
+// Encrypted archives: an extraction that meets encrypted entries asks once for the password in a
+// masked box; the right one extracts, a wrong one gives one message and no file, Cancel extracts
+// nothing; the password is forgotten after the call and written nowhere. The archives are made by
+// 7-Zip with both kinds of encryption.
+#include "MainFormTest.h"
+
+#include "RunTool.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kPassword = "Tr0ub4dor&3";
+const std::string kSecret(20000, 's');
+const std::string kProgram = "#!/bin/sh\nexit 0\n";
+
+// Every file below the machine's root that holds text.
+std::vector<std::string> FilesHolding(const std::string& text) {
+    std::vector<std::string> found;
+    for (const auto& item : fs::recursive_directory_iterator(MachineRoot()))
+        if (item.is_regular_file() && !item.is_symlink()) {
+            std::ifstream in(item.path(), std::ios::binary);
+            std::stringstream contents;
+            contents << in.rdbuf();
+            if (contents.str().find(text) != std::string::npos)
+                found.push_back(item.path().string());
+        }
+    return found;
+}
+
+// Every file and folder below a host folder, relative, sorted, folders ending in "/".
+std::vector<std::string> TreeBelow(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& item : fs::recursive_directory_iterator(folder))
+        names.push_back(fs::relative(item.path(), folder).string() +
+                        (item.is_directory() ? "/" : ""));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class Password : public MainFormTest {
+protected:
+    // C:\enc.zip with docs/secret.txt and tool.exe encrypted by method ("ZipCrypto", "AES256")
+    // and plain.txt not encrypted, open in the main window.
+    void OpenEncrypted(const std::string& method) {
+        WriteHostFile(HostTemp() + "/in/docs/secret.txt", kSecret);
+        WriteHostFile(HostTemp() + "/in/tool.exe", kProgram);
+        WriteHostFile(HostTemp() + "/in/plain.txt", "plain");
+        const std::string archive = DriveC() + "/enc.zip";
+        fs::remove(archive);
+        const auto made =
+            RunTool({"sh", "-c",
+                     "cd \"$0\" && 7zz a -bd -tzip -p\"$2\" -mem=$3 \"$1\" docs tool.exe && "
+                     "7zz a -bd -tzip \"$1\" plain.txt",
+                     HostTemp() + "/in", archive, kPassword, method});
+        ASSERT_EQ(made.exitCode, 0) << made.output;
+        fs::remove_all(HostTemp() + "/in");
+        if (!main)
+            Start();
+        main->AutoRun = false;
+        main->OpenArchive("C:\\enc.zip");
+        ASSERT_EQ(main->ListView1->RowCount(), 3);
+    }
+    void Select(const QString& name) {
+        for (int row = 0; row < main->ListView1->RowCount(); ++row)
+            main->ListView1->SetSelected(row, main->ListView1->Cell(row, 0) == name);
+    }
+    // The password boxes shown from the dialog numbered from on.
+    std::vector<ShownDialog> PasswordBoxes(std::size_t from = 0) const {
+        std::vector<ShownDialog> boxes;
+        for (std::size_t i = from; i < dialogs->Shown().size(); ++i)
+            if (dialogs->Shown()[i].kind == DialogKind::Password)
+                boxes.push_back(dialogs->Shown()[i]);
+        return boxes;
+    }
+    std::string Out() const { return DriveC() + "/out"; }
+};
+
+} // namespace
+
+TEST_F(Password, ExtractAllAsksOnceAndTheAnswerDecidesWhatIsWritten) {
+    struct Row {
+        const char* method;
+        const char* typed; // nullptr: Cancel
+        std::vector<std::string> extracted;
+        QStringList messages;
+    };
+    const std::vector<std::string> everything = {"docs/", "docs/secret.txt", "plain.txt",
+                                                 "tool.exe"};
+    const QString wrong = "The password is wrong: 2 encrypted files were not extracted.";
+    const Row rows[] = {
+        {"ZipCrypto", kPassword, everything, {}},
+        {"AES256", kPassword, everything, {}},
+        {"ZipCrypto", "wrong", {"docs/", "plain.txt"}, {wrong}},
+        {"AES256", "wrong", {"docs/", "plain.txt"}, {wrong}},
+        {"ZipCrypto", nullptr, {}, {}},
+        {"AES256", nullptr, {}, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.method) + " " + (row.typed ? row.typed : "cancelled"));
+        fs::remove_all(Out());
+        fs::create_directories(Out());
+        OpenEncrypted(row.method);
+        const std::size_t shown = dialogs->Shown().size();
+        const qsizetype said = dialogs->Messages().size();
+        if (row.typed)
+            dialogs->AnswerText(row.typed);
+        else
+            dialogs->AnswerCancel();
+        main->ExtractAllTo("C:\\out");
+        const auto boxes = PasswordBoxes(shown);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].caption, "Password");
+        EXPECT_EQ(boxes[0].text, "Files in enc.zip are encrypted. Password:");
+        EXPECT_EQ(TreeBelow(Out()), row.extracted); // no partial or temporary file
+        if (row.extracted == everything) {
+            EXPECT_TRUE(ReadHostFile(Out() + "/docs/secret.txt") == kSecret);
+        }
+        EXPECT_EQ(dialogs->Messages().mid(said), row.messages);
+        EXPECT_TRUE(main->ZipMaster1.Password.empty());
+        Restart(); // the settings are written
+        EXPECT_EQ(FilesHolding(kPassword), std::vector<std::string>{});
+    }
+}
+
+TEST_F(Password, RunAndViewAskOnlyForEncryptedEntries) {
+    OpenEncrypted("AES256");
+    // A plain entry alone needs no password (a box nobody scripted would fail the test).
+    Select("plain.txt");
+    main->ExtractSelected("C:\\");
+    EXPECT_EQ(ReadHostFile(DriveC() + "/plain.txt"), "plain");
+    EXPECT_TRUE(PasswordBoxes().empty());
+    // Run: the encrypted program is extracted with the password and started.
+    Select("tool.exe");
+    dialogs->AnswerText(kPassword);
+    main->SpeedButton3Click();
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(ReadHostFile(HostTemp() + "/tool.exe"), kProgram);
+    // Cancelled, the run extracts and starts nothing, and says nothing more.
+    fs::remove(HostTemp() + "/tool.exe");
+    dialogs->AnswerCancel();
+    main->SpeedButton3Click();
+    EXPECT_EQ(starts.size(), 1u);
+    EXPECT_FALSE(HostExists(HostTemp() + "/tool.exe"));
+    EXPECT_EQ(PasswordBoxes().size(), 2u);
+    EXPECT_TRUE(main->ZipMaster1.Password.empty());
+}
