@@ -96,16 +96,6 @@ QString SortKey(const QString& name, std::int32_t dateTime, std::int32_t packed,
     return key;
 }
 
-KeyFields SplitSortKey(const QString& key) {
-    const qsizetype three = key.lastIndexOf("@3");
-    const qsizetype two = key.lastIndexOf("@2", three - 1);
-    const qsizetype one = key.lastIndexOf("@1", two - 1);
-    if (three < 0 || two < 0 || one < 0)
-        return {key, {}, {}, {}};
-    return {key.left(one), key.mid(one + 2, two - one - 2), key.mid(two + 2, three - two - 2),
-            key.mid(three + 2)};
-}
-
 QCollator NameCollator() {
     QCollator collator; // the user's locale
     // English has no collation rules of its own: it sorts in the Unicode default order.

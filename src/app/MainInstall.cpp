@@ -29,7 +29,7 @@ std::string TMainForm::FindSetupEntry() const {
     // The name as the listing and the engines decode it, lower-cased in ASCII only, so the path
     // built from it names the file that extraction wrote (file names ignore ASCII letter case).
     for (const auto& entry : ZipMaster1.Entries()) {
-        const std::string name = win::LowerCase(DecodeEntryName(entry->FileName));
+        const std::string name = win::LowerCase(DecodeEntryName(entry.FileName));
         if (name.find("install.exe") != std::string::npos ||
             name.find("setup.exe") != std::string::npos)
             return name; // the first in archive order

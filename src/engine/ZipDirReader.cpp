@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <exception>
 #include <limits>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,14 +52,15 @@ void ParseFixedFields(const unsigned char* p, ZipDirEntry& entry) {
     entry.ExtraFieldLength = Le16(p + 24);
 }
 
-// Reads the whole name field; keeps at most 256 bytes of it, cut at the first NUL.
-bool ReadName(BufferedReader& in, ZipDirEntry& entry) {
-    std::string& name = entry.FileName;
-    name.resize(entry.FileNameLength);
-    if (in.Read(name.data(), name.size()) != name.size())
-        return false;
-    name.resize(std::min({name.find('\0'), kMaxNameBytes, name.size()}));
-    return true;
+// Reads the whole name field into field; the name is at most 256 bytes of it, cut at the first
+// NUL. Nothing when the field is cut short.
+std::optional<std::string_view> ReadName(BufferedReader& in, std::uint16_t length,
+                                         std::vector<char>& field) {
+    field.resize(length);
+    if (in.Read(field.data(), length) != length)
+        return std::nullopt;
+    const std::string_view name(field.data(), length);
+    return name.substr(0, std::min(name.find('\0'), kMaxNameBytes));
 }
 
 // The number of data bytes to skip. Sizes are unsigned 32-bit values; a Zip64 entry (0xFFFFFFFF)
@@ -177,6 +179,7 @@ void TZipMaster::WalkLocalHeaders(int fd, const std::string& path) {
     firstHeaderOffset_ = 0;
     enum class State { Scanning, Walking, LocalHeader } state = State::Scanning;
     int scanned = 0;
+    std::vector<char> nameField; // the name field of the header being read
     if (win::UpperCase(win::ExtractFileExt(path)) == ".EXE")
         in.Seek(kExeSearchStart);
 
@@ -229,35 +232,36 @@ void TZipMaster::WalkLocalHeaders(int fd, const std::string& path) {
         }
 
         const std::uint64_t headerOffset = in.Position() - 4;
-        auto entry = std::make_unique<ZipDirEntry>();
+        ZipDirEntry entry;
         unsigned char fixed[26];
         if (in.Read(fixed, sizeof fixed) != sizeof fixed) {
             rejectHeader(kError2, in.Position());
             continue;
         }
-        ParseFixedFields(fixed, *entry);
-        if (!ReadName(in, *entry)) {
+        ParseFixedFields(fixed, entry);
+        const auto name = ReadName(in, entry.FileNameLength, nameField);
+        if (!name) {
             rejectHeader(kError2, in.Position());
             continue;
         }
         const std::uint64_t afterName = in.Position();
-        const std::uint64_t extraLength = entry->ExtraFieldLength;
+        const std::uint64_t extraLength = entry.ExtraFieldLength;
         std::uint64_t dataLength = 0;
         std::uint64_t descriptorLength = 0;
-        if (entry->GeneralFlags & kSizesAfterData) {
+        if (entry.GeneralFlags & kSizesAfterData) {
             // Sizes after the data: without a directory record or a descriptor to tell where the
             // data ends, it runs on to the end of the file as far as the walk can tell.
             const auto sizes =
-                streamed.Find(headerOffset, entry->FileNameLength, afterName + extraLength);
+                streamed.Find(headerOffset, entry.FileNameLength, afterName + extraLength);
             if (!sizes) {
                 rejectHeader(kError3, afterName);
                 continue;
             }
-            ApplyStreamedSizes(*sizes, *entry);
+            ApplyStreamedSizes(*sizes, entry);
             dataLength = sizes->compressedSize;
             descriptorLength = sizes->descriptorLength;
         } else {
-            dataLength = DataLength(in, *entry);
+            dataLength = DataLength(in, entry);
         }
         if (!FitsBeforeEndRecord(afterName, extraLength, dataLength, in.Size())) {
             rejectHeader(kError3, afterName);
@@ -269,7 +273,7 @@ void TZipMaster::WalkLocalHeaders(int fd, const std::string& path) {
         if (in.Skip(dataLength) != dataStart + dataLength)
             throw EZipMaster(kError5);
         in.Skip(descriptorLength);
-        entries_.push_back(std::move(entry));
+        entries_.Append(entry, *name);
         state = State::Walking;
     }
 }

@@ -7,8 +7,8 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QRegularExpression>
 #include <algorithm>
+#include <numeric>
 
 using namespace testing_support;
 
@@ -175,12 +175,14 @@ TEST_F(Listing, EqualValuesLeaveTheQuicksortInItsOwnOrder) {
     };
     Start();
     for (const Row& row : rows) {
-        main->SortKeys.clear();
-        for (std::size_t i = 0; i < row.values.size(); ++i)
-            main->SortKeys << QString(QChar('a' + static_cast<int>(i)));
+        main->SortKeys.resize(row.values.size());
+        std::iota(main->SortKeys.begin(), main->SortKeys.end(), 0);
         main->SortValues = row.values;
         main->SortByValue(0, static_cast<int>(row.values.size()) - 1);
-        EXPECT_EQ(main->SortKeys.join(""), row.order);
+        QString order;
+        for (const std::uint32_t key : main->SortKeys)
+            order += QChar('a' + static_cast<int>(key));
+        EXPECT_EQ(order, row.order);
         EXPECT_TRUE(std::is_sorted(main->SortValues.begin(), main->SortValues.end()));
     }
 }
@@ -190,12 +192,20 @@ TEST_F(Listing, RatiosBeyond32BitsShowAndSortAsComputed) {
     Open({Sized("grown.bin", 30000000, 1, 1), Sized("half.txt", 5, 10, 1)});
     EXPECT_EQ(Column(3), (QStringList{"-2999999900%", "50%"}));
     // Sorting by ratio compares the values shown, also beyond 32 bits.
-    main->SortKeys.clear();
-    for (const auto& [name, packed] : {std::pair{"b", 22000000}, {"a", 30000000}, {"c", 25000000}})
-        main->SortKeys << listing::SortKey(name, 0, packed, 1);
+    ZipEntryList entries;
+    for (const auto& [name, packed] :
+         {std::pair{"b", 22000000}, {"a", 30000000}, {"c", 25000000}}) {
+        ZipDirEntry entry;
+        entry.CompressedSize = packed;
+        entry.UncompressedSize = 1;
+        entries.Append(entry, name);
+    }
+    main->SortRows.Attach(&entries);
+    main->SortKeys = {0, 1, 2};
     main->ExtractSortValues("ratio");
     main->SortByValue(0, 2);
-    EXPECT_EQ(main->SortKeys.join(" ").remove(QRegularExpression("@[^ ]*")), "a c b");
+    EXPECT_EQ(main->SortKeys, (std::vector<std::uint32_t>{1, 2, 0})); // a, c, b
+    main->SortRows.Attach(nullptr);
 }
 
 TEST_F(Listing, TotalsAbove2GiBAreShownWhole) {

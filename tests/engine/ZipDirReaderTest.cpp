@@ -15,7 +15,7 @@ TEST_F(Reader, ReadsTheFixedFieldsOfEveryLocalHeader) {
     EXPECT_EQ(Open("t.zip", bytes), "");
     EXPECT_EQ(Names(), (std::vector<std::string>{"doc/a.txt", "doc/",
                                                  "doc/a.txt"})); // duplicates and folders stay
-    const ZipDirEntry& e = *zip.Entries()[0];
+    const ZipDirEntry& e = zip.Entries()[0];
     EXPECT_EQ(e.VersionNeeded, 20);
     EXPECT_EQ(e.GeneralFlags, 0x0800);
     EXPECT_EQ(e.CompressionMethod, 8);
@@ -25,7 +25,7 @@ TEST_F(Reader, ReadsTheFixedFieldsOfEveryLocalHeader) {
     EXPECT_EQ(e.UncompressedSize, 5);
     EXPECT_EQ(e.FileNameLength, 9);
     EXPECT_EQ(e.ExtraFieldLength, 6);
-    EXPECT_EQ(zip.Entries()[1]->ExtraFieldLength, 0); // the walk skipped the extra field
+    EXPECT_EQ(zip.Entries()[1].ExtraFieldLength, 0); // the walk skipped the extra field
     EXPECT_EQ(zip.FirstHeaderOffset(), 0);
     EXPECT_EQ(updates, std::vector<int>{3});
     EXPECT_TRUE(messages.empty());
@@ -132,7 +132,7 @@ TEST_F(Reader, NamesAreCutAtANulAndAt256BytesAndTheWalkStaysInStep) {
                    Archive({{std::string("a\0b.txt", 7), "1"}, {longName, "2"}, {"last", "3"}})),
               "");
     EXPECT_EQ(Names(), (std::vector<std::string>{"a", longName.substr(0, 256), "last"}));
-    EXPECT_EQ(zip.Entries()[1]->FileNameLength, 300);
+    EXPECT_EQ(zip.Entries()[1].FileNameLength, 300);
 }
 
 TEST_F(Reader, AZip64EntryIsSkippedByItsRealSize) {
@@ -142,7 +142,7 @@ TEST_F(Reader, AZip64EntryIsSkippedByItsRealSize) {
     big.extra = Zip64Extra(70000, 70000);
     EXPECT_EQ(Open("zip64.zip", Archive({big, {"after", "1"}})), "");
     EXPECT_EQ(Names(), (std::vector<std::string>{"big.bin", "after"}));
-    EXPECT_EQ(zip.Entries()[0]->CompressedSize, -1); // the header's value, as a signed 32-bit field
+    EXPECT_EQ(zip.Entries()[0].CompressedSize, -1); // the header's value, as a signed 32-bit field
 }
 
 TEST_F(Reader, ManyEntriesAcrossBufferBoundaries) {
@@ -152,8 +152,8 @@ TEST_F(Reader, ManyEntriesAcrossBufferBoundaries) {
             {"f" + std::to_string(i), std::string(static_cast<std::size_t>(i % 97), 'd')});
     EXPECT_EQ(Open("many.zip", Archive(entries)), "");
     ASSERT_EQ(zip.Count(), 5000);
-    EXPECT_EQ(zip.Entries()[4999]->FileName, "f4999");
-    EXPECT_EQ(zip.Entries()[4999]->CompressedSize, 4999 % 97);
+    EXPECT_EQ(zip.Entries()[4999].FileName, "f4999");
+    EXPECT_EQ(zip.Entries()[4999].CompressedSize, 4999 % 97);
 }
 
 TEST_F(Reader, AFileLockedByAWriterCannotBeOpened) {
