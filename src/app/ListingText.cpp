@@ -78,17 +78,21 @@ QString RatioText(std::int64_t ratio) {
     return QString::fromLatin1(text, end - text);
 }
 
-QString SortKey(const QString& name, std::int32_t dateTime, std::int32_t packed,
-                std::int32_t size) {
-    // Made in one piece: a listing makes one per entry.
-    char numbers[3 * 14];
-    char* end = numbers;
+char* KeyNumbers(std::int32_t dateTime, std::int32_t packed, std::int32_t size, char* out) {
+    char* const end = out + kKeyNumbersSize;
     for (const auto& [separator, value] :
          {std::pair{'1', dateTime}, std::pair{'2', packed}, std::pair{'3', size}}) {
-        *end++ = '@';
-        *end++ = separator;
-        end = std::to_chars(end, numbers + sizeof numbers, value).ptr;
+        *out++ = '@';
+        *out++ = separator;
+        out = std::to_chars(out, end, value).ptr;
     }
+    return out;
+}
+
+QString SortKey(const QString& name, std::int32_t dateTime, std::int32_t packed,
+                std::int32_t size) {
+    char numbers[kKeyNumbersSize];
+    const char* end = KeyNumbers(dateTime, packed, size, numbers);
     QString key;
     key.reserve(name.size() + (end - numbers));
     key.append(name);

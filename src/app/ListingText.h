@@ -37,6 +37,10 @@ QString RatioText(std::int64_t ratio);
 // entry indexes and makes their texts only to compare them, so a name that itself contains "@1",
 // "@2" or "@3" never has to be told apart from the separators.
 QString SortKey(const QString& name, std::int32_t dateTime, std::int32_t packed, std::int32_t size);
+// The end of a sort key's text, the numbers with their separators, written at out (room for
+// kKeyNumbersSize characters); returns where they end.
+constexpr std::size_t kKeyNumbersSize = 3 * 13;
+char* KeyNumbers(std::int32_t dateTime, std::int32_t packed, std::int32_t size, char* out);
 
 // The order of the name sort, which compares whole sort keys: the user's locale, without regard
 // to letter case, so "a.txt" comes before "B.txt" and "Grüße" among the G's. A locale without a

@@ -9,11 +9,11 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <charconv>
 #include <exception>
 #include <functional>
 #include <numeric>
 #include <optional>
+#include <string>
 #include <thread>
 
 namespace listing {
@@ -63,18 +63,19 @@ bool Proven(const ZipEntryList& entries, const std::vector<std::uint32_t>& order
         if (first == last)
             return;
         const QCollator collator = NameCollator();
-        QString previous = KeyText(entries[order[first]]);
+        std::u16string previous, next;
+        KeyTextInto(entries[order[first]], previous);
         for (std::size_t pair = first; pair < last; ++pair) {
             if (failed.load(std::memory_order_relaxed))
                 return;
-            QString next = KeyText(entries[order[pair + 1]]);
-            const int comparison = collator.compare(previous, next);
+            KeyTextInto(entries[order[pair + 1]], next);
+            const int comparison = collator.compare(QStringView(previous), QStringView(next));
             if (comparison > 0 || (comparison == 0 && order[pair] > order[pair + 1])) {
                 failed.store(true, std::memory_order_relaxed);
                 return;
             }
             tied[pair + 1] = comparison == 0;
-            previous = std::move(next);
+            previous.swap(next);
         }
     });
     return !failed.load();
@@ -135,19 +136,13 @@ bool PrintableAscii(std::string_view name) {
 
 // The sort key text of an entry with a printable ASCII name, as bytes.
 struct AsciiKey {
-    char bytes[256 + 3 * 13];
+    char bytes[256 + kKeyNumbersSize];
     std::size_t size = 0;
 
     explicit AsciiKey(const ZipDirEntry& entry) {
         std::copy(entry.FileName.begin(), entry.FileName.end(), bytes);
-        char* end = bytes + entry.FileName.size();
-        for (const auto& [separator, value] :
-             {std::pair{'1', entry.FileDateTime}, std::pair{'2', entry.CompressedSize},
-              std::pair{'3', entry.UncompressedSize}}) {
-            *end++ = '@';
-            *end++ = separator;
-            end = std::to_chars(end, bytes + sizeof bytes, value).ptr;
-        }
+        const char* end = KeyNumbers(entry.FileDateTime, entry.CompressedSize,
+                                     entry.UncompressedSize, bytes + entry.FileName.size());
         size = static_cast<std::size_t>(end - bytes);
     }
 };
@@ -217,15 +212,15 @@ std::vector<std::uint32_t> Merged(const ZipEntryList& entries,
     merged.reserve(left.size() + right.size());
     const QCollator collator = NameCollator();
     std::size_t l = 0, r = 0;
-    QString leftKey, rightKey;
+    std::u16string leftKey, rightKey;
     bool leftRead = false, rightRead = false;
     while (l < left.size() && r < right.size()) {
         if (!leftRead)
-            leftKey = KeyText(entries[left[l]]);
+            KeyTextInto(entries[left[l]], leftKey);
         if (!rightRead)
-            rightKey = KeyText(entries[right[r]]);
+            KeyTextInto(entries[right[r]], rightKey);
         leftRead = rightRead = true;
-        const int comparison = collator.compare(leftKey, rightKey);
+        const int comparison = collator.compare(QStringView(leftKey), QStringView(rightKey));
         if (comparison < 0 || (comparison == 0 && left[l] < right[r])) {
             merged.push_back(left[l++]);
             leftRead = false;
@@ -245,6 +240,24 @@ QString DecodedName(std::string_view stored) {
     if (platform::IsValidUtf8(stored))
         return QString::fromUtf8(stored.data(), static_cast<qsizetype>(stored.size()));
     return QString::fromStdString(Cp437ToUtf8(stored));
+}
+
+void KeyTextInto(const ZipDirEntry& entry, std::u16string& text) {
+    // Made in place, without an allocation once the text has grown: the name order makes a key
+    // text per entry, and another per comparison of its neighbours.
+    text.clear();
+    const std::string_view name = entry.FileName;
+    if (std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; })) {
+        text.append(name.begin(), name.end()); // ASCII is valid UTF-8 and stands for itself
+    } else {
+        const QString decoded = DecodedName(name);
+        text.append(reinterpret_cast<const char16_t*>(decoded.utf16()),
+                    static_cast<std::size_t>(decoded.size()));
+    }
+    char numbers[kKeyNumbersSize];
+    const char* end =
+        KeyNumbers(entry.FileDateTime, entry.CompressedSize, entry.UncompressedSize, numbers);
+    text.append(static_cast<const char*>(numbers), end);
 }
 
 QString KeyText(const ZipDirEntry& entry) {

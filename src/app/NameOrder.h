@@ -17,6 +17,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace listing {
@@ -24,8 +25,9 @@ namespace listing {
 // The name of an entry as the listing shows it: its stored bytes as UTF-8 when they are valid
 // UTF-8, otherwise as code page 437 (the engines' rule, so that a row names its entry).
 QString DecodedName(std::string_view stored);
-// The sort key text of an entry.
+// The sort key text of an entry (SortKey of its name and numbers), as a QString or made in text.
 QString KeyText(const ZipDirEntry& entry);
+void KeyTextInto(const ZipDirEntry& entry, std::u16string& text);
 
 class NameOrder {
 public:

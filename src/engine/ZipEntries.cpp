@@ -1,35 +1,54 @@
 // The entries of an archive, held compactly.
 #include "engine/ZipEntries.h"
 
-#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <sys/mman.h>
+#include <type_traits>
 
-namespace {
+static_assert(std::is_trivially_copyable_v<ZipDirEntry> &&
+                  std::is_trivially_destructible_v<ZipDirEntry>,
+              "records are copied into raw blocks and dropped without destruction");
 
-// Large enough that the blocks' own cost vanishes, small enough that a short archive wastes
-// little. Names are at most 256 bytes, so every name fits one block.
-constexpr std::size_t kNameBlockBytes = 64 * 1024;
+ZipEntryList::~ZipEntryList() {
+    Clear();
+}
 
-} // namespace
+void* ZipEntryList::NewBlock(bool first) {
+    void* block = first ? std::malloc(kBlockBytes) : std::aligned_alloc(kBlockBytes, kBlockBytes);
+    if (!block)
+        throw std::bad_alloc();
+    if (!first)
+        ::madvise(block, kBlockBytes, MADV_HUGEPAGE); // a hint: refused, small pages do
+    return block;
+}
 
 void ZipEntryList::Append(const ZipDirEntry& entry, std::string_view name) {
-    if (nameBlocks_.empty() || kNameBlockBytes - blockUsed_ < name.size()) {
-        nameBlocks_.push_back(std::make_unique<char[]>(std::max(kNameBlockBytes, name.size())));
-        blockUsed_ = 0;
+    // Names are at most 256 bytes, far below a block, so every name fits one block whole.
+    if (nameBlocks_.empty() || kBlockBytes - nameBlockUsed_ < name.size()) {
+        nameBlocks_.push_back(static_cast<char*>(NewBlock(nameBlocks_.empty())));
+        nameBlockUsed_ = 0;
     }
-    char* kept = nameBlocks_.back().get() + blockUsed_;
+    if (size_ == recordBlocks_.size() * kRecordsPerBlock)
+        recordBlocks_.push_back(static_cast<ZipDirEntry*>(NewBlock(recordBlocks_.empty())));
+    char* kept = nameBlocks_.back() + nameBlockUsed_;
     if (!name.empty())
         std::memcpy(kept, name.data(), name.size());
-    blockUsed_ += name.size();
-    records_.push_back(entry);
-    records_.back().FileName = std::string_view(kept, name.size());
+    nameBlockUsed_ += name.size();
+    ZipDirEntry* record = new (&recordBlocks_.back()[size_ % kRecordsPerBlock]) ZipDirEntry(entry);
+    record->FileName = std::string_view(kept, name.size());
+    ++size_;
 }
 
 void ZipEntryList::Clear() {
-    while (!records_.empty())
-        records_.pop_back(); // last to first
-    records_.shrink_to_fit();
+    for (ZipDirEntry* block : recordBlocks_)
+        std::free(block);
+    for (char* block : nameBlocks_)
+        std::free(block);
+    recordBlocks_.clear();
     nameBlocks_.clear();
-    blockUsed_ = 0;
+    size_ = 0;
+    nameBlockUsed_ = 0;
     ++generation_;
 }
