@@ -1,6 +1,6 @@
-// Draws the program's pictures into resources/: the toolbar buttons (each also in grey), the
-// choice window's background and its button bitmaps, the wizard's two pictures and the about
-// window's logo. Run once when the art changes:
+// Draws the program's pictures into resources/: the toolbar buttons (each also in grey, and all
+// twice as large for high-density screens), the choice window's background and its button
+// bitmaps, the wizard's two pictures and the about window's logo. Run once when the art changes:
 //   build/bin/make_art resources
 #include <QApplication>
 #include <QImage>
@@ -73,16 +73,19 @@ QImage WizardPicture(const Draw& draw) {
     return image;
 }
 
-QImage Icon(const Draw& draw, bool grey) {
-    QImage image(32, 32, QImage::Format_ARGB32);
+// A 32 x 32 picture, drawn scale times as large for screens of that many pixels per point.
+QImage Icon(const Draw& draw, bool grey, int scale = 1) {
+    const int size = 32 * scale;
+    QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
     draw(p);
     p.end();
     if (grey)
-        for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 32; ++x) {
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
                 const QColor c = image.pixelColor(x, y);
                 const int g = 150 + qGray(c.rgb()) / 4;
                 image.setPixelColor(x, y, QColor(g, g, g, c.alpha()));
@@ -205,11 +208,14 @@ int main(int argc, char** argv) {
     // The six buttons whose pictures follow whether an archive is open also come in grey.
     const QStringList withGrey = {"install",          "run",         "view",
                                   "extract-selected", "extract-all", "add"};
-    for (const auto& [name, draw] : icons) {
-        Icon(draw, false).save(out + "/toolbar/" + name + ".png");
-        if (withGrey.contains(name))
-            Icon(draw, true).save(out + "/toolbar/" + name + "-grey.png");
-    }
+    // Each also twice as large ("@2x"), which Qt takes on screens of two pixels per point.
+    for (const auto& [name, draw] : icons)
+        for (const auto& [grey, suffix] : {std::pair(false, ""), std::pair(true, "-grey")}) {
+            if (grey && !withGrey.contains(name))
+                continue;
+            Icon(draw, grey).save(out + "/toolbar/" + name + suffix + ".png");
+            Icon(draw, grey, 2).save(out + "/toolbar/" + name + suffix + "@2x.png");
+        }
 
     // The choice window: a sky over green hills, the name, and room for the buttons.
     QImage background(295, 296, QImage::Format_RGB32);

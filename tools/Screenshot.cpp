@@ -7,12 +7,16 @@
 //   screenshot extract OUTPUT.png FOLDER        the extract-to window with the folder selected
 //   screenshot wizard OUTPUT.png PAGE FOLDER    a wizard page (1, info, 2, 3 or 4); page 3 lists
 //                                               the folder's files as picked
+//   screenshot options OUTPUT.png PAGE          the options dialog as the Options command fills
+//                                               it, on its page 1, 2 or 3
 #include "app/CommandLine.h"
 #include "app/Forms.h"
 #include "app/Main.h"
+#include "app/Options.h"
 #include "app/untExtract.h"
 #include "controls/DirTree.h"
 #include "platform/PathMap.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/KernelServices.h"
 #include "platform/ui/ListView.h"
 #include "windows/AddFilesToZip.h"
@@ -27,7 +31,9 @@
 #include <QDir>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QThread>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 
@@ -45,6 +51,7 @@ QWidget* ShowArchive(const char* archive) {
     TMainForm* main = AppForms().MainForm;
     main->show();
     Settle();
+    main->AutoRun = false; // the picture is of the listing: the archive's setup program stays put
     main->OpenArchive(platform::WindowsPathOf(archive));
     return main;
 }
@@ -61,6 +68,7 @@ QWidget* ShowTextFile(const char* textFile) {
 QWidget* ShowAddFiles(const char* archive, const char* folder) {
     ShowArchive(archive); // the window adds to the archive the main window shows
     TAddform* add = AppForms().Addform;
+    add->SetArchive(AppForms().MainForm->CurrentArchive);
     add->show();
     add->DirTree1->OpenPath(platform::WindowsPathOf(folder));
     Settle();
@@ -105,6 +113,24 @@ QWidget* ShowWizardPage(const char* page, const char* folder) {
     return window;
 }
 
+// The options dialog as the Options command fills and shows it: the command's modal showing is
+// answered by leaving the dialog open on the page asked for, which the command takes as a cancel.
+QWidget* ShowOptions(const char* page) {
+    TMainForm* main = AppForms().MainForm;
+    main->show();
+    Settle(); // the first showing's work loads the settings
+    platform::ui::SetDialogHook([page](const platform::ui::DialogRequest& request) {
+        if (auto* options = qobject_cast<TfrmOptions*>(request.window)) {
+            options->PageControl1->setCurrentIndex(std::atoi(page) - 1);
+            options->show();
+        }
+        return platform::ui::DialogAnswer{};
+    });
+    main->Options1Click();
+    platform::ui::SetDialogHook(nullptr);
+    return AppForms().frmOptions;
+}
+
 struct Picture {
     const char* mode;
     int arguments; // after the output file
@@ -117,6 +143,7 @@ const Picture kPictures[] = {
     {"add", 2, [](char** a) { return ShowAddFiles(a[0], a[1]); }},
     {"extract", 1, [](char** a) { return ShowExtractWindow(a[0]); }},
     {"wizard", 2, [](char** a) { return ShowWizardPage(a[0], a[1]); }},
+    {"options", 1, [](char** a) { return ShowOptions(a[0]); }},
 };
 
 } // namespace

@@ -11,11 +11,13 @@
 #include "platform/SharedTemp.h"
 #include "platform/Volumes.h"
 #include "platform/WinPath.h"
+#include "platform/ui/DesignScale.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ErrorBox.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/HourGlass.h"
 #include "platform/ui/ListView.h"
+#include "platform/ui/Pictures.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -40,7 +42,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ZipMaster1(this) {
     PathDialog1 = new TPathDialog(this);
     PathDialog1->setObjectName("PathDialog1");
     PathDialog1->Title = "Extract to:";
-    resize(576, 413 + menuBar()->sizeHint().height());
+    const platform::ui::DesignScale design;
+    resize(design.X(576), design.Y(413) + menuBar()->sizeHint().height());
+    // The toolbar's buttons side by side, none over another, above a few rows of the list.
+    setMinimumSize(centralWidget()->minimumSizeHint().width(), design.Y(200));
     FormCreate();
 }
 
@@ -80,7 +85,7 @@ void TMainForm::FormShow() {
     SortValues.clear();
     LoadSettings();
     UpdateRecentFilesMenu();
-    Button("SpeedButton4")->setIcon(QIcon(":/toolbar/view-grey.png"));
+    Button("SpeedButton4")->setIcon(platform::ui::Picture(":/toolbar/view-grey.png"));
     ApplyBrowserIntegration();
     ZipMaster1.LoadUnzEngine();
     if (app::ParamCount() >= 1)

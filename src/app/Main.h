@@ -12,11 +12,11 @@
 //   MainHelp.cpp     the wizard, the Help menu and the about window
 #pragma once
 
-#include "app/ColourCodec.h"
 #include "app/ListingRows.h"
 #include "app/NameOrder.h"
 #include "app/SettingsFile.h"
 #include "engine/ZipMstr.h"
+#include "platform/ui/ColourCodec.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -132,7 +132,8 @@ public:
     void ColumnToggleClick(int column);
 
     // Browser integration and the options dialog. A registration that cannot set a value raises
-    // "Failed to set data for '...'"; ApplyBrowserIntegration reports it and goes on.
+    // "Failed to set data for '...'"; ApplyBrowserIntegration reports the first such failure,
+    // which ends its step, and returns normally.
     void ApplyBrowserIntegration();
     void RegisterNetscapeViewer();
     void UnregisterNetscapeViewer();

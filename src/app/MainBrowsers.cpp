@@ -134,11 +134,13 @@ void TellRefusalOnce(const std::string& what, const std::string& refusal) {
 } // namespace
 
 void TMainForm::ApplyBrowserIntegration() {
-    // A registration that fails is reported and the other one, and whatever called this, go on:
-    // start-up still loads the engine and opens the archive, the options dialog still saves.
-    platform::ui::Guarded(
-        [this] { Netscape ? RegisterNetscapeViewer() : UnregisterNetscapeViewer(); })();
-    platform::ui::Guarded([this] { IE ? RegisterZipAssociation() : UnregisterZipAssociation(); })();
+    // The first registration that fails ends the step with its one message; whatever called this
+    // goes on: start-up still loads the engine and opens the archive, the options dialog still
+    // saves.
+    platform::ui::Guarded([this] {
+        Netscape ? RegisterNetscapeViewer() : UnregisterNetscapeViewer();
+        IE ? RegisterZipAssociation() : UnregisterZipAssociation();
+    })();
 }
 
 void TMainForm::RegisterNetscapeViewer() {

@@ -81,6 +81,7 @@ void TMainForm::AddToArchive() {
     CurrentArchive = ZipMaster1.ZipFilename();
     TAddform* add = AppForms().Addform;
     AddCancelled = false;
+    add->SetArchive(CurrentArchive);
     add->ShowModal();
     if (AddCancelled)
         return;

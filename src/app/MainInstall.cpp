@@ -19,6 +19,19 @@ namespace {
 
 constexpr double kBlockBytes = 32768;
 
+// The first entry in archive order whose name, lower-cased in ASCII only, holds "install.exe" or
+// "setup.exe", by its name as the listing and the engines decode it; empty when there is none.
+std::string SetupEntryName(const TZipMaster& zip) {
+    for (const auto& entry : zip.Entries()) {
+        std::string name = DecodeEntryName(entry.FileName);
+        const std::string lower = win::LowerCase(name);
+        if (lower.find("install.exe") != std::string::npos ||
+            lower.find("setup.exe") != std::string::npos)
+            return name;
+    }
+    return {};
+}
+
 } // namespace
 
 std::string TMainForm::EntryPathOfRow(int index) const {
@@ -26,19 +39,13 @@ std::string TMainForm::EntryPathOfRow(int index) const {
 }
 
 std::string TMainForm::FindSetupEntry() const {
-    // The name as the listing and the engines decode it, lower-cased in ASCII only, so the path
-    // built from it names the file that extraction wrote (file names ignore ASCII letter case).
-    for (const auto& entry : ZipMaster1.Entries()) {
-        const std::string name = win::LowerCase(DecodeEntryName(entry.FileName));
-        if (name.find("install.exe") != std::string::npos ||
-            name.find("setup.exe") != std::string::npos)
-            return name; // the first in archive order
-    }
-    return {};
+    return win::LowerCase(SetupEntryName(ZipMaster1));
 }
 
 void TMainForm::AutoInstall() {
-    const std::string name = FindSetupEntry();
+    // The file is found by the name the extraction writes: the lower-cased name would find an
+    // older file of exactly its letters that the temp folder may hold beside it.
+    const std::string name = SetupEntryName(ZipMaster1);
     if (name.empty()) {
         platform::ui::ShowMessage("Setup.exe or Install.exe not found");
         return;

@@ -1,7 +1,9 @@
 // TMainForm: the toolbar, the list, the progress bar and the status bar.
 #include "app/Main.h"
 
+#include "platform/ui/DesignScale.h"
 #include "platform/ui/ListView.h"
+#include "platform/ui/Pictures.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -40,6 +42,13 @@ const ToolbarButton kToolbar[] = {
     {"SpeedButton11", "Mail", "Send Us Your Comments", "mail", false},
 };
 
+// The status bar's first panel takes nearly all the room beyond the panels' texts, up to its
+// designed width; the last panel the rest.
+constexpr int kPathStretch = 1000;
+
+// The width of the gap that holds each line between two groups of buttons.
+constexpr int kDividerGap = 6;
+
 // The six buttons whose pictures show whether an archive is open.
 const char* const kStateButtons[][2] = {
     {"SpeedButton2", "install"},          {"SpeedButton3", "run"},         {"SpeedButton4", "view"},
@@ -48,6 +57,7 @@ const char* const kStateButtons[][2] = {
 } // namespace
 
 void TMainForm::BuildToolbar() {
+    const platform::ui::DesignScale design;
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
@@ -55,12 +65,20 @@ void TMainForm::BuildToolbar() {
 
     auto* panel = new QFrame(central);
     panel->setObjectName("Panel1");
-    panel->setFixedHeight(63);
+    panel->setFixedHeight(design.Y(63));
     panel->setAutoFillBackground(true);
-    panel->setStyleSheet("#Panel1 { background: silver; }");
+    // Silver as designed; the labels keep the palette's text colour where it can be read on
+    // silver (a dark palette's light text cannot) and are black otherwise.
+    const QColor silver(0xC0, 0xC0, 0xC0);
+    const QColor labels =
+        colours::ReadableOn(palette().color(QPalette::WindowText), silver, Qt::black);
+    panel->setStyleSheet(QString("#Panel1 { background: %1; } #Panel1 QLabel { color: %2; }")
+                             .arg(silver.name(), labels.name()));
     auto* row = new QHBoxLayout(panel);
-    row->setContentsMargins(4, 2, 4, 2);
-    row->setSpacing(2);
+    // The buttons side by side, the groups parted by a line in a gap of its own: the thirteen
+    // buttons and three gaps take 572 of the window's 576 pixels as designed.
+    row->setContentsMargins(design.X(2), design.Y(2), design.X(2), design.Y(2));
+    row->setSpacing(0);
     for (const ToolbarButton& spec : kToolbar) {
         auto* cell = new QVBoxLayout;
         cell->setSpacing(0);
@@ -68,9 +86,9 @@ void TMainForm::BuildToolbar() {
         button->setObjectName(spec.name);
         button->setToolTip(spec.hint);
         button->setAutoRaise(true);
-        button->setFixedSize(42, 46);
+        button->setFixedSize(design.Size(42, 46));
         button->setIconSize(QSize(32, 32));
-        button->setIcon(QIcon(QString(":/toolbar/%1.png").arg(spec.picture)));
+        button->setIcon(platform::ui::Picture(QString(":/toolbar/%1.png").arg(spec.picture)));
         auto* label = new QLabel(spec.label, panel);
         label->setObjectName(QString(spec.name) + "Label");
         label->setAlignment(Qt::AlignHCenter);
@@ -82,6 +100,7 @@ void TMainForm::BuildToolbar() {
             auto* line = new QFrame(panel);
             line->setFrameShape(QFrame::VLine);
             line->setFrameShadow(QFrame::Sunken);
+            line->setFixedWidth(design.X(kDividerGap));
             row->addWidget(line);
         }
     }
@@ -90,17 +109,17 @@ void TMainForm::BuildToolbar() {
 
     ListView1 = new platform::ui::ListView(central);
     ListView1->setObjectName("ListView1");
-    ListView1->AddColumn("File", 200);
-    ListView1->AddColumn("Size", 80, Qt::AlignRight);
-    ListView1->AddColumn("Date/Time", 100);
-    ListView1->AddColumn("Ratio", 50, Qt::AlignRight);
-    ListView1->AddColumn("Packed Size", 80, Qt::AlignRight);
-    ListView1->AddColumn("Path", 100);
+    ListView1->AddColumn("File", design.X(200));
+    ListView1->AddColumn("Size", design.X(80), Qt::AlignRight);
+    ListView1->AddColumn("Date/Time", design.X(100));
+    ListView1->AddColumn("Ratio", design.X(50), Qt::AlignRight);
+    ListView1->AddColumn("Packed Size", design.X(80), Qt::AlignRight);
+    ListView1->AddColumn("Path", design.X(100));
     column->addWidget(ListView1, 1);
 
     ProgressBar1 = new QProgressBar(central);
     ProgressBar1->setObjectName("ProgressBar1");
-    ProgressBar1->setFixedHeight(13);
+    ProgressBar1->setFixedHeight(design.Y(13));
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
@@ -109,7 +128,7 @@ void TMainForm::BuildToolbar() {
     CancelButton->setObjectName("CancelButton");
     CancelButton->setText("Cancel");
     CancelButton->setToolTip("Cancel the running operation (Esc)");
-    CancelButton->setFixedHeight(13);
+    CancelButton->setFixedHeight(design.Y(13));
     CancelButton->setAutoRaise(true);
     CancelButton->hide();
     auto* progressRow = new QHBoxLayout;
@@ -121,21 +140,26 @@ void TMainForm::BuildToolbar() {
 }
 
 void TMainForm::BuildStatusBar() {
+    const platform::ui::DesignScale design;
     auto* bar = new QStatusBar(this);
     bar->setObjectName("StatusBar1");
-    bar->setFixedHeight(19);
+    bar->setFixedHeight(design.Y(19));
     bar->setSizeGripEnabled(false);
     const char* const designTexts[] = {"Filname:", "Files in zip: <none>",
                                        "Total Uncompressed Size:"};
-    const int widths[] = {280, 117, 30};
     for (int i = 0; i < 3; ++i) {
         panels_[i] = new QLabel(designTexts[i], bar);
         panels_[i]->setObjectName(QString("StatusPanel%1").arg(i));
-        panels_[i]->setMinimumWidth(widths[i]);
-        if (i < 2)
-            panels_[i]->setFixedWidth(widths[i]);
-        bar->addWidget(panels_[i], i == 2 ? 1 : 0);
     }
+    // 280, 117 and the rest, as designed, while the total fits the rest; a total that needs more
+    // takes it from the archive's path, which is cut at its end anyway, down to a third of its
+    // width. The total's panel is never narrower than its text (its least size is the text's).
+    panels_[0]->setMinimumWidth(design.X(280) / 3);
+    panels_[0]->setMaximumWidth(design.X(280));
+    panels_[1]->setFixedWidth(design.X(117));
+    bar->addWidget(panels_[0], kPathStretch);
+    bar->addWidget(panels_[1]);
+    bar->addWidget(panels_[2], 1);
     setStatusBar(bar);
 }
 
@@ -153,6 +177,6 @@ QToolButton* TMainForm::Button(const char* name) const {
 
 void TMainForm::SetActivePictures(bool active) {
     for (const auto& [name, picture] : kStateButtons)
-        Button(name)->setIcon(
-            QIcon(QString(":/toolbar/%1%2.png").arg(picture, active ? "" : "-grey")));
+        Button(name)->setIcon(platform::ui::Picture(
+            QString(":/toolbar/%1%2.png").arg(picture, active ? "" : "-grey")));
 }

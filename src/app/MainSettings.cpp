@@ -3,6 +3,7 @@
 
 #include "app/Forms.h"
 #include "platform/Files.h"
+#include "platform/ui/DesignScale.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ListView.h"
 #include "windows/AddFilesToZip.h"
@@ -68,10 +69,12 @@ void TMainForm::LoadSettings() {
     if (OnSomeScreen(QRect(position, frameGeometry().size())))
         move(position);
 
-    // 3. Column widths (the View menu's check marks stay as designed).
+    // 3. Column widths (the View menu's check marks stay as designed). The defaults are designed
+    // widths, fitted to the font; stored widths are the user's own.
+    const platform::ui::DesignScale design;
     for (int column = 0; column < 6; ++column)
-        ListView1->SetColumnWidth(
-            column, Settings.ReadInteger("Columns", kColumnKeys[column], kColumnDefaults[column]));
+        ListView1->SetColumnWidth(column, Settings.ReadInteger("Columns", kColumnKeys[column],
+                                                               design.X(kColumnDefaults[column])));
 
     // 4. Grid lines (the menu's check mark stays as designed).
     ListView1->SetGridLines(Settings.ReadBool("Settings", "GridLines", false));

@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ErrorBox.h"
+#include "platform/ui/Pictures.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -16,27 +17,28 @@ bool ExtractCancelled = true;
 TExtractForm::TExtractForm(QWidget* parent)
     : Form("TExtractForm", "Extract to :", 230, 279, parent) {
     setWindowFlag(Qt::Tool);
+    const platform::ui::DesignScale& d = Design();
 
     Label1 = new QLabel("Path:", this);
     Label1->setObjectName("Label1");
     QFont bold = Label1->font();
     bold.setBold(true);
     Label1->setFont(bold);
-    Label1->setGeometry(8, 8, 34, 16);
+    Label1->setGeometry(d.Rect(8, 8, 34, 16));
 
     Label2 = new QLabel(this);
     Label2->setObjectName("Label2");
     QFont small = Label2->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     Label2->setFont(small);
-    Label2->setGeometry(44, 8, 150, 16);
+    Label2->setGeometry(d.Rect(44, 8, 150, 16));
 
     SpeedButton1 = new QToolButton(this);
     SpeedButton1->setObjectName("SpeedButton1");
     SpeedButton1->setAutoRaise(true); // flat
     SpeedButton1->setToolTip("Create new directory");
-    SpeedButton1->setIcon(QIcon(":/toolbar/new-folder.png"));
-    SpeedButton1->setGeometry(200, 4, 24, 24);
+    SpeedButton1->setIcon(platform::ui::Picture(":/toolbar/new-folder.png"));
+    SpeedButton1->setGeometry(d.Rect(200, 4, 24, 24));
 
     DirTree1 = new TDirTree(this);
     DirTree1->setObjectName("DirTree1");
@@ -49,17 +51,18 @@ TExtractForm::TExtractForm(QWidget* parent)
     DirTree1->SetShowShareOverlay(false);
     DirTree1->SetAcceptDropFiles(false);
     DirTree1->SetHideSelection(false);
-    DirTree1->setGeometry(8, 32, 214, 206);
+    DirTree1->SetReadOnly(true); // a folder renamed on screen would stay as it is on disk
+    DirTree1->setGeometry(d.Rect(8, 32, 214, 206));
     DirTree1->OnChange = [this](TDirTree*, TTreeNode*) { DirTree1Change(); };
     DirTree1->Loaded();
 
     BitBtn1 = new QPushButton("OK", this);
     BitBtn1->setObjectName("BitBtn1");
     BitBtn1->setDefault(true);
-    BitBtn1->setGeometry(40, 246, 75, 25);
+    BitBtn1->setGeometry(d.Rect(40, 246, 75, 25));
     BitBtn2 = new QPushButton("Cancel", this);
     BitBtn2->setObjectName("BitBtn2");
-    BitBtn2->setGeometry(124, 246, 75, 25);
+    BitBtn2->setGeometry(d.Rect(124, 246, 75, 25));
 
     using platform::ui::ConnectCommand;
     ConnectCommand(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });

@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <unordered_set>
 
-EntrySpecs::EntrySpecs(std::vector<std::string> specs, const std::vector<std::string>& entryNames)
+EntrySpecs::EntrySpecs(std::vector<std::string> specs, const std::vector<std::string>& entryNames,
+                       WholeArchive wholeArchive)
     : specs_(std::move(specs)), literal_(specs_.size(), false), used_(specs_.size(), false) {
     const std::unordered_set<std::string_view> names(entryNames.begin(), entryNames.end());
     for (std::size_t i = 0; i < specs_.size(); ++i) {
         std::replace(specs_[i].begin(), specs_[i].end(), '\\', '/');
-        literal_[i] = names.contains(specs_[i]);
+        literal_[i] = names.contains(specs_[i]) &&
+                      !(wholeArchive == WholeArchive::EveryEntry && specs_[i] == "*.*");
     }
 }
 

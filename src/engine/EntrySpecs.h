@@ -1,7 +1,9 @@
 // Which entries the specifications of a delete or an extraction name. A specification is a mask
 // ("*" and "?", matched without regard to case, "*.*" matching every name), except that one equal
 // to the name of an entry names that entry alone: a row for an entry called "*.txt" or "a?c" hands
-// its name over, and must not take every entry the name would match as a mask.
+// its name over, and must not take every entry the name would match as a mask. "*.*" is the
+// specification of the whole archive; what it names when an entry is called so is the caller's
+// choice.
 #pragma once
 
 #include <string>
@@ -10,8 +12,15 @@
 
 class EntrySpecs {
 public:
+    // What "*.*" names when an entry has that very name.
+    enum class WholeArchive {
+        EntryOfThatName, // that entry alone (deleting: a row never takes more than itself)
+        EveryEntry,      // every entry (extracting: Extract All and the installer pass it)
+    };
+
     // specs with "\" or "/" separators; entryNames the decoded names of every entry.
-    EntrySpecs(std::vector<std::string> specs, const std::vector<std::string>& entryNames);
+    EntrySpecs(std::vector<std::string> specs, const std::vector<std::string>& entryNames,
+               WholeArchive wholeArchive);
 
     // Whether any specification names the entry; marks each one that does.
     bool Matches(std::string_view entryName);

@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <cstring>
 #include <dirent.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 namespace win {
@@ -30,9 +32,9 @@ FILETIME ToFileTime(const timespec& t) {
     return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
-void Fill(const FindRecord& record, const std::string& name, WIN32_FIND_DATAA* data) {
+void Fill(const std::string& hostFolder, const std::string& name, WIN32_FIND_DATAA* data) {
     std::memset(data, 0, sizeof *data);
-    const std::string host = record.hostFolder + "/" + name;
+    const std::string host = hostFolder + "/" + name;
     data->dwFileAttributes = platform::AttributesOfHostFile(host);
     struct stat st {};
     if (::stat(host.c_str(), &st) == 0 || ::lstat(host.c_str(), &st) == 0) {
@@ -46,6 +48,25 @@ void Fill(const FindRecord& record, const std::string& name, WIN32_FIND_DATAA* d
         }
     }
     std::strncpy(data->cFileName, name.c_str(), sizeof data->cFileName - 1);
+}
+
+bool HasWildcard(std::string_view mask) {
+    return mask.find_first_of("*?") != std::string_view::npos;
+}
+
+// The name of the entry that a Windows path names and the host folder it is in: the entry of
+// exactly that name, else one that differs only in letter case, as paths are resolved.
+std::optional<std::pair<std::string, std::string>> NamedEntry(std::string_view winPath) {
+    // A path that ends in a backslash names no entry, as a find with an empty mask finds none.
+    if (ExtractFileName(platform::FullWindowsPath(winPath)).empty())
+        return std::nullopt;
+    const auto host = platform::HostPathOf(winPath);
+    struct stat st {};
+    if (!host || *host == "/" || ::lstat(host->c_str(), &st) != 0)
+        return std::nullopt;
+    const auto slash = host->rfind('/');
+    return std::pair{slash == 0 ? std::string("/") : host->substr(0, slash),
+                     host->substr(slash + 1)};
 }
 
 } // namespace
@@ -62,12 +83,19 @@ HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data) {
     }
     auto record = new FindRecord{*host, {}, 0};
     const bool driveRoot = folder.size() == 3;
-    while (const dirent* e = ::readdir(dir)) {
-        const std::string name = e->d_name;
-        if (driveRoot && (name == "." || name == ".."))
-            continue;
-        if (MatchesMask(name, mask))
-            record->names.push_back(name);
+    if (!HasWildcard(mask)) {
+        // A name without wildcards names one entry, found as paths are: of two names that differ
+        // only in letter case, the one of exactly these letters.
+        if (const auto named = NamedEntry(full))
+            record->names.push_back(named->second);
+    } else {
+        while (const dirent* e = ::readdir(dir)) {
+            const std::string name = e->d_name;
+            if (driveRoot && (name == "." || name == ".."))
+                continue;
+            if (MatchesMask(name, mask))
+                record->names.push_back(name);
+        }
     }
     ::closedir(dir);
     std::sort(record->names.begin(), record->names.end(), [](const auto& a, const auto& b) {
@@ -79,7 +107,7 @@ HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    Fill(*record, record->names[record->next++], data);
+    Fill(record->hostFolder, record->names[record->next++], data);
     return record;
 }
 
@@ -92,7 +120,7 @@ BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) {
         SetLastError(ERROR_NO_MORE_FILES);
         return FALSE;
     }
-    Fill(*find, find->names[find->next++], data);
+    Fill(find->hostFolder, find->names[find->next++], data);
     return TRUE;
 }
 
@@ -106,3 +134,15 @@ BOOL FindClose(HANDLE find) {
 }
 
 } // namespace win
+
+namespace platform {
+
+bool FindNamed(std::string_view winPath, win::WIN32_FIND_DATAA* data) {
+    const auto named = win::NamedEntry(winPath);
+    if (!named)
+        return false;
+    win::Fill(named->first, named->second, data);
+    return true;
+}
+
+} // namespace platform

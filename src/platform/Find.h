@@ -1,8 +1,12 @@
 // Folder enumeration in the manner of find-first/find-next: a pattern "folder\mask" whose mask
-// holds "*" and "?", matched without regard to letter case ("*.*" matches every name).
+// holds "*" and "?", matched without regard to letter case ("*.*" matches every name). A mask
+// without wildcards names one entry, found as paths are: the entry of exactly that name, else one
+// that differs from it only in letter case.
 #pragma once
 
 #include "platform/WinTypes.h"
+
+#include <string_view>
 
 namespace win {
 
@@ -15,3 +19,12 @@ BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data);
 BOOL FindClose(HANDLE find);
 
 } // namespace win
+
+namespace platform {
+
+// The find data of the one file or folder that a path names, its last component taken as a name
+// even when it holds "*" or "?" (a file on this disk may be called so): the entry of exactly that
+// name, else one that differs only in letter case. False when there is none.
+bool FindNamed(std::string_view winPath, win::WIN32_FIND_DATAA* data);
+
+} // namespace platform

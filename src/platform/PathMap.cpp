@@ -159,6 +159,45 @@ bool IsUnder(const std::string& path, const std::string& folder) {
     return path == folder || (path.starts_with(folder) && path[folder.size()] == '/');
 }
 
+// A Windows path walked on the disk: its drive's host folder and, for each component, the name
+// it has there (matched exactly first, then without regard to letter case; a component that
+// does not exist, and all after it, as given).
+struct WalkedPath {
+    std::string drive; // "C:"
+    std::string host;  // the host path, before the folders on the way are resolved
+    std::vector<std::string> names;
+    bool trailing = false; // the path ends in a backslash
+};
+
+std::optional<WalkedPath> Walk(std::string_view winPath) {
+    const std::string full = FullWindowsPath(winPath);
+    if (full.size() < 2 || full[1] != ':' || !DriveDefined(full[0]))
+        return std::nullopt;
+    WalkedPath walked{full.substr(0, 2), {}, {}, full.ends_with('\\')};
+    // The drive's real folder, so host paths read naturally (and need no dosdevices/ to work).
+    std::string& host = walked.host;
+    host = RealPath(DriveLink(full[0]));
+    if (host.empty())
+        host = DriveLink(full[0]);
+    if (host == "/")
+        host.clear();
+    bool exists = true;
+    for (const auto& part : SplitComponents(std::string_view(full).substr(2), '\\')) {
+        std::string name = part;
+        struct stat st {};
+        if (exists && ::lstat((host + "/" + part).c_str(), &st) != 0) {
+            // The root of a drive on the host's root is the empty string here.
+            if (auto other = FindCaseInsensitive(host.empty() ? "/" : host, part))
+                name = std::move(*other);
+            else
+                exists = false;
+        }
+        host += "/" + name;
+        walked.names.push_back(std::move(name));
+    }
+    return walked;
+}
+
 } // namespace
 
 std::string CurrentWindowsDirectory() {
@@ -199,29 +238,10 @@ std::string FullWindowsPath(std::string_view winPath) {
 }
 
 std::optional<std::string> HostPathOf(std::string_view winPath) {
-    const std::string full = FullWindowsPath(winPath);
-    if (full.size() < 2 || full[1] != ':' || !DriveDefined(full[0]))
+    const auto walked = Walk(winPath);
+    if (!walked)
         return std::nullopt;
-    // The drive's real folder, so host paths read naturally (and need no dosdevices/ to work).
-    std::string host = RealPath(DriveLink(full[0]));
-    if (host.empty())
-        host = DriveLink(full[0]);
-    if (host == "/")
-        host.clear();
-    bool exists = true;
-    for (const auto& part : SplitComponents(std::string_view(full).substr(2), '\\')) {
-        const std::string exact = host + "/" + part;
-        struct stat st {};
-        if (exists && ::lstat(exact.c_str(), &st) != 0) {
-            // The root of a drive on the host's root is the empty string here.
-            if (const auto other = FindCaseInsensitive(host.empty() ? "/" : host, part)) {
-                host += "/" + *other;
-                continue;
-            }
-            exists = false;
-        }
-        host = exact;
-    }
+    const std::string& host = walked->host;
     if (host.empty())
         return "/";
     // Linked folders on the way (C:\WINDOWS\Temp) are resolved; the last component is not, so a
@@ -229,6 +249,16 @@ std::optional<std::string> HostPathOf(std::string_view winPath) {
     const auto slash = host.rfind('/');
     const std::string folder = slash == 0 ? "/" : CanonicalHostPath(host.substr(0, slash));
     return (folder == "/" ? "" : folder) + host.substr(slash);
+}
+
+std::string ExistingCasePath(std::string_view winPath) {
+    const auto walked = Walk(winPath);
+    if (!walked)
+        return FullWindowsPath(winPath);
+    std::string path = walked->drive + "\\" + Join(walked->names, '\\');
+    if (walked->trailing && !walked->names.empty())
+        path += '\\';
+    return path;
 }
 
 std::string WindowsPathOf(std::string_view hostPath) {

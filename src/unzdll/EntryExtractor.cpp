@@ -35,6 +35,14 @@ const char* UnsupportedMethod(const zip_stat_t& stat) {
     return nullptr;
 }
 
+// The folder of an entry's file (its components but the last), as one text.
+std::string FolderKey(const std::vector<std::string>& parts) {
+    std::string key;
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i)
+        key += parts[i] + '/';
+    return key;
+}
+
 // An entry time later than a file's by more than the two seconds a DOS time can be off.
 bool Newer(const zip_stat_t& entry, const struct stat& file) {
     return (entry.valid & ZIP_STAT_MTIME) && entry.mtime > file.st_mtim.tv_sec + 1;
@@ -51,7 +59,7 @@ EntryExtractor::EntryExtractor(zip_t* archive, int archiveFd, const ArchiveLayou
 
 std::int32_t EntryExtractor::Run(const std::vector<std::string>& specs) {
     const std::vector<std::string> names = DecodedEntryNames(archive_);
-    EntrySpecs patterns(specs, names);
+    EntrySpecs patterns(specs, names, EntrySpecs::WholeArchive::EveryEntry);
     std::int32_t count = 0;
     for (std::size_t i = 0; i < names.size() && !report_.Aborted() && !driveFailed_; ++i) {
         const auto index = static_cast<zip_uint64_t>(i);
@@ -199,7 +207,7 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
                 WriteFailed(name, errno);
             return Result::Failed;
         }
-        fileName = tree_.ExistingName(folder, parts->back());
+        fileName = parts->back();
         if (!Wanted(folder, fileName, name, stat))
             return Result::Skipped;
     }
@@ -238,7 +246,7 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
         return Result::Failed;
     }
     std::string temporary;
-    if (!options_.test && cleaned_.insert(folder).second)
+    if (!options_.test && cleaned_.insert(FolderKey(*parts)).second)
         platform::RemoveStaleTemporaryFiles(folder);
     const int out = options_.test ? -1 : platform::CreateTemporaryFile(folder, temporary, 0666);
     if (!options_.test && out < 0) {
@@ -274,7 +282,7 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
         ::unlinkat(folder, temporary.c_str(), 0);
         return Result::Failed;
     }
-    tree_.Added(folder, fileName);
+    tree_.Keep(folder);
     report_.FileWritten(written.st_dev, written.st_ino);
     report_.Verbose("Extracted: " + name);
     return Result::Done;

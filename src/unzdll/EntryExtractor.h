@@ -56,5 +56,5 @@ private:
     ExtractOptions options_;
     EngineReport& report_;
     bool driveFailed_ = false;
-    std::unordered_set<int> cleaned_; // folders rid of stale temporary files
+    std::unordered_set<std::string> cleaned_; // folders rid of stale temporary files
 };

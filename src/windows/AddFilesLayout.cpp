@@ -7,6 +7,7 @@
 #include "controls/FileDrop.h"
 #include "platform/ui/ErrorBox.h"
 #include "platform/ui/ListView.h"
+#include "platform/ui/Pictures.h"
 #include "platform/ui/SystemImageList.h"
 
 #include <QAbstractItemView>
@@ -20,6 +21,7 @@
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -27,15 +29,18 @@ constexpr int kLeftPaneWidth = 321;
 constexpr int kTreeHeight = 120;
 constexpr int kBottomPanelHeight = 71;
 constexpr int kHeaderHeight = 22;
+constexpr int kSizeColumnWidth = 80;
+constexpr int kSelectionFileColumnWidth = 250;
 
 // A pane's header: a panel holding a bold label. Its colours say whether the pane is active.
-QFrame* MakeHeader(QWidget* parent, const char* name, QLabel*& label, const char* labelName) {
+QFrame* MakeHeader(QWidget* parent, const char* name, QLabel*& label, const char* labelName,
+                   int height) {
     auto* header = new QFrame(parent);
     header->setObjectName(name);
     header->setFrameShape(QFrame::Panel);
     header->setFrameShadow(QFrame::Raised);
     header->setAutoFillBackground(true);
-    header->setFixedHeight(kHeaderHeight);
+    header->setFixedHeight(height);
     label = new QLabel(header);
     label->setObjectName(labelName);
     QFont bold = label->font();
@@ -49,11 +54,12 @@ QFrame* MakeHeader(QWidget* parent, const char* name, QLabel*& label, const char
     return header;
 }
 
-platform::ui::ListView* MakeList(QWidget* parent, const char* name, int fileColumnWidth) {
+platform::ui::ListView* MakeList(QWidget* parent, const char* name, int fileColumnWidth,
+                                 const platform::ui::DesignScale& design) {
     auto* list = new platform::ui::ListView(parent);
     list->setObjectName(name);
-    list->AddColumn("File", fileColumnWidth);
-    list->AddColumn("Size", 80, Qt::AlignRight);
+    list->AddColumn("File", design.X(fileColumnWidth));
+    list->AddColumn("Size", design.X(kSizeColumnWidth), Qt::AlignRight);
     return list;
 }
 
@@ -76,10 +82,11 @@ QToolButton* MakeFlatButton(QWidget* parent, const char* name, const char* label
     return button;
 }
 
-QWidget* MakeBottomPanel(QWidget* parent, const char* name) {
+QWidget* MakeBottomPanel(QWidget* parent, const char* name,
+                         const platform::ui::DesignScale& design) {
     auto* panel = new QWidget(parent);
     panel->setObjectName(name);
-    panel->setFixedHeight(kBottomPanelHeight);
+    panel->setFixedHeight(design.Y(kBottomPanelHeight));
     return panel;
 }
 
@@ -92,11 +99,12 @@ QVBoxLayout* Column(QWidget* owner, int margin, int spacing) {
 
 // A pane of the splitter: its header, with the pane's contents to be added below it.
 QVBoxLayout* MakePane(QWidget*& pane, const char* name, QFrame*& header, const char* headerName,
-                      QLabel*& label, const char* labelName) {
+                      QLabel*& label, const char* labelName,
+                      const platform::ui::DesignScale& design) {
     pane = new QWidget;
     pane->setObjectName(name);
     QVBoxLayout* column = Column(pane, 0, 0);
-    header = MakeHeader(pane, headerName, label, labelName);
+    header = MakeHeader(pane, headerName, label, labelName, design.Y(kHeaderHeight));
     column->addWidget(header);
     return column;
 }
@@ -121,7 +129,8 @@ TAddform::TAddform(QWidget* parent) : Form("TAddform", "Add files to ZIP", 640, 
     client->addWidget(Splitter2);
     // The splitter takes the client's size first, so that the left pane keeps its designed width.
     client->activate();
-    Splitter2->setSizes({kLeftPaneWidth, Splitter2->width() - kLeftPaneWidth});
+    const int leftPane = Design().X(kLeftPaneWidth);
+    Splitter2->setSizes({leftPane, Splitter2->width() - leftPane});
 
     BuildDropTarget();
     ConnectHandlers();
@@ -131,10 +140,11 @@ TAddform::TAddform(QWidget* parent) : Form("TAddform", "Add files to ZIP", 640, 
 }
 
 QWidget* TAddform::BuildLeftPane() {
-    QVBoxLayout* column = MakePane(Panel2, "Panel2", Panel6, "Panel6", PathLabel1, "PathLabel1");
+    QVBoxLayout* column =
+        MakePane(Panel2, "Panel2", Panel6, "Panel6", PathLabel1, "PathLabel1", Design());
     BuildTree();
     column->addWidget(DirTree1);
-    AddListView1 = MakeList(Panel2, "AddListView1", 200);
+    AddListView1 = MakeList(Panel2, "AddListView1", 200, Design());
     // Rows dragged from here are taken by the selection list only.
     AddListView1->SetDragSource([](const std::vector<int>&) {
         auto* data = new QMimeData;
@@ -147,8 +157,9 @@ QWidget* TAddform::BuildLeftPane() {
 }
 
 QWidget* TAddform::BuildRightPane() {
-    QVBoxLayout* column = MakePane(Panel4, "Panel4", Panel7, "Panel7", PathLabel2, "PathLabel2");
-    AddListView2 = MakeList(Panel4, "AddListView2", 250);
+    QVBoxLayout* column =
+        MakePane(Panel4, "Panel4", Panel7, "Panel7", PathLabel2, "PathLabel2", Design());
+    AddListView2 = MakeList(Panel4, "AddListView2", kSelectionFileColumnWidth, Design());
     AddListView2->setAcceptDrops(true); // rows dragged from the file list
     column->addWidget(AddListView2, 1);
     column->addWidget(BuildSelectionButtons(Panel4));
@@ -167,11 +178,12 @@ void TAddform::BuildTree() {
     DirTree1->SetShowShareOverlay(false);
     DirTree1->SetAcceptDropFiles(false);
     DirTree1->SetHideSelection(false);
-    DirTree1->setFixedHeight(kTreeHeight);
+    DirTree1->SetReadOnly(true); // a folder renamed on screen would stay as it is on disk
+    DirTree1->setFixedHeight(Design().Y(kTreeHeight));
 }
 
 QWidget* TAddform::BuildAddOptions(QWidget* parent) {
-    QWidget* panel = MakeBottomPanel(parent, "AddButtonsPanel");
+    QWidget* panel = MakeBottomPanel(parent, "AddButtonsPanel", Design());
     auto* row = new QHBoxLayout(panel);
     row->setContentsMargins(4, 2, 4, 4);
 
@@ -188,7 +200,7 @@ QWidget* TAddform::BuildAddOptions(QWidget* parent) {
 
     QVBoxLayout* buttons = Column(nullptr, 0, 2);
     AddFilesbtn = MakeFlatButton(panel, "AddFilesbtn", "Add Selected", "Add Selected Files",
-                                 QIcon(":/toolbar/add.png"));
+                                 platform::ui::Picture(":/toolbar/add.png"));
     const auto& images = platform::ui::SystemImageList::Instance();
     AddDirbtn = MakeFlatButton(panel, "AddDirbtn", "Add Folder", "Add Folder",
                                images.Icon(platform::ui::SystemImageList::kClosedFolder));
@@ -199,12 +211,12 @@ QWidget* TAddform::BuildAddOptions(QWidget* parent) {
 }
 
 QWidget* TAddform::BuildSelectionButtons(QWidget* parent) {
-    QWidget* panel = MakeBottomPanel(parent, "SelectionButtonsPanel");
+    QWidget* panel = MakeBottomPanel(parent, "SelectionButtonsPanel", Design());
     auto* row = new QHBoxLayout(panel);
     row->setContentsMargins(4, 4, 8, 4);
 
     QVBoxLayout* removing = Column(nullptr, 0, 2);
-    const QIcon remove(":/toolbar/delete.png");
+    const QIcon remove = platform::ui::Picture(":/toolbar/delete.png");
     RemoveItembtn = MakeFlatButton(panel, "RemoveItembtn", "Remove Selected",
                                    "Remove Selected Items From List", remove);
     RemoveAllBut = MakeFlatButton(panel, "RemoveAllBut", "Remove All", "Remove All Items", remove);
@@ -258,4 +270,15 @@ void TAddform::WatchClicks(platform::ui::ListView* list) {
     for (QAbstractItemView* view : list->findChildren<QAbstractItemView*>())
         if (!qobject_cast<QHeaderView*>(view)) // a column header is not the list
             view->viewport()->installEventFilter(this);
+}
+
+void TAddform::FitSelectionColumns() {
+    if (AddListView2->Style() != platform::ui::ListView::ViewStyle::Report)
+        return;
+    // As designed the two columns are wider than the pane; the File column, whose paths are cut
+    // anyway, gives up what the Size column lacks, down to the Size column's own width.
+    const int room =
+        AddListView2->CurrentView()->viewport()->width() - AddListView2->ColumnWidth(1);
+    AddListView2->SetColumnWidth(
+        0, std::clamp(room, Design().X(kSizeColumnWidth), Design().X(kSelectionFileColumnWidth)));
 }

@@ -2,13 +2,12 @@
 // selection with the path list kept in step with it, row for row.
 #include "windows/AddFilesToZip.h"
 
-#include "app/ColourCodec.h"
-#include "app/Forms.h"
-#include "app/Main.h"
 #include "controls/DirTree.h"
 #include "controls/FileDrop.h"
 #include "platform/Find.h"
+#include "platform/PathMap.h"
 #include "platform/WinPath.h"
+#include "platform/ui/ColourCodec.h"
 #include "platform/ui/ErrorBox.h"
 #include "platform/ui/HourGlass.h"
 #include "platform/ui/ListView.h"
@@ -46,32 +45,45 @@ std::optional<int> FileIcon(const std::string& path) {
     return info->iconIndex;
 }
 
-// The path of the archive the files are added to, as the main window keeps it.
-std::string CurrentArchive() {
-    const TMainForm* main = AppForms().MainForm;
-    return main ? main->CurrentArchive : std::string();
+// The selected folder as the disk names it, with a trailing backslash (the tree's Path is in
+// upper case): what is handed on names the folder the user sees, also beside a folder whose
+// name differs from it only in letter case.
+std::string SelectedFolder(const TDirTree& tree) {
+    const TTreeNode* node = tree.Selected();
+    return node && node->Record() ? node->StoredPath() : tree.SelectedPath();
 }
 
-// A header's colours, by the names of the settings' colour table: navy with a white label when
-// its pane is active, the button face with a black label otherwise.
+// Whether two paths name two different things on the disk, although their letters differ only in
+// case ("README.txt" beside "readme.txt"): then neither is a duplicate of the other.
+bool CaseTwins(std::string_view a, std::string_view b) {
+    const auto hostA = platform::HostPathOf(a);
+    const auto hostB = platform::HostPathOf(b);
+    return hostA && hostB && *hostA != *hostB;
+}
+
+// A header's colours, by the names of the colour table: navy with a white label when its pane is
+// active, the button face with a black label otherwise. A dark palette's button face takes the
+// palette's text colour instead of black, so the label stays readable.
 void ShowHeaderState(QFrame* header, QLabel* label, bool active) {
-    QPalette palette = header->palette();
-    const auto colour = [&palette](const char* name) {
-        return colours::ToQColor(colours::StringToColor(name).value_or(colours::clNone), palette);
+    const QPalette& window = header->window()->palette();
+    const auto colour = [&window](const char* name) {
+        return colours::ToQColor(colours::StringToColor(name).value_or(colours::clNone), window);
     };
-    palette.setColor(QPalette::Window, colour(active ? "clNavy" : "clBtnFace"));
+    const QColor background = colour(active ? "clNavy" : "clBtnFace");
+    QPalette palette = header->palette();
+    palette.setColor(QPalette::Window, background);
     header->setPalette(palette);
-    QPalette text = label->palette();
-    text.setColor(QPalette::WindowText, colour(active ? "clWhite" : "clBlack"));
-    label->setPalette(text);
+    colours::ShowTextReadably(label, colour(active ? "clWhite" : "clBlack"), background);
 }
 
 } // namespace
 
 int TPathList::IndexOf(std::string_view path) const {
-    for (int row = 0; row < Count(); ++row)
-        if (win::SameText(items_[static_cast<std::size_t>(row)], path))
+    for (int row = 0; row < Count(); ++row) {
+        const std::string& item = items_[static_cast<std::size_t>(row)];
+        if (item == path || (win::SameText(item, path) && !CaseTwins(item, path)))
             return row;
+    }
     return -1;
 }
 
@@ -82,8 +94,12 @@ void TAddform::showEvent(QShowEvent* event) {
         platform::ui::Guarded([this] { FormShow(); })();
 }
 
+void TAddform::SetArchive(std::string path) {
+    archive_ = std::move(path);
+}
+
 void TAddform::FormShow() {
-    const std::string archive = win::ExtractFileName(CurrentArchive());
+    const std::string archive = win::ExtractFileName(archive_);
     setWindowTitle("Adding files to zip - " + Text(archive));
     SetActiveHeader(true);
     PathLabel2->setText("Zip-file:  " + Text(win::LowerCase(archive)));
@@ -106,7 +122,7 @@ void TAddform::FillFileList() {
     AddListView1->Clear();
     fileNames_.clear();
     // A folder that cannot be listed (no medium, nothing selected) leaves the list empty.
-    const std::string folder = DirTree1->SelectedPath();
+    const std::string folder = SelectedFolder(*DirTree1);
     win::WIN32_FIND_DATAA found{};
     const win::HANDLE find = DirTree1->IsPathSelected()
                                  ? win::FindFirstFileA((folder + "*.*").c_str(), &found)
@@ -115,13 +131,13 @@ void TAddform::FillFileList() {
         do {
             if (found.dwFileAttributes & (win::FILE_ATTRIBUTE_DIRECTORY | kVolumeLabel))
                 continue;
-            const std::string name = win::LowerCase(found.cFileName);
+            const std::string name = found.cFileName;
             const auto icon = FileIcon(folder + name);
             if (!icon)
                 continue;
             const std::uint64_t size =
                 (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
-            AddListView1->AddRow({*icon, Text(name), {QString::number(size)}});
+            AddListView1->AddRow({*icon, Text(win::LowerCase(name)), {QString::number(size)}});
             fileNames_.push_back(name);
         } while (win::FindNextFileA(find, &found));
         win::FindClose(find);
@@ -157,9 +173,10 @@ void TAddform::AddListView2Click() {
 }
 
 void TAddform::AddSelectedFiles(bool deselect) {
-    const std::string folder = DirTree1->SelectedPath();
+    const std::string folder = SelectedFolder(*DirTree1);
     for (const int row : AddListView1->SelectedRows()) {
-        // The name as the disk gave it: a name that is not valid text survives.
+        // The name as the disk gave it: a name that is not valid text survives, and of two names
+        // that differ only in letter case the one picked is handed on.
         if (static_cast<std::size_t>(row) >= fileNames_.size())
             break;
         const std::string path = folder + fileNames_[static_cast<std::size_t>(row)];
@@ -183,12 +200,11 @@ void TAddform::AddListView1DblClick() {
 
 void TAddform::AddDirbtnClick() {
     AddCancelled = true;
-    const std::string folder = DirTree1->SelectedPath();
-    const std::string spec = folder + "*.*";
+    const std::string spec = SelectedFolder(*DirTree1) + "*.*";
     if (ListBox1->IndexOf(spec) >= 0 || spec.size() < kShortestFolderSpec)
         return;
     ListBox1->Add(spec);
-    AddFolderItem(win::LowerCase(folder));
+    AddFolderItem(win::LowerCase(DirTree1->SelectedPath()));
 }
 
 bool TAddform::IsInList(platform::ui::ListView* list, const QObject* object) const {
@@ -265,6 +281,8 @@ bool TAddform::eventFilter(QObject* watched, QEvent* event) {
             platform::ui::Guarded([this, source] { AddListView2DragDrop(source); })();
         return true;
     }
+    if (type == QEvent::Resize && IsInList(AddListView2, watched))
+        FitSelectionColumns();
     if (type == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (IsInList(AddListView1, watched))

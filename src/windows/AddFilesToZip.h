@@ -46,7 +46,8 @@ public:
     void Clear() { items_.clear(); }
     void Add(std::string path) { items_.push_back(std::move(path)); }
     void Delete(int index) { items_.erase(items_.begin() + index); }
-    // The row holding path, compared without regard to letter case; -1 when there is none.
+    // The row holding path, compared without regard to letter case (unless the two name files of
+    // their own on the disk, as README.txt and readme.txt may); -1 when there is none.
     int IndexOf(std::string_view path) const;
 
 private:
@@ -80,6 +81,10 @@ public:
     QPushButton* BitBtn2; // Cancel
     TPathList* ListBox1;
     TFileDrop* FileDrop1;
+
+    // The archive the files are for (its name goes into the caption and the right header); the
+    // caller hands it over before showing the window.
+    void SetArchive(std::string path);
 
     void FillFileList();
     void AddFolderItem(const std::string& path);
@@ -128,14 +133,18 @@ private:
     void BuildDropTarget();
     void ConnectHandlers();
     void WatchClicks(platform::ui::ListView* list);
+    // Keeps the selection's Size column in view when the pane is narrower than its columns.
+    void FitSelectionColumns();
 
     // AddFilesToZip.cpp
     void SetActiveHeader(bool left);
     void AddSelectedFiles(bool deselect);
     bool IsInList(platform::ui::ListView* list, const QObject* object) const;
 
+    std::string archive_;
     bool leftActive_ = true;
-    // The names of the file list's rows as the disk gave them (in lower case), row for row, so
-    // that a name that is not valid text is handed on unchanged.
+    // The names of the file list's rows as the disk gave them (the rows show them in lower case),
+    // row for row, so that a name that is not valid text, or one of two names that differ only
+    // in letter case, is handed on unchanged.
     std::vector<std::string> fileNames_;
 };

@@ -1,6 +1,8 @@
 // The archive information window.
 #include "windows/FileInfo.h"
 
+#include "platform/ui/ColourCodec.h"
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -22,7 +24,8 @@ TfrmFileInfo::TfrmFileInfo(QWidget* parent) : Form("TfrmFileInfo", "File Info", 
         grid->addWidget(caption, i, 0);
         grid->addWidget(value, i, 1);
     }
-    Label1->setStyleSheet("color: navy");
+    // Navy as designed, unless a dark palette would lose it.
+    colours::ShowTextReadably(Label1, QColor(0, 0, 0x80), palette().color(QPalette::Window));
     Button1 = new QPushButton("&Ok", this);
     Button1->setObjectName("Button1");
     grid->addWidget(Button1, 5, 1, Qt::AlignRight);

@@ -130,6 +130,7 @@ void TfrmTextViewer::LoadFromFile(const std::string& winPath) {
         RichEdit1->setPlainText(file.text);
     }
     shownBytes_ = std::move(file.bytes);
+    truncated_ = file.truncated;
     // A search in the new text starts from its beginning.
     LastFindText.clear();
     LastFindPos = 0;
@@ -151,6 +152,9 @@ void TfrmTextViewer::ViewModeless(const std::string& winPath) {
 }
 
 void TfrmTextViewer::SaveAs1Click() {
+    // A file cut at the viewer's limit cannot be saved whole: the user hears so before choosing.
+    if (truncated_ && !platform::ui::Confirm(viewer_text::kTruncatedSaveQuestion))
+        return;
     const auto path = platform::ui::SaveFileName({.filter = "Text File (*.*)|*.*"});
     if (path)
         viewer_text::WriteFileBytes(*path, shownBytes_);

@@ -73,4 +73,5 @@ private:
     bool shownBefore_ = false;
     // The bytes of the file that the text shows, as the file holds them: what Save As writes.
     std::string shownBytes_;
+    bool truncated_ = false; // the file holds more than shownBytes_
 };

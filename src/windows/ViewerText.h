@@ -22,6 +22,10 @@ inline constexpr qsizetype kLongestLine = 4096;
 // Told when a file is cut at kMaxViewedBytes.
 inline constexpr const char* kTruncatedNotice =
     "This file is too large to show whole: only its first 16 MB are shown.";
+// Asked before such a file is saved: only what is shown can be written.
+inline constexpr const char* kTruncatedSaveQuestion =
+    "This file is too large to show whole: only its first 16 MB are shown, and only they can be "
+    "saved. Save them?";
 
 struct FileText {
     QString text;

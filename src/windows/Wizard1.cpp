@@ -2,6 +2,7 @@
 #include "windows/Wizard1.h"
 
 #include "platform/ui/ErrorBox.h"
+#include "platform/ui/Pictures.h"
 #include "windows/Wizard1Fur.h"
 #include "windows/Wizard2.h"
 
@@ -18,7 +19,7 @@ TWiz1::TWiz1(QWidget* parent) : WizardPage("TWiz1", "Pakrune - Wizard (1/X)", tr
                 "why you would want to create one,", "click on \"Further Info\" below."},
                QRect(144, 38, 240, 112));
     BitBtn1 = AddButton("BitBtn1", "Further Info", QRect(144, 156, 100, 25));
-    BitBtn1->setIcon(QIcon(":/toolbar/help.png"));
+    BitBtn1->setIcon(platform::ui::Picture(":/toolbar/help.png"));
     AddHint("Shape1", "Label2", "Now, press \"Next\" and let's get started!", 144, 216);
     const FootButtons foot = AddFootButtons(false);
     Button1 = foot.close;

@@ -7,6 +7,7 @@
 #include "platform/ui/ErrorBox.h"
 #include "platform/ui/HourGlass.h"
 #include "platform/ui/ListView.h"
+#include "platform/ui/Pictures.h"
 #include "platform/ui/SystemImageList.h"
 #include "windows/Wizard1.h"
 #include "windows/Wizard2.h"
@@ -15,6 +16,7 @@
 #include <QAbstractItemView>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 
 namespace {
 
@@ -39,13 +41,18 @@ TWiz3::TWiz3(QWidget* parent)
     caption->setObjectName("Panel1");
     caption->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     caption->setAlignment(Qt::AlignCenter);
-    caption->setGeometry(8, 8, 123, 20);
+    caption->setGeometry(Design().Rect(8, 8, 123, 20));
     ListView1 = new platform::ui::ListView(this);
     ListView1->setObjectName("ListView1");
     ListView1->SetViewStyle(platform::ui::ListView::ViewStyle::Icon);
-    // A whole path rarely fits under an icon in so narrow a list: its end, the name, is kept.
-    ListView1->CurrentView()->setTextElideMode(Qt::ElideLeft);
-    ListView1->setGeometry(8, 30, 123, 200);
+    ListView1->setGeometry(Design().Rect(8, 30, 123, 200));
+    // Each path on one line under its icon, the whole width of the list; a path longer than that
+    // keeps its end, the name.
+    QAbstractItemView* icons = ListView1->CurrentView();
+    ListView1->SetIconCellWidth(ListView1->width() - 2 * icons->frameWidth() -
+                                icons->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    ListView1->SetIconCaptionWrap(false);
+    icons->setTextElideMode(Qt::ElideLeft);
 
     AddTitle("Label1", "2) Add files to compress", 144, 8);
     AddTextBox(
@@ -60,9 +67,9 @@ TWiz3::TWiz3(QWidget* parent)
                 "remain as they are. We simply copy them ", "into the Zip-File."},
                QRect(144, 120, 240, 42));
     BitBtn1 = AddButton("BitBtn1", "Add Files", QRect(144, 166, 90, 25));
-    BitBtn1->setIcon(QIcon(":/toolbar/add.png"));
+    BitBtn1->setIcon(platform::ui::Picture(":/toolbar/add.png"));
     BitBtn2 = AddButton("BitBtn2", "Clear List", QRect(242, 166, 90, 25));
-    BitBtn2->setIcon(QIcon(":/toolbar/delete.png"));
+    BitBtn2->setIcon(platform::ui::Picture(":/toolbar/delete.png"));
     BitBtn2->setEnabled(false);
     AddBullet("Shape1", 144, 201);
     AddTextBox("Memo3",

@@ -14,7 +14,7 @@ TWiz4::TWiz4(QWidget* parent)
     : WizardPage("TWiz4", "Pakrune Wizard - Information", false, true, parent) {
     // The frame is sizeable: the text box takes what the window gains.
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(8, 8, 8, 8);
+    column->setContentsMargins(Design().X(8), Design().Y(8), Design().X(8), Design().Y(8));
     column->addWidget(AddTitle("Label1", "Now you don't need the wizard any more!", 0, 0));
     column->addWidget(
         AddTextBox("Memo1",

@@ -37,7 +37,7 @@ WizardPage::WizardPage(const QString& className, const QString& caption, bool cl
         flags |= Qt::WindowCloseButtonHint;
     setWindowFlags(flags);
     if (!sizeable)
-        setFixedSize(kClientWidth, kClientHeight);
+        setFixedSize(Design().Size(kClientWidth, kClientHeight));
 }
 
 void WizardPage::Link(const WizardLinks& links) {
@@ -85,7 +85,7 @@ QLabel* WizardPage::AddTitle(const char* name, const QString& text, int left, in
     bold.setBold(true);
     title->setFont(bold);
     title->adjustSize();
-    title->move(left, top);
+    title->move(Design().X(left), Design().Y(top));
     return title;
 }
 
@@ -103,7 +103,7 @@ QPlainTextEdit* WizardPage::AddTextBox(const char* name, const QStringList& line
     QPalette palette = box->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Button));
     box->setPalette(palette);
-    box->setGeometry(bounds);
+    box->setGeometry(Design().Rect(bounds));
     return box;
 }
 
@@ -119,7 +119,7 @@ QLabel* WizardPage::AddBullet(const char* name, int left, int top) {
     auto* bullet = new QLabel(this);
     bullet->setObjectName(name);
     bullet->setPixmap(dot);
-    bullet->setGeometry(left, top, kBulletSize, kBulletSize);
+    bullet->setGeometry(Design().X(left), Design().Y(top), kBulletSize, kBulletSize);
     return bullet;
 }
 
@@ -129,7 +129,7 @@ QLabel* WizardPage::AddHint(const char* bulletName, const char* name, const QStr
     auto* hint = new QLabel(text, this);
     hint->setObjectName(name);
     hint->adjustSize();
-    hint->move(left + kBulletSize + 7, top);
+    hint->move(Design().X(left) + kBulletSize + Design().X(7), Design().Y(top));
     return hint;
 }
 
@@ -138,19 +138,21 @@ QLabel* WizardPage::AddPicture(const char* name, const QString& resource, int le
     frame->setObjectName(QString(name) + "Frame");
     frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     frame->setLineWidth(2);
-    frame->setGeometry(left, top, kPictureWidth + 4, kPictureHeight + 4);
+    const QRect bounds = Design().Rect(left, top, kPictureWidth + 4, kPictureHeight + 4);
+    frame->setGeometry(bounds);
     auto* picture = new QLabel(frame);
     picture->setObjectName(name);
     picture->setScaledContents(true);
     picture->setPixmap(QPixmap(resource));
-    picture->setGeometry(2, 2, kPictureWidth, kPictureHeight);
+    picture->setGeometry(2, 2, bounds.width() - 4, bounds.height() - 4);
     return picture;
 }
 
 QPushButton* WizardPage::AddButton(const char* name, const QString& caption, const QRect& bounds) {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(name);
-    button->setGeometry(bounds);
+    if (!bounds.isNull()) // a button placed by a layout has no designed bounds
+        button->setGeometry(Design().Rect(bounds));
     return button;
 }
 

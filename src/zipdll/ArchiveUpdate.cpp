@@ -207,8 +207,9 @@ std::int32_t AddToArchive(const ZipCommand& command, EngineReport& report) {
     };
     std::vector<Step> steps; // new folders and wanted files, in the order found
     for (const auto& file : files) {
-        const zip_int64_t existing =
-            zip_name_locate(archive, file.storedName.c_str(), ZIP_FL_NOCASE);
+        // The entry of exactly this name is the one libzip replaces; one whose name differs only
+        // in letter case stays beside it, as the files on the disk do.
+        const zip_int64_t existing = zip_name_locate(archive, file.storedName.c_str(), 0);
         if (file.folder ? existing < 0 : Wanted(archive, existing, file, command))
             steps.push_back({&file, existing});
         else if (!file.folder)
@@ -315,7 +316,7 @@ std::int32_t DeleteFromArchive(const ZipCommand& command, EngineReport& report) 
     } else {
         names = DecodedEntryNames(archive);
     }
-    EntrySpecs patterns(SpecsOf(command), names);
+    EntrySpecs patterns(SpecsOf(command), names, EntrySpecs::WholeArchive::EntryOfThatName);
     std::vector<bool> removed(names.size(), false);
     std::int32_t count = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {

@@ -29,6 +29,9 @@ bool HasWildcard(const std::string& name) {
     return name.find_first_of("*?") != std::string::npos;
 }
 
+// The mask of a folder added whole: every name, also when a file happens to be called so.
+constexpr const char* kEveryName = "*.*";
+
 std::vector<std::string> Split(const std::string& path) {
     std::vector<std::string> parts;
     std::string part;
@@ -61,32 +64,29 @@ public:
 
     void Spec(const std::string& spec) {
         const std::string full = platform::FullWindowsPath(spec);
-        const bool relative = !(spec.size() >= 2 && spec[1] == ':') &&
-                              !(!spec.empty() && (spec[0] == '\\' || spec[0] == '/'));
-        // The stored folder: a relative specification keeps its path as given, an absolute one
-        // its path without the drive.
-        const std::vector<std::string> storedFolder =
-            Split(relative ? win::ExtractFilePath(spec) : win::ExtractFilePath(full).substr(2));
+        const std::vector<std::string> storedFolder = StoredFolder(spec, full);
         const std::string name = win::ExtractFileName(full);
-        if (HasWildcard(name)) {
+        win::WIN32_FIND_DATAA data{};
+        const bool found = platform::FindNamed(full, &data);
+        // A name with wildcards is a mask, unless a file of exactly that name exists (a file on
+        // this disk may be called "*.txt"): then it is that file alone.
+        if (HasWildcard(name) && (name == kEveryName || !found || data.cFileName != name)) {
             Walk(win::ExtractFilePath(full), name, storedFolder);
             return;
         }
-        win::WIN32_FIND_DATAA data{};
-        const win::HANDLE find = win::FindFirstFileA(full.c_str(), &data);
-        if (find == win::INVALID_HANDLE_VALUE) {
+        if (!found) {
             report_.Message(kMsgNotFound, "File not found: " + spec);
             return;
         }
-        win::FindClose(find);
-        const auto host = platform::HostPathOf(full);
+        const std::string path = win::ExtractFilePath(full) + data.cFileName;
+        const auto host = platform::HostPathOf(path);
         if (!(data.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY)) {
-            File(*host, data, storedFolder);
+            File(path, *host, data, storedFolder);
         } else if (options_.recurse) {
             auto inside = storedFolder;
             inside.push_back(data.cFileName);
             Folder(*host, data, storedFolder);
-            Walk(full + "\\", "*.*", inside);
+            Walk(path + "\\", kEveryName, inside);
         } else {
             report_.Message(kMsgSkipped, "A folder is added with its subfolders only: " + spec);
         }
@@ -95,6 +95,26 @@ public:
     std::vector<FileToAdd> Take() { return std::move(files_); }
 
 private:
+    // The stored folder of a specification: a relative one keeps its path as given, an absolute
+    // one its path without the drive; each folder that exists in the letter case it has on the
+    // disk, so that a folder is stored as it is called.
+    static std::vector<std::string> StoredFolder(const std::string& spec, const std::string& full) {
+        const bool relative = !(spec.size() >= 2 && spec[1] == ':') &&
+                              !(!spec.empty() && (spec[0] == '\\' || spec[0] == '/'));
+        std::vector<std::string> stored =
+            Split(relative ? win::ExtractFilePath(spec) : win::ExtractFilePath(full).substr(2));
+        // The stored folders are the last ones of the full path ("..", resolved alike in both).
+        const std::vector<std::string> existing =
+            Split(win::ExtractFilePath(platform::ExistingCasePath(full)).substr(2));
+        if (existing.size() >= stored.size()) {
+            const std::size_t skip = existing.size() - stored.size();
+            for (std::size_t i = 0; i < stored.size(); ++i)
+                if (win::SameText(stored[i], existing[skip + i]))
+                    stored[i] = existing[skip + i];
+        }
+        return stored;
+    }
+
     bool Visible(const win::WIN32_FIND_DATAA& data) {
         if (options_.hiddenFiles ||
             !(data.dwFileAttributes & (win::FILE_ATTRIBUTE_HIDDEN | win::FILE_ATTRIBUTE_SYSTEM)))
@@ -113,19 +133,21 @@ private:
     }
 
     void Append(FileToAdd file) {
-        // One entry per stored name: the first specification that names it wins.
-        if (seen_.insert(win::UpperCase(file.storedName)).second)
+        // One entry per stored name: the first specification that names it wins. Names that
+        // differ in letter case are files of their own.
+        if (seen_.insert(file.storedName).second)
             files_.push_back(std::move(file));
     }
 
-    void File(const std::string& host, const win::WIN32_FIND_DATAA& data,
+    // The file of data, path its Windows path (for messages) and host its host path.
+    void File(const std::string& path, const std::string& host, const win::WIN32_FIND_DATAA& data,
               const std::vector<std::string>& folder) {
         if (!Visible(data))
             return;
         report_.KeepAlive(); // a large tree takes a while to walk
         if (!Readable(host)) {
-            report_.Message(kMsgWriteFailed,
-                            "Cannot read " + platform::WindowsPathOf(host) + ", not added");
+            if (reported_.insert(host).second)
+                report_.Message(kMsgWriteFailed, "Cannot read " + path + ", not added");
             return;
         }
         Append({host, Stored(folder, data.cFileName), false, ToUnixTime(data.ftLastWriteTime),
@@ -149,20 +171,20 @@ private:
         if (find != win::INVALID_HANDLE_VALUE) {
             do {
                 if (!(data.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY))
-                    File(*hostFolder + "/" + data.cFileName, data, stored);
+                    File(folder + data.cFileName, *hostFolder + "/" + data.cFileName, data, stored);
             } while (win::FindNextFileA(find, &data));
             win::FindClose(find);
         }
         if (!options_.recurse)
             return;
-        find = win::FindFirstFileA((folder + "*.*").c_str(), &data);
+        find = win::FindFirstFileA((folder + kEveryName).c_str(), &data);
         if (find == win::INVALID_HANDLE_VALUE)
             return;
         std::vector<win::WIN32_FIND_DATAA> folders;
         do {
             const std::string name = data.cFileName;
             if ((data.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY) && name != "." &&
-                name != ".." && Visible(data))
+                name != ".." && Visible(data) && !LinkLeftOut(*hostFolder, folder, name))
                 folders.push_back(data);
         } while (win::FindNextFileA(find, &data));
         win::FindClose(find);
@@ -174,10 +196,24 @@ private:
         }
     }
 
+    // A link to a folder is never followed while walking: a link to a folder above (or to the
+    // root, or to the home folder) would pull in the same files over and over, or the whole
+    // disk. Each one left out is named once, however often the walk meets it.
+    bool LinkLeftOut(const std::string& hostFolder, const std::string& folder,
+                     const std::string& name) {
+        struct stat st {};
+        if (::lstat((hostFolder + "/" + name).c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return false;
+        if (reported_.insert(hostFolder + "/" + name).second)
+            report_.Message(kMsgSkipped, "Link to a folder, not followed: " + folder + name);
+        return true;
+    }
+
     CollectOptions options_;
     EngineReport& report_;
     std::vector<FileToAdd> files_;
     std::unordered_set<std::string> seen_;
+    std::unordered_set<std::string> reported_; // host paths left out with a message
 };
 
 } // namespace

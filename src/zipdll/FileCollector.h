@@ -1,7 +1,10 @@
 // Turns the specifications of an add into the files and folders to store, with their stored names.
 // A specification is a file, or a folder path whose last component holds "*" or "?" (matched
 // without regard to case, "*.*" matching every name); with recursion the same name pattern applies
-// in every subfolder below, and a folder named without a wildcard stands for its whole tree.
+// in every subfolder below, and a folder named without a wildcard stands for its whole tree. A
+// name with wildcards that a file has exactly is that file alone ("*.*" excepted: it is always
+// every name). Names are stored in the letter case they have on the disk, so two files whose
+// names differ only in case are two entries. Links to folders met while walking are not followed.
 #pragma once
 
 #include "engine/EngineReport.h"

@@ -159,13 +159,17 @@ public:
                 ++failures;
             }
         }
+        // The folders made only for entries that failed go again.
+        tree_.RemoveEmptyCreated();
         return failures;
     }
 
 private:
     bool MakeFolder(const SfxEntry& entry, std::string& error) {
-        if (tree_.Folder(entry.parts, entry.parts.size(), true) >= 0)
+        if (const int folder = tree_.Folder(entry.parts, entry.parts.size(), true); folder >= 0) {
+            tree_.Keep(folder); // wanted even when empty
             return true;
+        }
         error = errno == ELOOP || errno == ENOTDIR ? "a link or file is in the way"
                                                    : "cannot create the folder";
         return false;
@@ -183,7 +187,7 @@ private:
                                                        : "cannot create its folder";
             return false;
         }
-        const std::string fileName = tree_.ExistingName(folder, entry.parts.back());
+        const std::string& fileName = entry.parts.back();
         struct stat existing {};
         if (::fstatat(folder, fileName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
             if (S_ISDIR(existing.st_mode))
@@ -212,7 +216,7 @@ private:
         if (!ok)
             ::unlinkat(folder, temporary.c_str(), 0);
         else
-            tree_.Added(folder, fileName);
+            tree_.Keep(folder);
         return ok;
     }
 

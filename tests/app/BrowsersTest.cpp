@@ -67,9 +67,12 @@ std::string Hive(const char* root) {
     return ReadHostFile(MachineRoot() + "/prefix/" + root + ".reg");
 }
 
-// The classes root that no value can be written to.
+// A root that no value can be written to.
+void LockRoot(const char* root) {
+    ::chmod((MachineRoot() + "/prefix/" + root + ".reg").c_str(), 0444);
+}
 void LockClassesRoot() {
-    ::chmod((MachineRoot() + "/prefix/HKEY_CLASSES_ROOT.reg").c_str(), 0444);
+    LockRoot("HKEY_CLASSES_ROOT");
 }
 
 struct Row {
@@ -164,8 +167,8 @@ TEST_F(Browsers, ARegistryThatCannotBeWrittenIsReportedAndStartUpGoesOn) {
     LockClassesRoot();
     dialogs->Act([](QWidget*) { return 0; }); // the choice window follows the archive
     Start({DriveC() + "/archives/tool.zip"});
-    EXPECT_EQ(dialogs->Messages(),
-              (QStringList{"Failed to set data for 'Content Type'", "Failed to set data for ''"}));
+    // One message: the failure ends the step, so the IE registration is not tried.
+    EXPECT_EQ(dialogs->Messages(), QStringList{"Failed to set data for 'Content Type'"});
     // Rows after the failing one are skipped: the Netscape viewer of the current user too.
     EXPECT_EQ(Value(win::HKEY_CURRENT_USER, kViewers, "application/x-pakrune"), std::nullopt);
     EXPECT_TRUE(TZipMaster::UnzEngineLoaded());
@@ -177,12 +180,26 @@ TEST_F(Browsers, ARegistryFailureInTheOptionsStillSavesTheConfirmations) {
     Start();
     LockClassesRoot();
     Confirm(true, true, false, false);
-    EXPECT_EQ(dialogs->Messages(),
-              (QStringList{"Failed to set data for 'Content Type'", "Failed to set data for ''"}));
+    EXPECT_EQ(dialogs->Messages(), QStringList{"Failed to set data for 'Content Type'"});
     EXPECT_FALSE(main->AutoRun);
     EXPECT_FALSE(main->AutoExit);
     EXPECT_NE(ReadHostFile(Ini()).find("AutoRun=0\nAutoExit=0\n"), std::string::npos)
         << ReadHostFile(Ini());
+}
+
+TEST_F(Browsers, AFailedNetscapeRegistrationEndsTheStepBeforeTheIeRegistration) {
+    Start();
+    Confirm(false, false);
+    LockRoot("HKEY_CURRENT_USER");
+    Confirm(true, true);
+    EXPECT_EQ(dialogs->Messages(), QStringList{"Failed to set data for 'application/x-pakrune'"});
+    // The IE registration, which could have been written, was not tried: neither its values nor
+    // the desktop's handler.
+    EXPECT_EQ(Value(win::HKEY_CLASSES_ROOT, ".zip", ""), std::nullopt);
+    EXPECT_EQ(Value(win::HKEY_CLASSES_ROOT, "Pakrune", "EditFlags"), std::nullopt);
+    EXPECT_FALSE(HostExists(platform::ZipHandlerEntryPath()));
+    // The settings were saved all the same.
+    EXPECT_NE(ReadHostFile(Ini()).find("[Browsers]\nNetscape=1\nIE=1\n"), std::string::npos);
 }
 
 TEST_F(Browsers, AProgramPathNoDesktopEntryCanNameIsRefusedOnceAndTheDefaultsStay) {

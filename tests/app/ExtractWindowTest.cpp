@@ -1,11 +1,13 @@
 // The extract-to window and the commands that use it: Extract Selected, Extract All, the choice
 // window's extract button, and View.
+#include "ItemEditing.h"
 #include "MainFormTest.h"
 
 #include "app/untEvent.h"
 #include "app/untExtract.h"
 #include "controls/DirTree.h"
 #include "platform/ui/ListView.h"
+#include "windows/AddFilesToZip.h"
 #include "windows/TextView.h"
 
 #include <QAction>
@@ -47,6 +49,21 @@ protected:
 };
 
 } // namespace
+
+TEST_F(ExtractWindow, FolderNamesInTheWindowsTreesCannotBeEditedInPlace) {
+    // The extract-to window's tree and the add window's: a folder renamed on screen would stay as
+    // it is on disk.
+    for (QWidget* window :
+         std::initializer_list<QWidget*>{AppForms().ExtractForm, AppForms().Addform}) {
+        SCOPED_TRACE(window->objectName().toStdString());
+        auto* tree = window->findChild<TDirTree*>("DirTree1");
+        window->show();
+        tree->OpenPath("C:\\Target");
+        EXPECT_FALSE(EditsInPlace(tree, tree->currentIndex()));
+        EXPECT_EQ(tree->Selected()->text(0), "Target");
+        window->hide();
+    }
+}
 
 TEST_F(ExtractWindow, ExtractSelectedAndAllGoIntoThePickedFolder) {
     main->DownloadDir = "C:\\Target\\Old";

@@ -152,6 +152,15 @@ TEST_F(Install, ProgressFollowsTheBytesOfAnExtractAll) {
     EXPECT_EQ(positions.back(), 0); // the end of the batch resets the bar
 }
 
+TEST_F(Install, TheSetupProgramStartsBesideAnOlderOneWhoseNameDiffersOnlyInCase) {
+    // Left in the temp folder by an earlier installation.
+    WriteHostFile(HostTemp() + "/setup.exe", "#!/bin/sh\nexit 1\n");
+    Open({{"Setup.exe", kSetup}});
+    main->btnInstallClick();
+    EXPECT_EQ(Started(), HostTemp() + "/Setup.exe");
+    EXPECT_EQ(dialogs->Messages(), QStringList{});
+}
+
 TEST_F(Install, AFileThatOthersCouldChangeIsRefusedBeforeItStarts) {
     struct Row {
         const char* what;

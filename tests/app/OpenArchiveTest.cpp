@@ -9,6 +9,7 @@
 #include "platform/WinPath.h"
 #include "platform/ui/ListView.h"
 
+#include <QAction>
 #include <QToolButton>
 #include <filesystem>
 #include <sys/stat.h>
@@ -208,6 +209,20 @@ TEST_F(MainFormTest, TheTempFolderComesFromTheWindowsFolderInTheRegistry) {
         EXPECT_EQ(main->TempDir, row.tempDir) << row.data;
     }
     ::unsetenv("PAKRUNE_TEST_WINDOWS");
+}
+
+TEST_F(MainFormTest, ADamagedArchiveIsReportedAndTheEntriesBeforeTheDamageAreListed) {
+    const std::vector<zipbytes::Entry> entries = {
+        {"first.txt", "one"}, {"second.txt", "two"}, {"third.txt", std::string(1000, '3')}};
+    std::string bytes = zipbytes::Archive(entries);
+    // Cut inside the third entry's data.
+    bytes.resize(bytes.find("third.txt") + 100);
+    WriteHostFile(DriveC() + "/cut.zip", bytes);
+    Start();
+    dialogs->AnswerText("C:\\cut.zip");
+    main->Item("Open1")->trigger();
+    EXPECT_EQ(dialogs->Messages(), QStringList{"Error 3 reading Zip file"});
+    EXPECT_EQ(Column(0), (QStringList{"first.txt", "second.txt"}));
 }
 
 TEST_F(MainFormTest, TheStartCheckRepairsAnOldPrefixOnceAndStopsAtOneOthersCouldChange) {

@@ -176,21 +176,24 @@ TEST_F(OptionsDialog, ARefusedSettingsWriteStopsTheValuesAfterIt) {
     EXPECT_TRUE(main->IE);
 }
 
-TEST_F(OptionsDialog, BrowseTakesTheTreesFolderAfterEitherButton) {
+TEST_F(OptionsDialog, BrowseTakesTheTreesFolderWithOkAndKeepsTheFolderWithCancel) {
     Start();
-    for (const int result : {int(QDialog::Accepted), int(QDialog::Rejected)}) {
+    const std::pair<bool, const char*> rows[] = {{true, "C:\\WINDOWS\\"}, {false, "c:\\download"}};
+    for (const auto& [ok, expected] : rows) {
         QString shown;
         Show([&](TfrmOptions* options) {
             options->editDownloadDir->setText("c:\\download");
-            // The extract-to window opens at the folder; the user picks another one.
+            // The extract-to window opens at the folder; the user picks another one and
+            // presses OK or Cancel.
             dialogs->Act([&](QWidget* window) {
                 auto* extract = static_cast<TExtractForm*>(window);
                 shown = QString::fromStdString(extract->DirTree1->SelectedPath());
                 extract->DirTree1->OpenPath("c:\\WINDOWS");
-                return result;
+                (ok ? extract->BitBtn1 : extract->BitBtn2)->click();
+                return extract->result();
             });
             options->btnBrowse->click();
-            EXPECT_EQ(options->editDownloadDir->text(), "C:\\WINDOWS\\") << result;
+            EXPECT_EQ(options->editDownloadDir->text(), expected) << ok;
             return int(QDialog::Rejected);
         });
         EXPECT_EQ(shown, "C:\\DOWNLOAD\\");

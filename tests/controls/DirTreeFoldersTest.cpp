@@ -1,6 +1,7 @@
 // The directory tree's folders: opening paths, which folders are listed and in what order, lazy
 // reading, and reloading.
 #include "DirTreeFixture.h"
+#include "ItemEditing.h"
 
 #include "platform/Files.h"
 #include "platform/PathMap.h"
@@ -45,6 +46,18 @@ INSTANTIATE_TEST_SUITE_P(
                       OpenRow{"c:\\program files\\pakrune\\", "C:\\PROGRAM FILES\\PAKRUNE\\"},
                       OpenRow{"C:\\nowhere\\deeper", "C:\\"}, OpenRow{"?", "C:\\WINDOWS\\SYSTEM\\"},
                       OpenRow{"C:\\WINDOWS\\SYSTEM", "C:\\WINDOWS\\SYSTEM\\"}));
+
+TEST_F(DirTreeFixture, AReadOnlyTreeKeepsItsCaptionsFromBeingEditedInPlace) {
+    MakeTree();
+    Show();
+    tree->OpenPath("C:\\WINDOWS");
+    // As the tree control is made, a caption can be edited (which renames nothing on disk).
+    EXPECT_FALSE(tree->ReadOnly());
+    EXPECT_TRUE(EditsInPlace(tree, tree->currentIndex()));
+    tree->SetReadOnly(true);
+    EXPECT_FALSE(EditsInPlace(tree, tree->currentIndex()));
+    EXPECT_EQ(tree->Selected()->text(0), "WINDOWS");
+}
 
 TEST_F(DirTreeFixture, AMissingFolderOpensTheHomeFolderNeverTheMachinesRoot) {
     // Started from the home folder, as a desktop starts programs: its drive is the machine's root.

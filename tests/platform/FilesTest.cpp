@@ -92,6 +92,36 @@ TEST(Files, FindMatchesWithoutRegardToCase) {
     FindClose(find);
 }
 
+// On a disk that tells letter case apart, a name without wildcards finds the file of exactly its
+// letters; another file is found only when none has them, and a mask matches both twins.
+TEST(Files, ANameFindsItsOwnFileBesideItsCaseTwin) {
+    WriteHostFile(DriveC() + "/dir/README.txt", "upper");
+    WriteHostFile(DriveC() + "/dir/readme.txt", "lower!");
+    WriteHostFile(DriveC() + "/dir/*.txt", "a file so called");
+    struct Row {
+        const char* pattern;
+        std::vector<std::string> found;
+    };
+    const Row rows[] = {
+        {"C:\\dir\\readme.txt", {"readme.txt"}},
+        {"C:\\dir\\README.txt", {"README.txt"}},
+        {"C:\\DIR\\ReadMe.TXT", {"README.txt"}}, // no exact name: one of them, always the same
+        {"C:\\dir\\readme.*", {"README.txt", "readme.txt"}},       // a mask matches both
+        {"C:\\dir\\*.txt", {"*.txt", "README.txt", "readme.txt"}}, // a mask, always
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(FindAll(row.pattern), row.found) << row.pattern;
+    EXPECT_EQ(GetFileAttributesA("C:\\dir\\readme.txt"), FILE_ATTRIBUTE_NORMAL);
+    WIN32_FIND_DATAA data{};
+    ASSERT_TRUE(platform::FindNamed("C:\\dir\\readme.txt", &data));
+    EXPECT_EQ(data.nFileSizeLow, 6u);
+    // The name taken as a name, even with wildcards.
+    ASSERT_TRUE(platform::FindNamed("c:\\DIR\\*.txt", &data));
+    EXPECT_STREQ(data.cFileName, "*.txt");
+    EXPECT_FALSE(platform::FindNamed("C:\\dir\\?.txt", &data));
+    EXPECT_FALSE(platform::FindNamed("C:\\dir\\", &data)); // no name: no entry
+}
+
 TEST(Files, MoveNeverOverwrites) {
     WriteHostFile(DriveC() + "/a/one.zip", "one");
     WriteHostFile(DriveC() + "/b/one.zip", "other");

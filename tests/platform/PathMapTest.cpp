@@ -15,13 +15,19 @@ using platform::FullWindowsPath;
 using platform::HostPathOf;
 using platform::WindowsPathOf;
 
+namespace {
+
+// A path given and the path it becomes.
+struct Row {
+    const char* in;
+    const char* out;
+};
+
+} // namespace
+
 TEST(PathMap, FullPathsResolveDotsAndRelativeForms) {
     ASSERT_TRUE(win::CreateDirectoryA("C:\\Work", nullptr));
     ASSERT_TRUE(win::SetCurrentDirectoryA("C:\\Work"));
-    struct Row {
-        const char* in;
-        const char* out;
-    };
     const Row rows[] = {
         {"C:\\A\\..\\b.txt", "C:\\b.txt"},
         {"c:/a/./b", "C:\\a\\b"},
@@ -50,6 +56,25 @@ TEST(PathMap, ComponentsMatchWithoutRegardToCase) {
     EXPECT_EQ(HostPathOf("Z:\\USR\\SHARE"), "/usr/share");
     EXPECT_FALSE(HostPathOf("Q:\\x")); // no such drive
     EXPECT_FALSE(HostPathOf("\\\\srv\\share\\x"));
+}
+
+TEST(PathMap, ExistingCasePathsNameWhatTheDiskHolds) {
+    WriteHostFile(DriveC() + "/Tools/Tool.zip", "x");
+    WriteHostFile(DriveC() + "/Docs/a", "x");
+    WriteHostFile(DriveC() + "/DOCS/b", "x");
+    ASSERT_TRUE(win::SetCurrentDirectoryA("C:\\Tools"));
+    const Row rows[] = {
+        {"c:\\tools\\TOOL.ZIP", "C:\\Tools\\Tool.zip"},
+        {"C:\\TOOLS\\", "C:\\Tools\\"},
+        {"tool.zip", "C:\\Tools\\Tool.zip"},                // relative
+        {"c:\\tools\\New\\X.txt", "C:\\Tools\\New\\X.txt"}, // missing: as given
+        {"C:\\Docs\\A", "C:\\Docs\\a"},                     // the exact twin
+        {"C:\\DOCS\\B", "C:\\DOCS\\b"},
+        {"C:\\docs", "C:\\DOCS"}, // no exact name: the smallest of the twins
+        {"c:\\", "C:\\"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(platform::ExistingCasePath(row.in), row.out) << row.in;
 }
 
 TEST(PathMap, HostPathsBecomeWindowsPathsOfTheLongestMatchingFolder) {

@@ -1,11 +1,16 @@
 // Test main of the tests that need Qt: the offscreen platform, a fresh machine for every test, and
 // a dialog hook that fails the test when a dialog appears that the test did not script, so no
 // real dialog is ever shown. Qt itself starts with a home and runtime folder of its own, so it
-// never reads or writes the real user's settings.
+// never reads or writes the real user's settings. The tests run at a font of the measures the
+// windows were designed for, so every window shows its designed geometry unless a test gives the
+// application another font.
 #include "ScriptedDialogs.h"
 #include "TestMachine.h"
 
+#include "platform/ui/DesignScale.h"
+
 #include <QApplication>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
@@ -26,6 +31,15 @@ int main(int argc, char** argv) {
     {
         QApplication application(argc, argv);
         QApplication::setApplicationName("Pakrune");
+        QFont designed("DejaVu Sans Condensed");
+        designed.setPixelSize(11);
+        QApplication::setFont(designed);
+        if (platform::ui::UnitsOf(QApplication::font()) != platform::ui::kDesignedUnits) {
+            std::fprintf(stderr, "No font of the designed measures: DejaVu Sans Condensed is "
+                                 "missing (scripts/install-deps installs it).\n");
+            std::filesystem::remove_all(session);
+            return 2;
+        }
         testing_support::ScriptedDialogs::InstallRefusingHook();
         result = RUN_ALL_TESTS();
     }

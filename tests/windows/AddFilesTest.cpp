@@ -2,6 +2,7 @@
 // button, drag and drop, adding folders, removing, and what OK and Cancel hand to the add command.
 // Desktop drops are simulated by sending the drag-enter and drop events a desktop drag brings.
 #include "MainFormTest.h"
+#include "RunTool.h"
 
 #include "controls/DirTree.h"
 #include "controls/FileDrop.h"
@@ -122,7 +123,7 @@ TEST_F(AddFiles, TheControlsAreFoundByTheirNamesAndLaidOutAsDesigned) {
 }
 
 TEST_F(AddFiles, ShowingNamesTheArchiveAndTheFolderAndMakesTheLeftPaneActive) {
-    main->CurrentArchive = "C:\\Data\\My Tools.ZIP";
+    window->SetArchive("C:\\Data\\My Tools.ZIP"); // as the add command hands it over
     window->show();
     EXPECT_EQ(window->windowTitle(), "Adding files to zip - My Tools.ZIP");
     EXPECT_EQ(window->PathLabel2->text(), "Zip-file:  my tools.zip");
@@ -143,6 +144,25 @@ TEST_F(AddFiles, ShowingNamesTheArchiveAndTheFolderAndMakesTheLeftPaneActive) {
     QTest::mouseClick(window->AddListView2->CurrentView()->viewport(), Qt::LeftButton);
     QTest::mouseClick(window->DirTree1->viewport(), Qt::LeftButton);
     EXPECT_TRUE(window->LeftHeaderActive());
+}
+
+TEST_F(AddFiles, InADarkPaletteTheInactiveHeaderKeepsItsLabelReadable) {
+    QPalette dark = window->palette();
+    dark.setColor(QPalette::Window, QColor(53, 53, 53));
+    dark.setColor(QPalette::Button, QColor(53, 53, 53));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    window->setPalette(dark);
+    window->show();
+    // The active header as designed, navy with white; the inactive one on the dark button face
+    // with the palette's light text instead of the designed black.
+    EXPECT_EQ(WindowColour(window->Panel6), QColor(0, 0, 128));
+    EXPECT_EQ(TextColour(window->PathLabel1), QColor(Qt::white));
+    EXPECT_EQ(WindowColour(window->Panel7), QColor(53, 53, 53));
+    EXPECT_EQ(TextColour(window->PathLabel2), QColor(230, 230, 230));
+    QTest::mouseClick(window->AddListView2->CurrentView()->viewport(), Qt::LeftButton);
+    EXPECT_EQ(TextColour(window->PathLabel1), QColor(230, 230, 230));
+    EXPECT_EQ(TextColour(window->PathLabel2), QColor(Qt::white));
 }
 
 TEST_F(AddFiles, TheFileListHoldsTheFolderFilesInLowerCaseWithTheirSizes) {
@@ -176,7 +196,8 @@ TEST_F(AddFiles, AFileIsAddedOnceWhetherByButtonDragOrDropInAnyLetterCase) {
     OpenFolder("C:\\A\\");
     SelectFiles({"readme.txt"});
     window->AddFilesbtnClick();
-    EXPECT_EQ(PathList(), Paths{"C:\\A\\readme.txt"});
+    // The path names the file as the disk calls it; the row shows it in lower case.
+    EXPECT_EQ(PathList(), Paths{"C:\\A\\Readme.TXT"});
     EXPECT_EQ(Selection(), QStringList{"c:\\a\\readme.txt"});
     EXPECT_EQ(Sizes(), QStringList{"5"});
     EXPECT_TRUE(window->AddListView1->SelectedRows().empty()) << "the button deselects";
@@ -184,7 +205,7 @@ TEST_F(AddFiles, AFileIsAddedOnceWhetherByButtonDragOrDropInAnyLetterCase) {
     // Dragged again with another file: the rows stay selected, nothing is added twice.
     SelectFiles({"b.bin", "readme.txt"});
     window->AddListView2DragDrop(FileListView());
-    EXPECT_EQ(PathList(), (Paths{"C:\\A\\readme.txt", "C:\\A\\b.bin"}));
+    EXPECT_EQ(PathList(), (Paths{"C:\\A\\Readme.TXT", "C:\\A\\b.bin"}));
     EXPECT_EQ(window->AddListView1->SelectedRows().size(), 2u);
     window->AddListView1DblClick();
     EXPECT_EQ(window->AddListView2->RowCount(), 2);
@@ -194,20 +215,70 @@ TEST_F(AddFiles, AFileIsAddedOnceWhetherByButtonDragOrDropInAnyLetterCase) {
     ASSERT_TRUE(
         DropFiles(window->AddListView2, {DriveC() + "/A/Readme.TXT", DriveC() + "/Other/New.Txt",
                                          DriveC() + "/Other/New.Txt"}));
-    EXPECT_EQ(PathList(), (Paths{"C:\\A\\readme.txt", "C:\\A\\b.bin", "C:\\Other\\New.Txt"}));
+    EXPECT_EQ(PathList(), (Paths{"C:\\A\\Readme.TXT", "C:\\A\\b.bin", "C:\\Other\\New.Txt"}));
     EXPECT_EQ(Selection(),
               (QStringList{"c:\\a\\readme.txt", "c:\\a\\b.bin", "C:\\Other\\New.Txt"}));
     EXPECT_EQ(Sizes(), (QStringList{"5", "1234", "???"}));
     EXPECT_EQ(window->AddListView2->Row(2).imageIndex,
               platform::ui::SystemImageList::Instance().IndexOfFileName("new.txt"));
 
-    // Dropped first, then picked: the button finds it in the other case too.
+    // Dropped first, then picked: the button finds it.
     window->RemoveAllButClick();
     ASSERT_TRUE(DropFiles(window->AddListView2, {DriveC() + "/A/Readme.TXT"}));
     SelectFiles({"readme.txt"});
     window->AddFilesbtnClick();
     EXPECT_EQ(PathList(), Paths{"C:\\A\\Readme.TXT"});
     EXPECT_EQ(Sizes(), QStringList{"???"});
+    // A path in another letter case that names the same file is the same path.
+    EXPECT_EQ(window->ListBox1->IndexOf("c:\\a\\README.txt"), 0);
+    EXPECT_EQ(window->ListBox1->IndexOf("c:\\a\\readme.txt\\x"), -1);
+}
+
+// On a disk that tells letter case apart, files and folders whose names differ only in case are
+// each picked, listed in the path list as the disk calls them, and added with their own bytes.
+TEST_F(AddFiles, EachCaseTwinIsPickedAndAddedAsItself) {
+    WriteHostFile(DriveC() + "/T/README.txt", "upper");
+    WriteHostFile(DriveC() + "/T/readme.txt", "lower");
+    WriteHostFile(DriveC() + "/T/Docs/guide.txt", "in Docs");
+    WriteHostFile(DriveC() + "/T/DOCS/guide.txt", "in DOCS");
+    WriteArchive(DriveC() + "/t.zip", {{"old.txt", "old"}});
+    main->OpenArchive("C:\\t.zip");
+    window->DirTree1->Reload(); // the folders came after the tree read drive C:
+
+    dialogs->Act([this](QWidget*) {
+        OpenFolder("C:\\T\\");
+        EXPECT_EQ(Column(window->AddListView1, 0), (QStringList{"readme.txt", "readme.txt"}));
+        Select(window->AddListView1, {0, 1});
+        window->AddFilesbtnClick();
+        // Dropping either again adds nothing.
+        EXPECT_TRUE(DropFiles(window->AddListView2,
+                              {DriveC() + "/T/readme.txt", DriveC() + "/T/README.txt"}));
+        // Each folder twin from its own node.
+        TTreeNode* parent = window->DirTree1->FindPathNode("C:\\T\\");
+        for (int i = 0; parent && i < parent->Count(); ++i) {
+            window->DirTree1->setCurrentItem(parent->Child(i));
+            window->AddDirbtnClick();
+        }
+        EXPECT_EQ(PathList(), (Paths{"C:\\T\\README.txt", "C:\\T\\readme.txt", "C:\\T\\DOCS\\*.*",
+                                     "C:\\T\\Docs\\*.*"}));
+        EXPECT_EQ(Selection(), (QStringList{"c:\\t\\readme.txt", "c:\\t\\readme.txt",
+                                            "c:\\t\\docs\\", "c:\\t\\docs\\"}));
+        // Each twin is its own path, not a duplicate of the other.
+        EXPECT_EQ(window->ListBox1->IndexOf("C:\\T\\readme.txt"), 1);
+        EXPECT_EQ(window->ListBox1->IndexOf("C:\\t\\Docs\\*.*"), 3);
+        window->DirnameCB->setChecked(true); // Save Path Info
+        window->BitBtn1->click();
+        return window->result();
+    });
+    main->AddZipButClick();
+    const auto read = RunPython(R"(
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as z:
+    print(*[i.filename + "=" + z.read(i).decode() for i in z.infolist()], sep="\n")
+)",
+                                {DriveC() + "/t.zip"});
+    EXPECT_EQ(read.output, "old.txt=old\nT/README.txt=upper\nT/readme.txt=lower\n"
+                           "T/DOCS/guide.txt=in DOCS\nT/Docs/guide.txt=in Docs\n");
 }
 
 TEST_F(AddFiles, OnlyRowsDraggedFromTheFileListAreTaken) {

@@ -9,6 +9,8 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -17,6 +19,7 @@
 #include <QTextLayout>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 
 using namespace testing_support;
@@ -249,6 +252,60 @@ TEST_F(TextViewer, SaveAsWritesTheBytesShownAsTheFileHadThem) {
     viewer.Item("SaveAs1")->trigger();
     EXPECT_EQ(ReadHostFile(DriveC() + "/out/saved.txt"), original);
     EXPECT_EQ(dialogs.Messages(), QStringList{});
+}
+
+TEST_F(TextViewer, SaveAsOfAFileLargerThanShownSaysSoBeforeWriting) {
+    const std::string huge(viewer_text::kMaxViewedBytes + 1024 * 1024, 'x');
+    Load(huge);
+    std::filesystem::create_directories(DriveC() + "/out");
+    // Declined: no file is chosen and nothing is written.
+    dialogs.AnswerNo();
+    viewer.Item("SaveAs1")->trigger();
+    ASSERT_EQ(dialogs.Shown().size(), 2u); // the notice of the loading, then the question
+    EXPECT_EQ(dialogs.Shown()[1].kind, DialogKind::Confirm);
+    EXPECT_EQ(dialogs.Shown()[1].text, viewer_text::kTruncatedSaveQuestion);
+    // Agreed: the part shown is saved.
+    dialogs.AnswerYes();
+    dialogs.AnswerText("C:\\out\\part.txt");
+    viewer.Item("SaveAs1")->trigger();
+    EXPECT_EQ(dialogs.Shown().back().kind, DialogKind::SaveFile);
+    // (Compared as a whole: a difference printed would be 16 MB.)
+    EXPECT_TRUE(ReadHostFile(DriveC() + "/out/part.txt") ==
+                huge.substr(0, viewer_text::kMaxViewedBytes));
+    // A file shown whole is saved without the question.
+    Load("small");
+    dialogs.AnswerText("C:\\out\\small.txt");
+    const std::size_t shown = dialogs.Shown().size();
+    viewer.Item("SaveAs1")->trigger();
+    ASSERT_EQ(dialogs.Shown().size(), shown + 1);
+    EXPECT_EQ(dialogs.Shown().back().kind, DialogKind::SaveFile);
+    EXPECT_EQ(ReadHostFile(DriveC() + "/out/small.txt"), "small");
+}
+
+TEST_F(TextViewer, TheFindDialogBelongsToTheViewerAndGoesWithIt) {
+    platform::ui::FindDialog* find = viewer.FindDialog1;
+    EXPECT_EQ(find->parentWidget(), &viewer);
+    EXPECT_TRUE(find->isWindow());
+    EXPECT_FALSE(find->isModal());
+    // "Find what:" with the n as its accelerator: the label's buddy is the search text, without
+    // which the ampersand would be shown as it is.
+    const auto* label = find->findChild<QLabel*>("FindLabel");
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), "Fi&nd what:");
+    EXPECT_EQ(label->buddy(), find->findChild<QLineEdit*>("FindText"));
+    const std::pair<const char*, std::function<void()>> closings[] = {
+        {"Exit", [this] { viewer.Item("Exit1")->trigger(); }},
+        {"Escape", [this] { QTest::keyClick(viewer.RichEdit1, Qt::Key_Escape); }},
+    };
+    for (const auto& [name, close] : closings) {
+        SCOPED_TRACE(name);
+        viewer.show();
+        find->show();
+        QApplication::processEvents();
+        close();
+        EXPECT_FALSE(viewer.isVisible());
+        EXPECT_FALSE(find->isVisible());
+    }
 }
 
 TEST_F(TextViewer, SaveAsOverAReadOnlyFileIsAMessageAndKeepsIt) {

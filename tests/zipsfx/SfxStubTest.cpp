@@ -2,7 +2,10 @@
 // its folders, and opens in the peers; hostile archives are refused with a non-zero status and
 // leave nothing behind, inside the folder or outside it.
 #include "EngineTest.h"
+#include "ManyFolders.h"
+#include "OpenFileLimit.h"
 #include "RunTool.h"
+#include "ScratchDisk.h"
 #include "TestMachine.h"
 #include "ZipBytes.h"
 
@@ -102,6 +105,10 @@ TEST_F(SfxStub, HostileArchivesFailAndLeaveNoPartialFile) {
     // The second central header points at the first entry's local header.
     const std::size_t second = overlapping.rfind("PK\x01\x02");
     overlapping.replace(second + 42, 4, zipbytes::U32(0));
+    // Deeper than the folders the stub keeps open.
+    std::string deep;
+    for (int level = 0; level < 100; ++level)
+        deep += "new/";
     struct Row {
         const char* fixture;
         std::string archive;
@@ -118,6 +125,11 @@ TEST_F(SfxStub, HostileArchivesFailAndLeaveNoPartialFile) {
          zipbytes::Archive(
              {{"bad.txt", "data", 0, 0, 0x5A8C6000, {}, {}, {}, 1}, {"good.txt", "ok"}}),
          "bad.txt: CRC error",
+         {"good.txt"}},
+        {"crc-error-in-folders-of-its-own",
+         zipbytes::Archive(
+             {{deep + "bad.txt", "data", 0, 0, 0x5A8C6000, {}, {}, {}, 1}, {"good.txt", "ok"}}),
+         "/bad.txt: CRC error",
          {"good.txt"}},
         {"longer-than-declared",
          zipbytes::Archive({{"bomb.bin", Deflated(bomb), 0, 8, 0x5A8C6000, {}, 10, {}, Crc(bomb)}}),
@@ -172,4 +184,38 @@ TEST_F(SfxStub, NoLinkIsFollowedAndTheProgramIsNotOverwritten) {
     EXPECT_NE(self.output.find("x.exe: it would overwrite this program"), std::string::npos);
     EXPECT_TRUE(fs::is_empty(DriveC() + "/elsewhere"));
     EXPECT_EQ(ReadHostFile(Target() + "/x.exe"), ReadHostFile(program));
+}
+
+TEST_F(SfxStub, FiveThousandFoldersExtractWithinALimitOf256OpenFiles) {
+    // Not called .exe: the machine would keep it as a fuzzing seed, and replay it on every run.
+    const std::string program = Program(zipbytes::Archive(ManyFolderEntries()), "many.run");
+    // Into a disk of the test's own where it can have one: a disk that discards what is deleted
+    // takes many seconds to remove ten thousand names again.
+    const ScratchDisk disk('F', 64 << 20);
+    const std::string target = disk.Mounted() ? disk.Host() + "/target" : Target();
+    ToolResult run;
+    {
+        const OpenFileLimit limit(256);
+        run = RunTool({program, target});
+    }
+    const auto error = run.output.find("error");
+    EXPECT_EQ(error, std::string::npos) << run.output.substr(error, 300);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(FilesHoldingTheirFolder(target), 5000u);
+}
+
+TEST_F(SfxStub, EntriesThatDifferOnlyInLetterCaseAreFilesOfTheirOwn) {
+    const std::string program = Program(zipbytes::Archive({{"README.txt", "upper"},
+                                                           {"readme.txt", "lower"},
+                                                           {"Docs/a.txt", "in Docs"},
+                                                           {"DOCS/a.txt", "in DOCS"}}));
+    const auto run = RunTool({program, Target()});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(TreeOf(Target()),
+              (std::vector<std::string>{"DOCS/", "DOCS/a.txt", "Docs/", "Docs/a.txt", "README.txt",
+                                        "readme.txt"}));
+    EXPECT_EQ(ReadHostFile(Target() + "/README.txt"), "upper");
+    EXPECT_EQ(ReadHostFile(Target() + "/readme.txt"), "lower");
+    EXPECT_EQ(ReadHostFile(Target() + "/Docs/a.txt"), "in Docs");
+    EXPECT_EQ(ReadHostFile(Target() + "/DOCS/a.txt"), "in DOCS");
 }

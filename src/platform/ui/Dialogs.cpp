@@ -35,7 +35,9 @@ std::optional<DialogAnswer> Hooked(const DialogRequest& request) {
     return hook(request);
 }
 
-// "Zip file (*.zip)|*.zip|All (*.zip, *.exe)|*.zip;*.exe" in the form QFileDialog takes.
+// "Zip file (*.zip)|*.zip|All (*.zip, *.exe)|*.zip;*.exe" in the form QFileDialog takes: each
+// text followed by its patterns in brackets, which the dialog reads and, told to hide the
+// details, leaves out of what it shows.
 QString QtFilter(const QString& filter) {
     const QStringList parts = filter.split('|');
     QStringList out;
@@ -47,17 +49,7 @@ QString QtFilter(const QString& filter) {
 // The chosen files as Windows paths, or nothing for Cancel.
 std::optional<std::vector<std::string>> RunFileDialog(const FileDialogOptions& options, bool save) {
     QFileDialog dialog(QApplication::activeWindow(), options.title);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    if (options.allowMultiSelect)
-        dialog.setFileMode(QFileDialog::ExistingFiles);
-    else
-        dialog.setFileMode(options.fileMustExist ? QFileDialog::ExistingFile
-                                                 : QFileDialog::AnyFile);
-    dialog.setNameFilter(QtFilter(options.filter));
-    dialog.setDefaultSuffix(options.defaultExt);
-    if (!options.initialDir.empty())
-        if (const auto host = HostPathOf(options.initialDir))
-            dialog.setDirectory(QString::fromStdString(*host));
+    PrepareFileDialog(dialog, options, save);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     std::vector<std::string> files;
@@ -91,6 +83,25 @@ private:
 };
 
 } // namespace
+
+void PrepareFileDialog(QFileDialog& dialog, const FileDialogOptions& options, bool save) {
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // The callers ask before replacing a file where they mean to: the dialog asking first would
+    // make it two questions.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // Before the filter is set, or the dialog would show each text with its patterns again.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    if (options.allowMultiSelect)
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+    else
+        dialog.setFileMode(options.fileMustExist ? QFileDialog::ExistingFile
+                                                 : QFileDialog::AnyFile);
+    dialog.setNameFilter(QtFilter(options.filter));
+    dialog.setDefaultSuffix(options.defaultExt);
+    if (!options.initialDir.empty())
+        if (const auto host = HostPathOf(options.initialDir))
+            dialog.setDirectory(QString::fromStdString(*host));
+}
 
 void SetDialogHook(DialogHook hook) {
     Hook() = std::move(hook);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class QFileDialog;
 class QPrinter;
 class QWidget;
 
@@ -103,6 +104,9 @@ std::optional<std::string> OpenFileName(const FileDialogOptions& options);
 // The open dialog with several files selectable: the chosen files in the dialog's order.
 std::optional<std::vector<std::string>> OpenFileNames(FileDialogOptions options);
 std::optional<std::string> SaveFileName(const FileDialogOptions& options);
+// Sets up the real open or save dialog for options: each text of the filter shown as written and
+// its patterns choosing the files; a save dialog that does not ask about replacing a file itself.
+void PrepareFileDialog(QFileDialog& dialog, const FileDialogOptions& options, bool save);
 // The font dialog with effects: face, size, style and the text colour.
 struct FontChoice {
     QFont font;

@@ -52,6 +52,8 @@ FolderBrowseDialog::FolderBrowseDialog(const FolderBrowseOptions& options, QWidg
     status_->setVisible(options_.showStatus);
     tree_->setObjectName("FolderTree");
     tree_->setHeaderHidden(true);
+    // A folder's name is only shown here: renaming it on screen would change nothing on disk.
+    tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->setModel(&model_);
     AddDrives();
 

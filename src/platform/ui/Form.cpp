@@ -13,7 +13,7 @@ Form::Form(const QString& className, const QString& caption, int clientWidth, in
     : QDialog(parent) {
     setObjectName(className);
     setWindowTitle(caption);
-    resize(clientWidth, clientHeight);
+    resize(design_.Size(clientWidth, clientHeight));
 }
 
 void CentreOnScreen(QWidget* window) {

@@ -85,6 +85,14 @@ void ListView::SetViewStyle(ViewStyle style) {
     }
 }
 
+void ListView::SetIconCellWidth(int width) {
+    view_->SetIconCellWidth(width);
+}
+
+void ListView::SetIconCaptionWrap(bool wrap) {
+    view_->SetIconCaptionWrap(wrap);
+}
+
 void ListView::SetGridLines(bool on) {
     view_->SetGridLines(on);
 }

@@ -1,6 +1,8 @@
 // The view inside a list view.
 #include "platform/ui/RowsView.h"
 
+#include "platform/ui/DesignScale.h"
+
 #include <QEvent>
 #include <QHeaderView>
 #include <QPaintEvent>
@@ -12,8 +14,10 @@
 namespace platform::ui {
 namespace {
 
-// The designed cell of the icon style.
-constexpr QSize kIconCell(80, 64);
+// The width of the icon style's cell as designed for the 8-point system font, and the lines of
+// caption under the icon.
+constexpr int kIconCellWidth = 80;
+constexpr int kCaptionLines = 2;
 constexpr QSize kSmallIcon(16, 16);
 constexpr QSize kLargeIcon(32, 32);
 
@@ -66,6 +70,17 @@ void RowsView::SetGridLines(bool on) {
     viewport()->update();
 }
 
+void RowsView::SetIconCellWidth(int width) {
+    iconCellWidth_ = width;
+    scheduleDelayedItemsLayout();
+    viewport()->update();
+}
+
+void RowsView::SetIconCaptionWrap(bool wrap) {
+    iconCaptionWrap_ = wrap;
+    viewport()->update();
+}
+
 void RowsView::SetCaptionMeasure(std::function<int(const QFontMetrics&)> measure) {
     measure_ = std::move(measure);
     RowsChanged();
@@ -96,8 +111,13 @@ QSize RowsView::ItemSize() const {
     switch (style_) {
     case Style::Report:
         return {std::max(1, header_->length()), RowHeight()};
-    case Style::Icon:
-        return kIconCell;
+    case Style::Icon: {
+        const int width =
+            iconCellWidth_ > 0 ? iconCellWidth_ : DesignScale(UnitsOf(font())).X(kIconCellWidth);
+        const QFontMetrics metrics = fontMetrics();
+        return {width,
+                kLargeIcon.height() + kCaptionLines * metrics.lineSpacing() + metrics.height() / 2};
+    }
     case Style::List:
     case Style::SmallIcon:
         break;
@@ -360,7 +380,8 @@ void RowsView::paintEvent(QPaintEvent* event) {
     base.state &= ~QStyle::State_HasFocus;
     if (style_ == Style::Icon) {
         base.decorationPosition = QStyleOptionViewItem::Top;
-        base.features |= QStyleOptionViewItem::WrapText;
+        if (iconCaptionWrap_)
+            base.features |= QStyleOptionViewItem::WrapText;
     }
     const QItemSelectionModel* selection = selectionModel();
     const int from = layout.FirstShown(first), to = layout.LastShown(first);

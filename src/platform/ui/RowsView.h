@@ -26,6 +26,10 @@ public:
     QHeaderView* Header() const { return header_; }
     void SetGridLines(bool on);
     bool GridLines() const { return gridLines_; }
+    // The icon style's cell: 0 for the designed width fitted to the font; captions over two lines
+    // or one.
+    void SetIconCellWidth(int width);
+    void SetIconCaptionWrap(bool wrap);
     // The widest caption of the rows in pixels (the list and small-icon styles size their items
     // by it); asked again when the rows or the font change.
     void SetCaptionMeasure(std::function<int(const QFontMetrics&)> measure);
@@ -71,6 +75,8 @@ private:
     QHeaderView* header_;
     Style style_ = Style::Report;
     bool gridLines_ = false;
+    int iconCellWidth_ = 0;
+    bool iconCaptionWrap_ = true;
     std::function<int(const QFontMetrics&)> measure_;
     mutable int widestCaption_ = -1; // measured when first needed
 };

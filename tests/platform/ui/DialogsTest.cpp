@@ -7,7 +7,9 @@
 
 #include "ScriptedDialogs.h"
 
+#include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -101,4 +103,41 @@ TEST(Dialogs, TheFindDialogIsModelessAndReportsEachFindNext) {
     EXPECT_EQ(dialogs.Shown().at(0).kind, DialogKind::Modeless);
     EXPECT_EQ(searched, (QStringList{"needle", "needle"}));
     EXPECT_EQ(find.FindText(), "needle");
+}
+
+TEST(Dialogs, FileDialogsShowTheFilterTextsAsWrittenAndLeaveTheOverwriteQuestionToTheCaller) {
+    struct Row {
+        const char* filter;
+        QStringList shown;    // the texts the user chooses from
+        QStringList patterns; // what the dialog matches files by, the last bracket of each filter
+        bool save;
+    };
+    const Row rows[] = {
+        {"Zip file (*.zip)|*.zip|All Zip files (*.zip, *.exe)|*.zip;*.exe",
+         {"Zip file (*.zip)", "All Zip files (*.zip, *.exe)"},
+         {"(*.zip)", "(*.zip *.exe)"},
+         false},
+        {"Zip file (*.zip)|*.zip", {"Zip file (*.zip)"}, {"(*.zip)"}, true},
+        {"Text File (*.*)|*.*", {"Text File (*.*)"}, {"(*.*)"}, true},
+        {"ZIP Files (*.ZIP)|*.zip", {"ZIP Files (*.ZIP)"}, {"(*.zip)"}, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.filter);
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        PrepareFileDialog(dialog, {.filter = row.filter}, row.save);
+        const auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
+        ASSERT_NE(types, nullptr);
+        QStringList shown;
+        for (int i = 0; i < types->count(); ++i)
+            shown << types->itemText(i);
+        EXPECT_EQ(shown, row.shown);
+        ASSERT_EQ(dialog.nameFilters().size(), row.patterns.size());
+        for (int i = 0; i < row.patterns.size(); ++i)
+            EXPECT_TRUE(dialog.nameFilters()[i].endsWith(row.patterns[i])) << i;
+        // Saving over a file asks once: the caller's question, not the dialog's as well.
+        EXPECT_TRUE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+        EXPECT_EQ(dialog.acceptMode(),
+                  row.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    }
 }

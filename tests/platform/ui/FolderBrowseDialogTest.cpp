@@ -3,6 +3,7 @@
 // selection to its caller and shows the status text.
 #include "platform/ui/FolderBrowseDialog.h"
 
+#include "ItemEditing.h"
 #include "TestMachine.h"
 
 #include <QLabel>
@@ -50,4 +51,15 @@ TEST(FolderBrowseDialog, SelectsTheDeepestExistingFolderAndReportsEverySelection
     dialog.hide();
     dialog.show();
     EXPECT_EQ(shown, 1);
+}
+
+TEST(FolderBrowseDialog, FolderNamesCannotBeEditedInPlace) {
+    FolderBrowseDialog dialog({.title = "Extract to:"});
+    dialog.SelectFolder("C:\\WINDOWS");
+    auto* tree = dialog.findChild<QTreeView*>("FolderTree");
+    const QModelIndex windows = tree->currentIndex();
+    ASSERT_TRUE(windows.isValid());
+    EXPECT_FALSE(EditsInPlace(tree, windows));
+    // Nor the placeholder under a folder not yet read.
+    EXPECT_FALSE(EditsInPlace(tree, tree->model()->index(0, 0, windows)));
 }

@@ -1,8 +1,11 @@
-// The colour encoding of the settings file.
-#include "app/ColourCodec.h"
+// The colours by name and the colour encoding of the settings file.
+#include "platform/ui/ColourCodec.h"
 
 #include "platform/WinPath.h"
 
+#include <QWidget>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -132,6 +135,37 @@ QColor ToQColor(std::int32_t colour, const QPalette& palette) {
     }
     return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
                   static_cast<int>((value >> 16) & 0xFF));
+}
+
+namespace {
+
+// The relative luminance of a colour, as contrast ratios are measured.
+double Luminance(const QColor& colour) {
+    const auto linear = [](double channel) {
+        return channel <= 0.03928 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+QColor ReadableOn(const QColor& designed, const QColor& background, const QColor& paletteText) {
+    constexpr double kReadable = 4.5;
+    return Contrast(designed, background) >= kReadable ? designed : paletteText;
+}
+
+void ShowTextReadably(QWidget* widget, const QColor& designed, const QColor& background) {
+    QPalette palette = widget->palette();
+    palette.setColor(
+        QPalette::WindowText,
+        ReadableOn(designed, background, widget->window()->palette().color(QPalette::WindowText)));
+    widget->setPalette(palette);
 }
 
 std::int32_t FromQColor(const QColor& colour) {
