@@ -36,9 +36,9 @@ int main(int argc, char** argv) {
         }
         std::printf("archive\t%s\t%s\n", argv[i], status.c_str());
         for (const auto& entry : zip.Entries())
-            std::printf("entry\t%08x\t%u\t%u\t%s\n", entry.Crc32,
-                        static_cast<std::uint32_t>(entry.CompressedSize),
-                        static_cast<std::uint32_t>(entry.UncompressedSize),
+            std::printf("entry\t%08x\t%lld\t%lld\t%s\n", entry.Crc32,
+                        static_cast<long long>(entry.CompressedSize),
+                        static_cast<long long>(entry.UncompressedSize),
                         Hex(entry.FileName).c_str());
     }
     return 0;

@@ -47,12 +47,11 @@ void TMainForm::BuildSortKeys() {
 }
 
 void TMainForm::ComputeTotals() {
-    // The header fields are unsigned 32-bit sizes; their sums need 64 bits.
     TotalPacked = 0;
     TotalSize = 0;
     for (const ZipDirEntry& entry : ZipMaster1.Entries()) {
-        TotalPacked += static_cast<std::int64_t>(UnsignedSize(entry.CompressedSize));
-        TotalSize += static_cast<std::int64_t>(UnsignedSize(entry.UncompressedSize));
+        TotalPacked += entry.CompressedSize;
+        TotalSize += entry.UncompressedSize;
     }
     UpdateFileInfo();
 }

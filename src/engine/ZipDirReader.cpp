@@ -46,8 +46,8 @@ void ParseFixedFields(const unsigned char* p, ZipDirEntry& entry) {
     entry.CompressionMethod = Le16(p + 4);
     entry.FileDateTime = static_cast<std::int32_t>(Le32(p + 6));
     entry.Crc32 = Le32(p + 10);
-    entry.CompressedSize = static_cast<std::int32_t>(Le32(p + 14));
-    entry.UncompressedSize = static_cast<std::int32_t>(Le32(p + 18));
+    entry.CompressedSize = Le32(p + 14);
+    entry.UncompressedSize = Le32(p + 18);
     entry.FileNameLength = Le16(p + 22);
     entry.ExtraFieldLength = Le16(p + 24);
 }
@@ -63,14 +63,15 @@ std::optional<std::string_view> ReadName(BufferedReader& in, std::uint16_t lengt
     return name.substr(0, std::min(name.find('\0'), kMaxNameBytes));
 }
 
-// The number of data bytes to skip. Sizes are unsigned 32-bit values; a Zip64 entry (0xFFFFFFFF)
-// has its real sizes in the Zip64 extra field, which is read for that purpose, leaving the
-// position where it was.
-std::uint64_t DataLength(BufferedReader& in, const ZipDirEntry& entry) {
-    const auto compressed = static_cast<std::uint32_t>(entry.CompressedSize);
-    const auto uncompressed = static_cast<std::uint32_t>(entry.UncompressedSize);
-    if (compressed != 0xFFFFFFFF || entry.ExtraFieldLength == 0)
-        return compressed;
+// A Zip64 entry's header holds 0xFFFFFFFF for a size beyond 32 bits; its Zip64 extra field holds
+// the real sizes in the order uncompressed, compressed, each only when its header field is
+// 0xFFFFFFFF. Takes them into the entry, reading the extra field and leaving the position where it
+// was; a field the extra field does not hold keeps the header's value.
+void ApplyZip64Sizes(BufferedReader& in, ZipDirEntry& entry) {
+    constexpr std::int64_t kInZip64 = 0xFFFFFFFF;
+    if ((entry.CompressedSize != kInZip64 && entry.UncompressedSize != kInZip64) ||
+        entry.ExtraFieldLength == 0)
+        return;
     const std::uint64_t start = in.Position();
     std::vector<unsigned char> extra(entry.ExtraFieldLength);
     const std::size_t got = in.Read(extra.data(), extra.size());
@@ -79,15 +80,24 @@ std::uint64_t DataLength(BufferedReader& in, const ZipDirEntry& entry) {
         const std::uint16_t tag = Le16(&extra[pos]);
         const std::uint16_t size = Le16(&extra[pos + 2]);
         const std::size_t body = pos + 4;
-        if (tag == 0x0001) {
-            const std::size_t at = uncompressed == 0xFFFFFFFF ? body + 8 : body;
-            if (at + 8 <= body + size && at + 8 <= got)
-                return Le64(&extra[at]);
-            break;
+        if (tag != 0x0001) {
+            pos = body + size;
+            continue;
         }
-        pos = body + size;
+        std::size_t at = body;
+        for (std::int64_t* field : {&entry.UncompressedSize, &entry.CompressedSize}) {
+            if (*field != kInZip64)
+                continue;
+            if (at + 8 > body + size || at + 8 > got)
+                break;
+            // Sizes beyond 2^63 are no file's: such a value keeps the header's.
+            if (const std::uint64_t value = Le64(&extra[at]);
+                value <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+                *field = static_cast<std::int64_t>(value);
+            at += 8;
+        }
+        return;
     }
-    return compressed;
 }
 
 // True when extraLength bytes of extra field and then dataLength bytes of data, from position on,
@@ -101,16 +111,15 @@ bool FitsBeforeEndRecord(std::uint64_t position, std::uint64_t extraLength,
     return extraLength <= room && dataLength <= room - extraLength;
 }
 
-// A streaming writer's entry shows the real sizes and CRC; sizes beyond 32 bits read as
-// 0xFFFFFFFF, as a Zip64 local header has them.
+// A streaming writer's entry shows the real sizes and CRC.
 void ApplyStreamedSizes(const StreamedSizes& sizes, ZipDirEntry& entry) {
-    auto narrow = [](std::uint64_t size) {
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(
-            std::min<std::uint64_t>(size, std::numeric_limits<std::uint32_t>::max())));
+    auto size = [](std::uint64_t value) {
+        return static_cast<std::int64_t>(
+            std::min<std::uint64_t>(value, std::numeric_limits<std::int64_t>::max()));
     };
     entry.Crc32 = sizes.crc32;
-    entry.CompressedSize = narrow(sizes.compressedSize);
-    entry.UncompressedSize = narrow(sizes.uncompressedSize);
+    entry.CompressedSize = size(sizes.compressedSize);
+    entry.UncompressedSize = size(sizes.uncompressedSize);
 }
 
 } // namespace
@@ -261,7 +270,8 @@ void TZipMaster::WalkLocalHeaders(int fd, const std::string& path) {
             dataLength = sizes->compressedSize;
             descriptorLength = sizes->descriptorLength;
         } else {
-            dataLength = DataLength(in, entry);
+            ApplyZip64Sizes(in, entry);
+            dataLength = static_cast<std::uint64_t>(entry.CompressedSize);
         }
         if (!FitsBeforeEndRecord(afterName, extraLength, dataLength, in.Size())) {
             rejectHeader(kError3, afterName);

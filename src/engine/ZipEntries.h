@@ -1,6 +1,6 @@
 // The entries of an archive as the directory reader found them, in file order, held compactly:
 // the fixed fields of each entry in one record, records and names each side by side in blocks of
-// 2 MiB. A listing of a million entries then costs about fifty bytes an entry besides the names,
+// 2 MiB. A listing of a million entries then costs about sixty bytes an entry besides the names,
 // two allocations per 2 MiB instead of two per entry, and (where the system offers pages that
 // large) one page fault per block instead of five hundred. A record's name never moves while the
 // list holds it.
@@ -12,26 +12,22 @@
 #include <string_view>
 #include <vector>
 
-// One archive entry as found in its local file header. The sizes are the header's 32-bit fields
-// as signed values; readers that need the unsigned size convert (UnsignedSize).
+// One archive entry as found in its local file header. The sizes count bytes: the header's
+// unsigned 32-bit fields, or for a Zip64 entry (a field of 0xFFFFFFFF) the real sizes from its
+// Zip64 extra field, so entries of 4 GiB and more list, sort and add up by their real sizes.
 struct ZipDirEntry {
     std::uint16_t VersionNeeded = 0;
     std::uint16_t GeneralFlags = 0;
     std::uint16_t CompressionMethod = 0;
-    std::int32_t FileDateTime = 0; // DOS date-time: time in the low half, date in the high half
-    std::uint32_t Crc32 = 0;
-    std::int32_t CompressedSize = 0;
-    std::int32_t UncompressedSize = 0;
     std::uint16_t FileNameLength = 0;
     std::uint16_t ExtraFieldLength = 0;
+    std::int32_t FileDateTime = 0; // DOS date-time: time in the low half, date in the high half
+    std::uint32_t Crc32 = 0;
+    std::int64_t CompressedSize = 0;
+    std::int64_t UncompressedSize = 0;
     // The stored bytes, "/" separators, cut at a NUL, at most 256 bytes; kept by the entry list.
     std::string_view FileName;
 };
-
-// A size field as the number of bytes it counts.
-inline std::uint64_t UnsignedSize(std::int32_t field) {
-    return static_cast<std::uint32_t>(field);
-}
 
 class ZipEntryList {
 public:

@@ -215,3 +215,25 @@ TEST_F(Listing, TotalsAbove2GiBAreShownWhole) {
     EXPECT_EQ(info->Label4->text(), "3 500 000 000 bytes");
     EXPECT_EQ(info->Label5->text(), "100%");
 }
+
+TEST_F(Listing, EntriesOf2GiBAndMoreShowSortAndAddUpByTheirRealSizes) {
+    // A Zip64 entry of 5,000,000,000 bytes (its header's sizes 0xFFFFFFFF, the real ones in its
+    // Zip64 extra field) and one of 3,000,000,000 bytes in the header's 32 bits, beside a small
+    // one.
+    zipbytes::Entry zip64{"big.iso", std::string(100, 'x')};
+    zip64.compressedSize = 0xFFFFFFFF;
+    zip64.uncompressedSize = 0xFFFFFFFF;
+    zip64.extra = zipbytes::Zip64Extra(5000000000, 100);
+    zip64.dosDateTime = static_cast<std::uint32_t>(Dos(3));
+    Open({zip64, Sized("three.iso", 10, 3000000000U, 2), Sized("small.txt", 5, 10, 1)});
+    EXPECT_EQ(Names(), (QStringList{"big.iso", "small.txt", "three.iso"}));
+    EXPECT_EQ(Column(1), (QStringList{"5 000 000 000", "10", "3 000 000 000"}));
+    EXPECT_EQ(Column(3), (QStringList{"100%", "50%", "100%"}));
+    EXPECT_EQ(Column(4), (QStringList{"100", "5", "10"}));
+    EXPECT_EQ(main->PanelText(2), "Total Uncompressed Size: 8 000 000 010 bytes");
+    EXPECT_EQ(AppForms().frmFileInfo->Label3->text(), "115 bytes");
+    main->ListView1ColumnClick(1); // by size
+    EXPECT_EQ(Names(), (QStringList{"small.txt", "three.iso", "big.iso"}));
+    main->ListView1ColumnClick(4); // by packed size
+    EXPECT_EQ(Names(), (QStringList{"small.txt", "three.iso", "big.iso"}));
+}

@@ -142,7 +142,38 @@ TEST_F(Reader, AZip64EntryIsSkippedByItsRealSize) {
     big.extra = Zip64Extra(70000, 70000);
     EXPECT_EQ(Open("zip64.zip", Archive({big, {"after", "1"}})), "");
     EXPECT_EQ(Names(), (std::vector<std::string>{"big.bin", "after"}));
-    EXPECT_EQ(zip.Entries()[0].CompressedSize, -1); // the header's value, as a signed 32-bit field
+    EXPECT_EQ(zip.Entries()[0].CompressedSize, 70000); // the real sizes, from the Zip64 field
+    EXPECT_EQ(zip.Entries()[0].UncompressedSize, 70000);
+}
+
+TEST_F(Reader, SizesComeFromTheZip64FieldWhereTheHeaderHas0xFFFFFFFF) {
+    struct Row {
+        const char* what;
+        std::uint32_t packedField, sizeField;
+        std::string extra;
+        std::int64_t packed, size;
+    };
+    const Row rows[] = {
+        {"both beyond 32 bits", 0xFFFFFFFF, 0xFFFFFFFF, Zip64Extra(5000000000, 100), 100,
+         5000000000},
+        {"the size alone: the field holds it alone", 100, 0xFFFFFFFF,
+         U16(0x0001) + U16(8) + U64(6000000000), 100, 6000000000},
+        {"after another extra field", 0xFFFFFFFF, 0xFFFFFFFF,
+         U16(0x5455) + U16(5) + std::string(5, 't') + Zip64Extra(4294967296, 100), 100, 4294967296},
+        {"3,000,000,000 in the header's 32 bits, no Zip64", 100, 3000000000U, "", 100, 3000000000},
+        {"a Zip64 field too short for the size: the header's value stays", 100, 0xFFFFFFFF,
+         U16(0x0001) + U16(4) + std::string(4, '\0'), 100, 0xFFFFFFFF},
+    };
+    for (const Row& row : rows) {
+        Entry entry{"big.bin", std::string(100, 'z')};
+        entry.compressedSize = row.packedField;
+        entry.uncompressedSize = row.sizeField;
+        entry.extra = row.extra;
+        ASSERT_EQ(Open("sizes.zip", Archive({entry, {"after", "1"}})), "") << row.what;
+        ASSERT_EQ(Names(), (std::vector<std::string>{"big.bin", "after"})) << row.what;
+        EXPECT_EQ(zip.Entries()[0].CompressedSize, row.packed) << row.what;
+        EXPECT_EQ(zip.Entries()[0].UncompressedSize, row.size) << row.what;
+    }
 }
 
 TEST_F(Reader, ManyEntriesAcrossBufferBoundaries) {
