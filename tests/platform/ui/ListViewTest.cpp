@@ -117,12 +117,9 @@ TEST_F(ListViewTest, KeysMoveTheFocusMarkAsTheStyleLaysRowsOut) {
     // in the icon styles Down moves a line of icons on.
     const int page = View()->verticalScrollBar()->pageStep();
     const Row table[] = {
-        {Style::Report, Qt::Key_Down, 0, 1},
-        {Style::Report, Qt::Key_End, 0, -1},
-        {Style::Report, Qt::Key_PageDown, 0, page},
-        {Style::Report, Qt::Key_Up, 0, 0},
-        {Style::List, Qt::Key_Down, 3, 4},
-        {Style::SmallIcon, Qt::Key_Right, 3, 4},
+        {Style::Report, Qt::Key_Down, 0, 1},        {Style::Report, Qt::Key_End, 0, -1},
+        {Style::Report, Qt::Key_PageDown, 0, page}, {Style::Report, Qt::Key_Up, 0, 0},
+        {Style::List, Qt::Key_Down, 3, 4},          {Style::SmallIcon, Qt::Key_Right, 3, 4},
     };
     for (const Row& row : table) {
         list.SetViewStyle(row.style);
@@ -130,8 +127,7 @@ TEST_F(ListViewTest, KeysMoveTheFocusMarkAsTheStyleLaysRowsOut) {
         list.SetFocusedRow(row.from);
         Key(row.key);
         const int expected = row.expected < 0 ? kMillion + row.expected : row.expected;
-        EXPECT_EQ(list.FocusedRow(), expected)
-            << static_cast<int>(row.style) << " key " << row.key;
+        EXPECT_EQ(list.FocusedRow(), expected) << static_cast<int>(row.style) << " key " << row.key;
     }
     // A line on: as many rows as a column (list) or a line of icons holds.
     list.SetViewStyle(Style::List);
@@ -140,8 +136,7 @@ TEST_F(ListViewTest, KeysMoveTheFocusMarkAsTheStyleLaysRowsOut) {
     Key(Qt::Key_Right);
     const int perColumn = list.FocusedRow();
     EXPECT_GT(perColumn, 1);
-    EXPECT_EQ(RowAt(View()->visualRect(View()->model()->index(perColumn, 0)).topLeft()),
-              perColumn);
+    EXPECT_EQ(RowAt(View()->visualRect(View()->model()->index(perColumn, 0)).topLeft()), perColumn);
     EXPECT_EQ(View()->visualRect(View()->model()->index(perColumn, 0)).top(), 0); // a new column
     list.SetViewStyle(Style::Icon);
     QApplication::processEvents();

@@ -103,7 +103,10 @@ TEST(RowLayout, ARectangleTouchesWholeLinesOrAPartOfEach) {
         Ranges ranges;
     };
     const Row rows[] = {
-        {"report rows, dragged upwards", kReport, QRect(QPoint(50, 70), QPoint(10, 25)), 10,
+        {"report rows, dragged upwards",
+         kReport,
+         QRect(QPoint(50, 70), QPoint(10, 25)),
+         10,
          {{11, 13}}},
         {"report rows beyond the end", kReport, {0, 90, 10, 500}, 995, {{999, 999}}},
         {"nothing below the report", kReport, {0, 120, 10, 10}, 995, {}},
