@@ -11,7 +11,7 @@
 
 namespace {
 
-std::string Hex(const std::string& bytes) {
+std::string Hex(std::string_view bytes) {
     static const char digits[] = "0123456789abcdef";
     std::string out;
     for (const unsigned char byte : bytes) {
@@ -36,10 +36,10 @@ int main(int argc, char** argv) {
         }
         std::printf("archive\t%s\t%s\n", argv[i], status.c_str());
         for (const auto& entry : zip.Entries())
-            std::printf("entry\t%08x\t%u\t%u\t%s\n", entry->Crc32,
-                        static_cast<std::uint32_t>(entry->CompressedSize),
-                        static_cast<std::uint32_t>(entry->UncompressedSize),
-                        Hex(entry->FileName).c_str());
+            std::printf("entry\t%08x\t%lld\t%lld\t%s\n", entry.Crc32,
+                        static_cast<long long>(entry.CompressedSize),
+                        static_cast<long long>(entry.UncompressedSize),
+                        Hex(entry.FileName).c_str());
     }
     return 0;
 }

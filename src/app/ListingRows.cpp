@@ -1,35 +1,62 @@
-// What the listing knows about each sort key.
+// The rows of the main list.
 #include "app/ListingRows.h"
 
 #include "app/ListingText.h"
+#include "app/NameOrder.h"
 #include "platform/WinPath.h"
 #include "platform/ui/SystemImageList.h"
 
+#include <QFontMetrics>
 #include <algorithm>
-#include <numeric>
+#include <array>
 
 namespace listing {
+namespace {
 
-void ListingRows::Reserve(std::size_t count) {
-    facts_.reserve(count);
-    byText_.reserve(count);
+enum Column { kFile, kSize, kDateTime, kRatio, kPacked, kPath };
+
+// How many of the widest captions by estimate are measured exactly.
+constexpr std::size_t kMeasuredExactly = 64;
+
+} // namespace
+
+bool Listed(std::string_view storedName) {
+    return !storedName.empty() && storedName.back() != '/';
 }
 
-void ListingRows::Clear() {
-    facts_.clear();
-    byText_.clear();
-    byKey_.clear();
-    dates_.clear();
-    numbers_.clear();
-    ratios_.clear();
-    lastPath_.clear();
-    nameOrder_.clear();
+void ListingRows::Attach(const ZipEntryList* entries) {
+    entries_ = entries;
+    generation_ = entries ? entries->Generation() : 0;
+    rows_.clear();
     images_.clear();
-    collator_.reset(); // the user's locale as it is when the next archive is listed
 }
 
-int ListingRows::ImageOf(const QString& name, const std::string& extension) {
+void ListingRows::Fill(const std::vector<std::uint32_t>& keys) {
+    rows_.clear();
+    if (!entries_)
+        return;
+    generation_ = entries_->Generation();
+    rows_.reserve(keys.size());
+    for (const std::uint32_t key : keys)
+        if (key < entries_->size() && Listed((*entries_)[key].FileName))
+            rows_.push_back(key);
+}
+
+bool ListingRows::Current() const {
+    return entries_ && entries_->Generation() == generation_;
+}
+
+int ListingRows::Count() const {
+    return Current() ? static_cast<int>(rows_.size()) : 0;
+}
+
+int ListingRows::ImageIndex(int row) const {
+    if (row < 0 || row >= Count())
+        return -1;
+    const std::string_view stored = (*entries_)[EntryOf(row)].FileName;
+    const QString name = DecodedName(stored);
     // The image list types a name by its extension; a name without one by the whole name.
+    const std::string extension = win::ExtractFileExt(std::string(stored));
     if (extension.empty())
         return platform::ui::SystemImageList::Instance().IndexOfFileName(name);
     auto found = images_.find(extension);
@@ -41,143 +68,57 @@ int ListingRows::ImageOf(const QString& name, const std::string& extension) {
     return found->second;
 }
 
-const QString& ListingRows::Shared(std::unordered_map<std::int64_t, QString>& texts,
-                                   std::int64_t value, QString (*make)(std::int64_t)) {
-    auto found = texts.find(value);
-    if (found == texts.end())
-        found = texts.emplace(value, make(value)).first;
-    return found->second;
-}
-
-QString ListingRows::PathOf(const QString& name) {
-    // Entries of one folder usually follow each other.
-    const qsizetype slash = name.lastIndexOf('/');
-    if (slash + 1 != lastPath_.size() || !name.startsWith(lastPath_))
-        lastPath_ = PathPart(name);
-    return lastPath_;
-}
-
-void ListingRows::MakeRow(KeyFacts& facts, const QString& name, const std::string& extension) {
-    facts.ratio = RowRatio(facts.packed, facts.size);
-    if (name.isEmpty())
-        return;
-    const QString file = NamePart(name);
-    if (file.isEmpty())
-        return; // folder entries are not listed
-    facts.listed = true;
-    facts.row = {ImageOf(name, extension),
-                 file,
-                 {Shared(numbers_, facts.size, GroupedNumber),
-                  Shared(dates_, facts.dateTime,
-                         [](std::int64_t value) {
-                             return FormatDosDateTime(static_cast<std::int32_t>(value));
-                         }),
-                  Shared(ratios_, facts.ratio, RatioText),
-                  Shared(numbers_, facts.packed, GroupedNumber), PathOf(name)}};
-}
-
-std::size_t ListingRows::Keep(KeyFacts facts) {
-    const std::size_t id = facts_.size();
-    byText_.emplace(facts.key.constData(), id);
-    if (!byKey_.isEmpty())
-        byKey_.insert(facts.key, id);
-    facts_.push_back(std::move(facts));
-    return id;
-}
-
-QString ListingRows::Add(const std::string& name, std::int32_t dateTime, std::int32_t packed,
-                         std::int32_t size) {
-    KeyFacts facts;
-    const QString text = QString::fromStdString(name);
-    facts.key = SortKey(text, dateTime, packed, size);
-    facts.dateTime = dateTime;
-    facts.packed = packed;
-    facts.size = size;
-    MakeRow(facts, text, win::ExtractFileExt(name));
-    return facts_[Keep(std::move(facts))].key;
-}
-
-std::size_t ListingRows::IdOf(const QString& key) {
-    if (const auto same = byText_.find(key.constData());
-        same != byText_.end() && facts_[same->second].key.size() == key.size())
-        return same->second;
-    // A key made elsewhere: found by its text, or worked out from it.
-    if (byKey_.isEmpty())
-        for (std::size_t id = 0; id < facts_.size(); ++id)
-            byKey_.insert(facts_[id].key, id);
-    if (const auto found = byKey_.constFind(key); found != byKey_.constEnd())
-        return *found;
-    const KeyFields fields = SplitSortKey(key);
-    KeyFacts facts;
-    facts.key = key;
-    facts.dateTime = fields.dateTime.toInt();
-    facts.packed = fields.packed.toInt();
-    facts.size = fields.size.toInt();
-    MakeRow(facts, fields.name, win::ExtractFileExt(fields.name.toStdString()));
-    return Keep(std::move(facts));
-}
-
-const KeyFacts& ListingRows::Of(const QString& key) {
-    return facts_[IdOf(key)];
-}
-
-void ListingRows::SortByLocale(QStringList& keys) {
-    if (!collator_)
-        collator_ = NameCollator();
-    // Where each kept key stands now; a key that stands twice makes the kept order unusable.
-    std::vector<std::ptrdiff_t> position(facts_.size() + static_cast<std::size_t>(keys.size()), -1);
-    bool distinct = true;
-    std::vector<std::size_t> ids;
-    ids.reserve(static_cast<std::size_t>(keys.size()));
-    for (const QString& key : keys) {
-        const std::size_t id = IdOf(key);
-        distinct = distinct && position[id] < 0;
-        position[id] = static_cast<std::ptrdiff_t>(ids.size());
-        ids.push_back(id);
+QString ListingRows::Text(int row, int column) const {
+    if (row < 0 || row >= Count())
+        return {};
+    const ZipDirEntry& entry = (*entries_)[EntryOf(row)];
+    switch (column) {
+    case kFile:
+        return NamePart(DecodedName(entry.FileName));
+    case kSize:
+        return GroupedNumber(entry.UncompressedSize);
+    case kDateTime:
+        return FormatDosDateTime(entry.FileDateTime);
+    case kRatio:
+        return RatioText(RowRatio(entry.CompressedSize, entry.UncompressedSize));
+    case kPacked:
+        return GroupedNumber(entry.CompressedSize);
+    case kPath:
+        return PathPart(DecodedName(entry.FileName));
+    default:
+        return {};
     }
-    for (const std::size_t id : ids) // facts_ no longer grows
-        if (!facts_[id].collation)
-            facts_[id].collation = collator_->sortKey(facts_[id].key);
-    // Compares keys by where they stand in the list.
-    const auto less = [&](std::size_t a, std::size_t b) {
-        return facts_[ids[a]].collation->compare(*facts_[ids[b]].collation) < 0;
-    };
-    const bool known = distinct && nameOrder_.size() == ids.size() &&
-                       std::all_of(nameOrder_.begin(), nameOrder_.end(), [&](std::size_t id) {
-                           return id < position.size() && position[id] >= 0;
-                       });
-    std::vector<std::size_t> order; // where each key of the sorted list stands now
-    order.reserve(ids.size());
-    if (known) {
-        // The same keys as the last time: their order by name is known, and only keys that
-        // collate equal take their order from where they stand now, as a stable sort leaves them.
-        for (const std::size_t id : nameOrder_)
-            order.push_back(static_cast<std::size_t>(position[id]));
-        for (auto run = order.begin(); run != order.end();) {
-            const auto end =
-                std::find_if(run + 1, order.end(), [&](std::size_t at) { return less(*run, at); });
-            std::sort(run, end);
-            run = end;
-        }
-    } else {
-        order.resize(ids.size());
-        std::iota(order.begin(), order.end(), 0);
-        // Archives are often written in name order: then one pass finds the keys in order.
-        if (!std::is_sorted(order.begin(), order.end(), less))
-            std::stable_sort(order.begin(), order.end(), less);
-        if (distinct) {
-            nameOrder_.clear();
-            for (const std::size_t at : order)
-                nameOrder_.push_back(ids[at]);
-        }
-    }
-    if (std::is_sorted(order.begin(), order.end()))
-        return; // already in that order
-    QStringList sorted;
-    sorted.reserve(keys.size());
-    for (const std::size_t at : order)
-        sorted.push_back(keys[static_cast<qsizetype>(at)]);
-    keys = std::move(sorted);
 }
 
+int ListingRows::WidestCaption(const QFontMetrics& metrics) const {
+    // Captions in printable ASCII are estimated from the advances of their characters (a table of
+    // 95), the others measured; the widest by estimate are then measured as a whole, as the list
+    // measures them, since pairs of letters may be set closer than their advances add up to.
+    const QFontMetricsF exact(metrics);
+    std::array<qreal, 128> advance{};
+    for (char c = 0x20; c < 0x7F; ++c)
+        advance[static_cast<std::size_t>(c)] = exact.horizontalAdvance(QChar(c));
+    std::vector<std::pair<qreal, int>> widths; // estimate, row
+    widths.reserve(static_cast<std::size_t>(Count()));
+    for (int row = 0; row < Count(); ++row) {
+        const std::string_view stored = (*entries_)[EntryOf(row)].FileName;
+        const std::string_view caption = stored.substr(stored.rfind('/') + 1);
+        qreal width = 0;
+        for (const char c : caption) {
+            if (c < 0x20 || c >= 0x7F) {
+                width = exact.horizontalAdvance(Text(row, kFile));
+                break;
+            }
+            width += advance[static_cast<std::size_t>(c)];
+        }
+        widths.emplace_back(width, row);
+    }
+    const std::size_t measured = std::min(kMeasuredExactly, widths.size());
+    std::partial_sort(widths.begin(), widths.begin() + static_cast<std::ptrdiff_t>(measured),
+                      widths.end(), std::greater<>());
+    int widest = 0;
+    for (std::size_t at = 0; at < measured; ++at)
+        widest = std::max(widest, metrics.horizontalAdvance(Text(widths[at].second, kFile)));
+    return widest;
+}
 } // namespace listing

@@ -62,13 +62,13 @@ QString FormatDosDateTime(std::int32_t value) {
            locale.toString(dateTime->time(), QLocale::ShortFormat);
 }
 
-std::int64_t RowRatio(std::int32_t packed, std::int32_t size) {
+std::int64_t RowRatio(std::int64_t packed, std::int64_t size) {
     if (size == 0)
         return 0;
-    // nearbyint rounds in the current mode, to the nearest with halves to even by default. The
-    // magnitude is at most about 2^31 x 100, well inside 64 bits.
+    // nearbyint rounds in the current mode, to the nearest with halves to even by default. Sizes
+    // are counts of bytes, so the magnitude stays far inside 64 bits for any real entry.
     return static_cast<std::int64_t>(
-        std::nearbyint((1.0 - static_cast<double>(packed) / size) * 100.0));
+        std::nearbyint((1.0 - static_cast<double>(packed) / static_cast<double>(size)) * 100.0));
 }
 
 QString RatioText(std::int64_t ratio) {
@@ -78,32 +78,27 @@ QString RatioText(std::int64_t ratio) {
     return QString::fromLatin1(text, end - text);
 }
 
-QString SortKey(const QString& name, std::int32_t dateTime, std::int32_t packed,
-                std::int32_t size) {
-    // Made in one piece: a listing makes one per entry.
-    char numbers[3 * 14];
-    char* end = numbers;
+char* KeyNumbers(std::int32_t dateTime, std::int64_t packed, std::int64_t size, char* out) {
+    char* const end = out + kKeyNumbersSize;
     for (const auto& [separator, value] :
-         {std::pair{'1', dateTime}, std::pair{'2', packed}, std::pair{'3', size}}) {
-        *end++ = '@';
-        *end++ = separator;
-        end = std::to_chars(end, numbers + sizeof numbers, value).ptr;
+         {std::pair<char, std::int64_t>{'1', dateTime}, std::pair<char, std::int64_t>{'2', packed},
+          std::pair<char, std::int64_t>{'3', size}}) {
+        *out++ = '@';
+        *out++ = separator;
+        out = std::to_chars(out, end, value).ptr;
     }
+    return out;
+}
+
+QString SortKey(const QString& name, std::int32_t dateTime, std::int64_t packed,
+                std::int64_t size) {
+    char numbers[kKeyNumbersSize];
+    const char* end = KeyNumbers(dateTime, packed, size, numbers);
     QString key;
     key.reserve(name.size() + (end - numbers));
     key.append(name);
     key.append(QLatin1StringView(numbers, end - numbers));
     return key;
-}
-
-KeyFields SplitSortKey(const QString& key) {
-    const qsizetype three = key.lastIndexOf("@3");
-    const qsizetype two = key.lastIndexOf("@2", three - 1);
-    const qsizetype one = key.lastIndexOf("@1", two - 1);
-    if (three < 0 || two < 0 || one < 0)
-        return {key, {}, {}, {}};
-    return {key.left(one), key.mid(one + 2, two - one - 2), key.mid(two + 2, three - two - 2),
-            key.mid(three + 2)};
 }
 
 QCollator NameCollator() {

@@ -28,21 +28,19 @@ QString FormatDosDateTime(std::int32_t value);
 // (1 - packed / size) x 100 rounded to the nearest whole number, halves to the even neighbour,
 // not clamped; 0 for a size of 0. A packed size far above the size gives a ratio beyond 32 bits
 // (size 1, packed 30,000,000: -2,999,999,900), so it is a 64-bit number.
-std::int64_t RowRatio(std::int32_t packed, std::int32_t size);
+std::int64_t RowRatio(std::int64_t packed, std::int64_t size);
 // The ratio as the Ratio column shows it: the number and "%".
 QString RatioText(std::int64_t ratio);
 
-// A sort key: the name, then "@1" and the DOS date-time, "@2" and the packed size, "@3" and the
-// size, all in decimal. The fields are found from the end of the key, since a name may itself
-// contain "@1", "@2" or "@3" but the numbers never contain "@".
-QString SortKey(const QString& name, std::int32_t dateTime, std::int32_t packed, std::int32_t size);
-struct KeyFields {
-    QString name;
-    QString dateTime;
-    QString packed;
-    QString size;
-};
-KeyFields SplitSortKey(const QString& key);
+// A sort key's text: the name, then "@1" and the DOS date-time, "@2" and the packed size, "@3"
+// and the size, all in decimal. The name order compares these texts; the listing keeps keys as
+// entry indexes and makes their texts only to compare them, so a name that itself contains "@1",
+// "@2" or "@3" never has to be told apart from the separators.
+QString SortKey(const QString& name, std::int32_t dateTime, std::int64_t packed, std::int64_t size);
+// The end of a sort key's text, the numbers with their separators, written at out (room for
+// kKeyNumbersSize characters: a separator and up to 20 characters each); returns where they end.
+constexpr std::size_t kKeyNumbersSize = 3 * 22;
+char* KeyNumbers(std::int32_t dateTime, std::int64_t packed, std::int64_t size, char* out);
 
 // The order of the name sort, which compares whole sort keys: the user's locale, without regard
 // to letter case, so "a.txt" comes before "B.txt" and "Grüße" among the G's. A locale without a

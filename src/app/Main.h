@@ -13,6 +13,7 @@
 #pragma once
 
 #include "app/ListingRows.h"
+#include "app/NameOrder.h"
 #include "app/SettingsFile.h"
 #include "engine/ZipMstr.h"
 #include "platform/ui/ColourCodec.h"
@@ -169,7 +170,9 @@ public:
     std::int32_t ListColor = colours::clWindow; // the list colour in the settings' encoding
 
     TZipMaster ZipMaster1;
-    QStringList SortKeys;
+    // The sort keys in display order, each the index of its entry in SortRows' entries (the
+    // component's); a key's text is made from its entry when keys are compared by name.
+    std::vector<std::uint32_t> SortKeys;
     // 64-bit, so that ratios beyond 32 bits sort as they are shown.
     std::vector<std::int64_t> SortValues;
     std::string SortColumn;
@@ -177,7 +180,8 @@ public:
     std::int64_t TotalPacked = 0;
     std::int64_t TotalSize = 0;
     std::int32_t ListingTotal = 0; // the progress bar's 32-bit scale, taken from TotalSize
-    listing::ListingRows SortRows; // rows, numbers and collation keys of the sort keys
+    listing::ListingRows SortRows; // the entries the keys name, and the rows the list shows
+    listing::NameOrder KeyOrder;   // the name order of those entries' keys
 
     // Progress counters.
     std::int32_t ProgressTotal = 0;

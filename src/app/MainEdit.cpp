@@ -114,10 +114,7 @@ void TMainForm::AddToArchive() {
 }
 
 bool TMainForm::AllRowsSelected() const {
-    for (int row = 0; row < ListView1->RowCount(); ++row)
-        if (!ListView1->IsSelected(row))
-            return false;
-    return true;
+    return ListView1->AllSelected();
 }
 
 void TMainForm::DeleteFromZipButClick() {

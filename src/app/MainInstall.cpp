@@ -23,7 +23,7 @@ constexpr double kBlockBytes = 32768;
 // "setup.exe", by its name as the listing and the engines decode it; empty when there is none.
 std::string SetupEntryName(const TZipMaster& zip) {
     for (const auto& entry : zip.Entries()) {
-        std::string name = DecodeEntryName(entry->FileName);
+        std::string name = DecodeEntryName(entry.FileName);
         const std::string lower = win::LowerCase(name);
         if (lower.find("install.exe") != std::string::npos ||
             lower.find("setup.exe") != std::string::npos)

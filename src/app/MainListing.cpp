@@ -4,7 +4,6 @@
 
 #include "app/Forms.h"
 #include "app/ListingText.h"
-#include "engine/EntryNames.h"
 #include "platform/ui/HourGlass.h"
 #include "platform/ui/ListView.h"
 #include "windows/FileInfo.h"
@@ -37,59 +36,58 @@ void TMainForm::ZipMaster1DirUpdate() {
 }
 
 void TMainForm::BuildSortKeys() {
-    SortKeys.clear();
-    SortRows.Clear();
+    // The keys are the entries' indexes; their name order is worked out once per directory read
+    // (opening an archive asks for the keys twice).
+    const ZipEntryList& entries = ZipMaster1.Entries();
     SortColumn = "Name";
-    SortKeys.reserve(static_cast<qsizetype>(ZipMaster1.Entries().size()));
-    SortRows.Reserve(ZipMaster1.Entries().size());
-    for (const auto& entry : ZipMaster1.Entries())
-        SortKeys.push_back(SortRows.Add(DecodeEntryName(entry->FileName), entry->FileDateTime,
-                                        entry->CompressedSize, entry->UncompressedSize));
-    SortRows.SortByLocale(SortKeys);
+    SortRows.Attach(&entries);
+    if (!KeyOrder.BuiltFor(entries))
+        KeyOrder.Build(entries);
+    SortKeys = KeyOrder.Order();
 }
 
 void TMainForm::ComputeTotals() {
-    // The header fields are unsigned 32-bit sizes; their sums need 64 bits.
     TotalPacked = 0;
     TotalSize = 0;
-    for (const auto& entry : ZipMaster1.Entries()) {
-        TotalPacked += static_cast<std::uint32_t>(entry->CompressedSize);
-        TotalSize += static_cast<std::uint32_t>(entry->UncompressedSize);
+    for (const ZipDirEntry& entry : ZipMaster1.Entries()) {
+        TotalPacked += entry.CompressedSize;
+        TotalSize += entry.UncompressedSize;
     }
     UpdateFileInfo();
 }
 
 void TMainForm::FillList(int first, int last) {
     platform::ui::HourGlass busy;
-    ListView1->BeginUpdate();
-    ListView1->Clear();
     if (ZipMaster1.Count() == 0) {
-        ListView1->EndUpdate();
+        ListView1->Clear();
         return;
     }
     ListingTotal = static_cast<std::int32_t>(TotalSize); // wraps as the 32-bit total always did
-    std::vector<platform::ui::ListRow> rows;
-    rows.reserve(static_cast<std::size_t>(SortKeys.size()));
-    for (int i = first; i <= last && i < SortKeys.size(); ++i) {
-        const listing::KeyFacts& facts = SortRows.Of(SortKeys[i]);
-        if (facts.listed)
-            rows.push_back(facts.row);
-    }
-    ListView1->AddRows(std::move(rows));
-    ListView1->EndUpdate();
+    const auto from = static_cast<std::size_t>(std::max(0, first));
+    const auto to = std::min(SortKeys.size(), static_cast<std::size_t>(std::max(0, last + 1)));
+    SortRows.Fill(from < to
+                      ? std::vector<std::uint32_t>(SortKeys.begin() + from, SortKeys.begin() + to)
+                      : std::vector<std::uint32_t>{});
+    ListView1->ShowRows(&SortRows);
     if (ListView1->RowCount() > 0)
         ListView1->SetSelected(0, true);
 }
 
 void TMainForm::ExtractSortValues(const std::string& field) {
     SortValues.clear();
-    SortValues.reserve(static_cast<std::size_t>(SortKeys.size()));
-    for (const QString& key : SortKeys) {
-        const listing::KeyFacts& facts = SortRows.Of(key);
-        SortValues.push_back(field == "@3"   ? facts.size
-                             : field == "@1" ? facts.dateTime
-                             : field == "@2" ? facts.packed
-                                             : facts.ratio);
+    SortValues.reserve(SortKeys.size());
+    const ZipEntryList* entries = SortRows.Entries();
+    for (const std::uint32_t key : SortKeys) {
+        if (!entries || key >= entries->size()) {
+            SortValues.push_back(0); // no such entry: nothing to compare
+            continue;
+        }
+        const ZipDirEntry& entry = (*entries)[key];
+        SortValues.push_back(field == "@3"   ? entry.UncompressedSize
+                             : field == "@1" ? entry.FileDateTime
+                             : field == "@2"
+                                 ? entry.CompressedSize
+                                 : listing::RowRatio(entry.CompressedSize, entry.UncompressedSize));
     }
     SortColumn = field == "@3"   ? "Size"
                  : field == "@1" ? "Date"
@@ -110,7 +108,7 @@ void TMainForm::SortByValue(int lo, int hi) {
         if (i <= j) {
             std::swap(SortValues[static_cast<std::size_t>(i)],
                       SortValues[static_cast<std::size_t>(j)]);
-            SortKeys.swapItemsAt(i, j);
+            std::swap(SortKeys[static_cast<std::size_t>(i)], SortKeys[static_cast<std::size_t>(j)]);
             ++i;
             --j;
         }
@@ -122,11 +120,9 @@ void TMainForm::SortByValue(int lo, int hi) {
 }
 
 void TMainForm::ReverseOrder() {
-    const int n = static_cast<int>(SortKeys.size());
-    if (n == 0)
+    if (SortKeys.empty())
         return;
-    for (int i = 0; i <= (n - 1) / 2; ++i)
-        SortKeys.swapItemsAt(i, n - 1 - i);
+    std::reverse(SortKeys.begin(), SortKeys.end());
     FillList(0, ZipMaster1.Count() - 1);
 }
 
@@ -141,7 +137,11 @@ void TMainForm::ListView1ColumnClick(int column) {
     }
     if (column == 0) {
         SortColumn = "Name";
-        SortRows.SortByLocale(SortKeys);
+        if (const ZipEntryList* entries = SortRows.Entries()) {
+            if (!KeyOrder.BuiltFor(*entries))
+                KeyOrder.Build(*entries);
+            KeyOrder.Sort(SortKeys);
+        }
     } else {
         ExtractSortValues(fields[column]);
         if (!SortKeys.empty())

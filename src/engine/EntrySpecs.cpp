@@ -8,19 +8,27 @@
 
 EntrySpecs::EntrySpecs(std::vector<std::string> specs, const std::vector<std::string>& entryNames,
                        WholeArchive wholeArchive)
-    : specs_(std::move(specs)), literal_(specs_.size(), false), used_(specs_.size(), false) {
+    : specs_(std::move(specs)), used_(specs_.size(), false) {
     const std::unordered_set<std::string_view> names(entryNames.begin(), entryNames.end());
     for (std::size_t i = 0; i < specs_.size(); ++i) {
         std::replace(specs_[i].begin(), specs_[i].end(), '\\', '/');
-        literal_[i] = names.contains(specs_[i]) &&
-                      !(wholeArchive == WholeArchive::EveryEntry && specs_[i] == "*.*");
+        if (names.contains(specs_[i]) &&
+            !(wholeArchive == WholeArchive::EveryEntry && specs_[i] == "*.*"))
+            literals_[specs_[i]].push_back(i);
+        else
+            masks_.push_back(i);
     }
 }
 
 bool EntrySpecs::Matches(std::string_view entryName) {
     bool any = false;
-    for (std::size_t i = 0; i < specs_.size(); ++i) {
-        if (literal_[i] ? entryName == specs_[i] : win::MatchesMask(entryName, specs_[i])) {
+    if (const auto found = literals_.find(entryName); found != literals_.end()) {
+        for (const std::size_t i : found->second)
+            used_[i] = true;
+        any = true;
+    }
+    for (const std::size_t i : masks_) {
+        if (win::MatchesMask(entryName, specs_[i])) {
             used_[i] = true;
             any = true;
         }

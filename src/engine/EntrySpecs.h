@@ -8,6 +8,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class EntrySpecs {
@@ -21,8 +22,13 @@ public:
     // specs with "\" or "/" separators; entryNames the decoded names of every entry.
     EntrySpecs(std::vector<std::string> specs, const std::vector<std::string>& entryNames,
                WholeArchive wholeArchive);
+    // The look-up holds views of the specifications.
+    EntrySpecs(const EntrySpecs&) = delete;
+    EntrySpecs& operator=(const EntrySpecs&) = delete;
 
-    // Whether any specification names the entry; marks each one that does.
+    // Whether any specification names the entry; marks each one that does. The specifications
+    // that are entries' names are found by the name, so selecting every row of a million costs a
+    // look-up per entry, not a comparison with every specification.
     bool Matches(std::string_view entryName);
     // Whether specification i named an entry so far.
     bool Used(std::size_t i) const { return used_[i]; }
@@ -30,6 +36,9 @@ public:
 
 private:
     std::vector<std::string> specs_;
-    std::vector<bool> literal_; // the specification is an entry's name
+    // The specifications that are entries' names, by that name (one name may be given twice),
+    // and the others, the masks.
+    std::unordered_map<std::string_view, std::vector<std::size_t>> literals_;
+    std::vector<std::size_t> masks_;
     std::vector<bool> used_;
 };

@@ -36,22 +36,22 @@ void ParseFixedFields(const unsigned char* p, ZipDirEntry& entry) {
     entry.CompressionMethod = Le16(p + 4);
     entry.FileDateTime = static_cast<std::int32_t>(Le32(p + 6));
     entry.Crc32 = Le32(p + 10);
-    entry.CompressedSize = static_cast<std::int32_t>(Le32(p + 14));
-    entry.UncompressedSize = static_cast<std::int32_t>(Le32(p + 18));
+    entry.CompressedSize = Le32(p + 14);
+    entry.UncompressedSize = Le32(p + 18);
     entry.FileNameLength = Le16(p + 22);
     entry.ExtraFieldLength = Le16(p + 24);
 }
 
-// A streaming writer's entry shows the real sizes and CRC; sizes beyond 32 bits read as
-// 0xFFFFFFFF, as a Zip64 local header has them.
-void ApplyStreamedSizes(const WalkedHeader& sizes, ZipDirEntry& entry) {
-    auto narrow = [](std::uint64_t size) {
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(
-            std::min<std::uint64_t>(size, std::numeric_limits<std::uint32_t>::max())));
+// The entry's real sizes and CRC as the walk found them: the header's own, a Zip64 header's from
+// its Zip64 extra field, a streaming writer's from its directory record or data descriptor.
+void ApplyWalkedSizes(const WalkedHeader& header, ZipDirEntry& entry) {
+    auto size = [](std::uint64_t value) {
+        return static_cast<std::int64_t>(
+            std::min<std::uint64_t>(value, std::numeric_limits<std::int64_t>::max()));
     };
-    entry.Crc32 = sizes.crc32;
-    entry.CompressedSize = narrow(sizes.compressedSize);
-    entry.UncompressedSize = narrow(sizes.uncompressedSize);
+    entry.Crc32 = header.crc32;
+    entry.CompressedSize = size(header.compressedSize);
+    entry.UncompressedSize = size(header.uncompressedSize);
 }
 
 // What identifies a file's contents as read: the file, its size and its time.
@@ -114,13 +114,11 @@ void TZipMaster::WalkLocalHeaders(int fd, const std::string& path) {
     firstHeaderOffset_ = 0;
     const bool exe = win::UpperCase(win::ExtractFileExt(path)) == ".EXE";
     const WalkResult walked = ::WalkLocalHeaders(fd, exe, [this](const WalkedHeader& header) {
-        auto entry = std::make_unique<ZipDirEntry>();
-        ParseFixedFields(header.fixed, *entry);
-        entry->FileName.assign(
-            header.nameField.substr(0, std::min(header.nameField.find('\0'), kMaxNameBytes)));
-        if (header.streamed)
-            ApplyStreamedSizes(header, *entry);
-        entries_.push_back(std::move(entry));
+        ZipDirEntry entry;
+        ParseFixedFields(header.fixed, entry);
+        ApplyWalkedSizes(header, entry);
+        entries_.Append(entry, header.nameField.substr(
+                                   0, std::min(header.nameField.find('\0'), kMaxNameBytes)));
     });
     firstHeaderOffset_ = static_cast<std::int32_t>(walked.firstHeaderOffset);
     switch (walked.end) {

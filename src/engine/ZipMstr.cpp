@@ -103,8 +103,7 @@ TZipMaster::~TZipMaster() {
 }
 
 void TZipMaster::ClearEntries() {
-    while (!entries_.empty())
-        entries_.pop_back(); // last to first
+    entries_.Clear();
 }
 
 void TZipMaster::SetZipFilename(const std::string& path) {

@@ -6,6 +6,7 @@
 
 #include "engine/UNZDLL.h"
 #include "engine/ZIPDLL.h"
+#include "engine/ZipEntries.h"
 
 #include <cstdint>
 #include <functional>
@@ -13,20 +14,6 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-// One archive entry as found in its local file header.
-struct ZipDirEntry {
-    std::uint16_t VersionNeeded = 0;
-    std::uint16_t GeneralFlags = 0;
-    std::uint16_t CompressionMethod = 0;
-    std::int32_t FileDateTime = 0; // DOS date-time: time in the low half, date in the high half
-    std::uint32_t Crc32 = 0;
-    std::int32_t CompressedSize = 0;
-    std::int32_t UncompressedSize = 0;
-    std::uint16_t FileNameLength = 0;
-    std::uint16_t ExtraFieldLength = 0;
-    std::string FileName; // the stored bytes, "/" separators, cut at a NUL, at most 256 bytes
-};
 
 // The error ReadDirectory raises for a damaged archive or a file it cannot open.
 class EZipMaster : public std::runtime_error {
@@ -100,7 +87,7 @@ public:
     void SetZipFilename(const std::string& path);
 
     // The archive's entries in file order, as of the last ReadDirectory.
-    const std::vector<std::unique_ptr<ZipDirEntry>>& Entries() const { return entries_; }
+    const ZipEntryList& Entries() const { return entries_; }
     int Count() const;
     std::int32_t FirstHeaderOffset() const { return firstHeaderOffset_; }
     std::int32_t ResultCount() const { return resultCount_; }
@@ -152,7 +139,7 @@ private:
 
     void* ownerWindow_;
     std::string zipFilename_;
-    std::vector<std::unique_ptr<ZipDirEntry>> entries_;
+    ZipEntryList entries_;
     std::int32_t firstHeaderOffset_ = 0;
     struct ListedFile {
         std::uint64_t device = 0;

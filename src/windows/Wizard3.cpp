@@ -15,7 +15,6 @@
 
 #include <QAbstractItemView>
 #include <QLabel>
-#include <QListView>
 #include <QPushButton>
 #include <QStyle>
 
@@ -52,8 +51,7 @@ TWiz3::TWiz3(QWidget* parent)
     QAbstractItemView* icons = ListView1->CurrentView();
     ListView1->SetIconCellWidth(ListView1->width() - 2 * icons->frameWidth() -
                                 icons->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
-    if (auto* list = qobject_cast<QListView*>(icons))
-        list->setWordWrap(false);
+    ListView1->SetIconCaptionWrap(false);
     icons->setTextElideMode(Qt::ElideLeft);
 
     AddTitle("Label1", "2) Add files to compress", 144, 8);

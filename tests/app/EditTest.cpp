@@ -48,7 +48,7 @@ protected:
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
         for (const auto& entry : main->ZipMaster1.Entries())
-            names.push_back(entry->FileName);
+            names.emplace_back(entry.FileName);
         return names;
     }
 };

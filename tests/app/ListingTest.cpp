@@ -7,8 +7,8 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QRegularExpression>
 #include <algorithm>
+#include <numeric>
 
 using namespace testing_support;
 
@@ -175,12 +175,14 @@ TEST_F(Listing, EqualValuesLeaveTheQuicksortInItsOwnOrder) {
     };
     Start();
     for (const Row& row : rows) {
-        main->SortKeys.clear();
-        for (std::size_t i = 0; i < row.values.size(); ++i)
-            main->SortKeys << QString(QChar('a' + static_cast<int>(i)));
+        main->SortKeys.resize(row.values.size());
+        std::iota(main->SortKeys.begin(), main->SortKeys.end(), 0);
         main->SortValues = row.values;
         main->SortByValue(0, static_cast<int>(row.values.size()) - 1);
-        EXPECT_EQ(main->SortKeys.join(""), row.order);
+        QString order;
+        for (const std::uint32_t key : main->SortKeys)
+            order += QChar('a' + static_cast<int>(key));
+        EXPECT_EQ(order, row.order);
         EXPECT_TRUE(std::is_sorted(main->SortValues.begin(), main->SortValues.end()));
     }
 }
@@ -190,12 +192,20 @@ TEST_F(Listing, RatiosBeyond32BitsShowAndSortAsComputed) {
     Open({Sized("grown.bin", 30000000, 1, 1), Sized("half.txt", 5, 10, 1)});
     EXPECT_EQ(Column(3), (QStringList{"-2999999900%", "50%"}));
     // Sorting by ratio compares the values shown, also beyond 32 bits.
-    main->SortKeys.clear();
-    for (const auto& [name, packed] : {std::pair{"b", 22000000}, {"a", 30000000}, {"c", 25000000}})
-        main->SortKeys << listing::SortKey(name, 0, packed, 1);
+    ZipEntryList entries;
+    for (const auto& [name, packed] :
+         {std::pair{"b", 22000000}, {"a", 30000000}, {"c", 25000000}}) {
+        ZipDirEntry entry;
+        entry.CompressedSize = packed;
+        entry.UncompressedSize = 1;
+        entries.Append(entry, name);
+    }
+    main->SortRows.Attach(&entries);
+    main->SortKeys = {0, 1, 2};
     main->ExtractSortValues("ratio");
     main->SortByValue(0, 2);
-    EXPECT_EQ(main->SortKeys.join(" ").remove(QRegularExpression("@[^ ]*")), "a c b");
+    EXPECT_EQ(main->SortKeys, (std::vector<std::uint32_t>{1, 2, 0})); // a, c, b
+    main->SortRows.Attach(nullptr);
 }
 
 TEST_F(Listing, TotalsAbove2GiBAreShownWhole) {
@@ -204,4 +214,26 @@ TEST_F(Listing, TotalsAbove2GiBAreShownWhole) {
     const TfrmFileInfo* info = AppForms().frmFileInfo;
     EXPECT_EQ(info->Label4->text(), "3 500 000 000 bytes");
     EXPECT_EQ(info->Label5->text(), "100%");
+}
+
+TEST_F(Listing, EntriesOf2GiBAndMoreShowSortAndAddUpByTheirRealSizes) {
+    // A Zip64 entry of 5,000,000,000 bytes (its header's sizes 0xFFFFFFFF, the real ones in its
+    // Zip64 extra field) and one of 3,000,000,000 bytes in the header's 32 bits, beside a small
+    // one.
+    zipbytes::Entry zip64{"big.iso", std::string(100, 'x')};
+    zip64.compressedSize = 0xFFFFFFFF;
+    zip64.uncompressedSize = 0xFFFFFFFF;
+    zip64.extra = zipbytes::Zip64Extra(5000000000, 100);
+    zip64.dosDateTime = static_cast<std::uint32_t>(Dos(3));
+    Open({zip64, Sized("three.iso", 10, 3000000000U, 2), Sized("small.txt", 5, 10, 1)});
+    EXPECT_EQ(Names(), (QStringList{"big.iso", "small.txt", "three.iso"}));
+    EXPECT_EQ(Column(1), (QStringList{"5 000 000 000", "10", "3 000 000 000"}));
+    EXPECT_EQ(Column(3), (QStringList{"100%", "50%", "100%"}));
+    EXPECT_EQ(Column(4), (QStringList{"100", "5", "10"}));
+    EXPECT_EQ(main->PanelText(2), "Total Uncompressed Size: 8 000 000 010 bytes");
+    EXPECT_EQ(AppForms().frmFileInfo->Label3->text(), "115 bytes");
+    main->ListView1ColumnClick(1); // by size
+    EXPECT_EQ(Names(), (QStringList{"small.txt", "three.iso", "big.iso"}));
+    main->ListView1ColumnClick(4); // by packed size
+    EXPECT_EQ(Names(), (QStringList{"small.txt", "three.iso", "big.iso"}));
 }

@@ -19,6 +19,7 @@
 #include "windows/Wizard4.h"
 #include "windows/about.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
@@ -34,7 +35,6 @@
 #include <QStyleOptionButton>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTableView>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QToolButton>
@@ -128,10 +128,11 @@ QStringList CutTexts(QWidget* window) {
 // its column, and unless the columns are wider than the list by design, each column in view.
 QStringList CutCells(const platform::ui::ListView& list, bool allColumnsInView = false) {
     QStringList cut;
-    const auto* report = qobject_cast<const QTableView*>(list.CurrentView());
+    const QAbstractItemView* report = list.CurrentView();
+    const auto* header = report->findChild<const QHeaderView*>();
     for (int column = 0; column < list.ColumnCount(); ++column)
         if (allColumnsInView && list.ColumnWidth(column) > 0 &&
-            report->columnViewportPosition(column) + list.ColumnWidth(column) >
+            header->sectionViewportPosition(column) + list.ColumnWidth(column) >
                 report->viewport()->width())
             cut << QString("column %1 out of view").arg(column);
     const QFontMetrics metrics(list.ListFont());

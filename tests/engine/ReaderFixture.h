@@ -38,7 +38,7 @@ protected:
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
         for (const auto& entry : zip.Entries())
-            names.push_back(entry->FileName);
+            names.emplace_back(entry.FileName);
         return names;
     }
 

@@ -247,7 +247,7 @@ void Soak::Check(const std::string& what, const std::string& folder,
     zip.SetZipFilename("C:\\soak\\a.zip");
     std::vector<std::string> listed, expected;
     for (const auto& entry : zip.Entries())
-        listed.push_back(entry->FileName);
+        listed.emplace_back(entry.FileName);
     std::string request = "{\"archive\": " + Quoted(DriveC() + "/soak/a.zip") + ", \"entries\": [";
     for (const auto& [name, contents] : model) {
         expected.push_back(name);

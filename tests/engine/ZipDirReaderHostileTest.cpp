@@ -47,5 +47,5 @@ TEST_F(Reader, AZip64BlockWithOnlyTheCompressedSizeStillWorks) {
     big.extra = CompressedOnlyZip64(70000);
     EXPECT_EQ(Open("compressed-only.zip", Archive({big, {"after", "1"}})), "");
     EXPECT_EQ(Names(), (std::vector<std::string>{"big.bin", "after"}));
-    EXPECT_EQ(zip.Entries()[0]->UncompressedSize, 70000);
+    EXPECT_EQ(zip.Entries()[0].UncompressedSize, 70000);
 }

@@ -32,9 +32,8 @@ std::string LocalEntries(const std::vector<Entry>& entries) {
 std::string Listing(const TZipMaster& zip) {
     std::ostringstream out;
     for (const auto& e : zip.Entries())
-        out << e->FileName << ' ' << e->Crc32 << ' '
-            << static_cast<std::uint32_t>(e->CompressedSize) << ' '
-            << static_cast<std::uint32_t>(e->UncompressedSize) << '\n';
+        out << e.FileName << ' ' << e.Crc32 << ' ' << static_cast<std::uint32_t>(e.CompressedSize)
+            << ' ' << static_cast<std::uint32_t>(e.UncompressedSize) << '\n';
     return out.str();
 }
 

@@ -15,7 +15,7 @@ TEST_F(Reader, ReadsTheFixedFieldsOfEveryLocalHeader) {
     EXPECT_EQ(Open("t.zip", bytes), "");
     EXPECT_EQ(Names(), (std::vector<std::string>{"doc/a.txt", "doc/",
                                                  "doc/a.txt"})); // duplicates and folders stay
-    const ZipDirEntry& e = *zip.Entries()[0];
+    const ZipDirEntry& e = zip.Entries()[0];
     EXPECT_EQ(e.VersionNeeded, 20);
     EXPECT_EQ(e.GeneralFlags, 0x0800);
     EXPECT_EQ(e.CompressionMethod, 8);
@@ -25,7 +25,7 @@ TEST_F(Reader, ReadsTheFixedFieldsOfEveryLocalHeader) {
     EXPECT_EQ(e.UncompressedSize, 5);
     EXPECT_EQ(e.FileNameLength, 9);
     EXPECT_EQ(e.ExtraFieldLength, 6);
-    EXPECT_EQ(zip.Entries()[1]->ExtraFieldLength, 0); // the walk skipped the extra field
+    EXPECT_EQ(zip.Entries()[1].ExtraFieldLength, 0); // the walk skipped the extra field
     EXPECT_EQ(zip.FirstHeaderOffset(), 0);
     EXPECT_EQ(updates, std::vector<int>{3});
     EXPECT_TRUE(messages.empty());
@@ -132,7 +132,7 @@ TEST_F(Reader, NamesAreCutAtANulAndAt256BytesAndTheWalkStaysInStep) {
                    Archive({{std::string("a\0b.txt", 7), "1"}, {longName, "2"}, {"last", "3"}})),
               "");
     EXPECT_EQ(Names(), (std::vector<std::string>{"a", longName.substr(0, 256), "last"}));
-    EXPECT_EQ(zip.Entries()[1]->FileNameLength, 300);
+    EXPECT_EQ(zip.Entries()[1].FileNameLength, 300);
 }
 
 TEST_F(Reader, AZip64EntryIsSkippedByItsRealSize) {
@@ -142,7 +142,38 @@ TEST_F(Reader, AZip64EntryIsSkippedByItsRealSize) {
     big.extra = Zip64Extra(70000, 70000);
     EXPECT_EQ(Open("zip64.zip", Archive({big, {"after", "1"}})), "");
     EXPECT_EQ(Names(), (std::vector<std::string>{"big.bin", "after"}));
-    EXPECT_EQ(zip.Entries()[0]->CompressedSize, -1); // the header's value, as a signed 32-bit field
+    EXPECT_EQ(zip.Entries()[0].CompressedSize, 70000); // the real sizes, from the Zip64 field
+    EXPECT_EQ(zip.Entries()[0].UncompressedSize, 70000);
+}
+
+TEST_F(Reader, SizesComeFromTheZip64FieldWhereTheHeaderHas0xFFFFFFFF) {
+    struct Row {
+        const char* what;
+        std::uint32_t packedField, sizeField;
+        std::string extra;
+        std::int64_t packed, size;
+    };
+    const Row rows[] = {
+        {"both beyond 32 bits", 0xFFFFFFFF, 0xFFFFFFFF, Zip64Extra(5000000000, 100), 100,
+         5000000000},
+        {"the size alone: the field holds it alone", 100, 0xFFFFFFFF,
+         U16(0x0001) + U16(8) + U64(6000000000), 100, 6000000000},
+        {"after another extra field", 0xFFFFFFFF, 0xFFFFFFFF,
+         U16(0x5455) + U16(5) + std::string(5, 't') + Zip64Extra(4294967296, 100), 100, 4294967296},
+        {"3,000,000,000 in the header's 32 bits, no Zip64", 100, 3000000000U, "", 100, 3000000000},
+        {"a Zip64 field too short for the size: the header's value stays", 100, 0xFFFFFFFF,
+         U16(0x0001) + U16(4) + std::string(4, '\0'), 100, 0xFFFFFFFF},
+    };
+    for (const Row& row : rows) {
+        Entry entry{"big.bin", std::string(100, 'z')};
+        entry.compressedSize = row.packedField;
+        entry.uncompressedSize = row.sizeField;
+        entry.extra = row.extra;
+        ASSERT_EQ(Open("sizes.zip", Archive({entry, {"after", "1"}})), "") << row.what;
+        ASSERT_EQ(Names(), (std::vector<std::string>{"big.bin", "after"})) << row.what;
+        EXPECT_EQ(zip.Entries()[0].CompressedSize, row.packed) << row.what;
+        EXPECT_EQ(zip.Entries()[0].UncompressedSize, row.size) << row.what;
+    }
 }
 
 TEST_F(Reader, ManyEntriesAcrossBufferBoundaries) {
@@ -152,8 +183,8 @@ TEST_F(Reader, ManyEntriesAcrossBufferBoundaries) {
             {"f" + std::to_string(i), std::string(static_cast<std::size_t>(i % 97), 'd')});
     EXPECT_EQ(Open("many.zip", Archive(entries)), "");
     ASSERT_EQ(zip.Count(), 5000);
-    EXPECT_EQ(zip.Entries()[4999]->FileName, "f4999");
-    EXPECT_EQ(zip.Entries()[4999]->CompressedSize, 4999 % 97);
+    EXPECT_EQ(zip.Entries()[4999].FileName, "f4999");
+    EXPECT_EQ(zip.Entries()[4999].CompressedSize, 4999 % 97);
 }
 
 TEST_F(Reader, AFileLockedByAWriterCannotBeOpened) {

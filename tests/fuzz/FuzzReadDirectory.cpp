@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } catch (const EZipMaster&) {
         }
         for (const auto& entry : zip.Entries())
-            if (entry->FileName.size() > 256)
+            if (entry.FileName.size() > 256)
                 __builtin_trap();
     }
     return 0;

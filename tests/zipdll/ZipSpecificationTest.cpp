@@ -67,7 +67,7 @@ TEST_P(Specifications, NameTheSameEntriesInBothEngines) {
     EXPECT_EQ(Delete("C:\\n.zip", {row.spec}), static_cast<int>(row.named.size()));
     std::vector<std::string> left;
     for (const auto& entry : zip.Entries())
-        left.push_back(entry->FileName);
+        left.emplace_back(entry.FileName);
     std::vector<std::string> expectedLeft;
     for (const auto& name : kNames)
         if (std::find(named.begin(), named.end(), name) == named.end())

@@ -1,145 +1,34 @@
 // The list view stand-in.
 #include "platform/ui/ListView.h"
 
-#include "platform/ui/IconView.h"
-#include "platform/ui/SystemImageList.h"
+#include "platform/ui/RowsView.h"
 
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMimeData>
-#include <QStackedWidget>
-#include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 
 namespace platform::ui {
 
-int ListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : Count();
-}
-
-int ListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : std::max<int>(1, static_cast<int>(columns_.size()));
-}
-
-QVariant ListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= Count())
-        return {};
-    const ListRow& row = rows_[static_cast<std::size_t>(index.row())];
-    const int column = index.column();
-    switch (role) {
-    case Qt::DisplayRole:
-        if (column == 0)
-            return row.caption;
-        return column - 1 < row.subItems.size() ? row.subItems[column - 1] : QString();
-    case Qt::DecorationRole:
-        return column == 0 && row.imageIndex >= 0
-                   ? QVariant(SystemImageList::Instance().Icon(row.imageIndex))
-                   : QVariant();
-    case Qt::TextAlignmentRole:
-        return column < static_cast<int>(columns_.size())
-                   ? QVariant(columns_[static_cast<std::size_t>(column)].alignment |
-                              Qt::AlignVCenter)
-                   : QVariant();
-    default:
-        return {};
-    }
-}
-
-QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section >= static_cast<int>(columns_.size()))
-        return {};
-    const Column& column = columns_[static_cast<std::size_t>(section)];
-    if (role == Qt::DisplayRole)
-        return column.caption;
-    if (role == Qt::TextAlignmentRole)
-        return QVariant(column.alignment | Qt::AlignVCenter);
-    return {};
-}
-
-Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
-    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    if (dragSource_ && index.isValid())
-        flags |= Qt::ItemIsDragEnabled;
-    return flags;
-}
-
-QStringList ListModel::mimeTypes() const {
-    return {QStringLiteral("text/uri-list")};
-}
-
-QMimeData* ListModel::mimeData(const QModelIndexList& indexes) const {
-    if (!dragSource_)
-        return nullptr;
-    std::vector<int> rows;
-    for (const QModelIndex& index : indexes)
-        rows.push_back(index.row());
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    return dragSource_(rows);
-}
-
-void ListModel::AddColumn(const QString& caption, Qt::Alignment alignment) {
-    const int at = static_cast<int>(columns_.size());
-    if (at > 0)
-        beginInsertColumns({}, at, at);
-    columns_.push_back({caption, alignment});
-    if (at > 0)
-        endInsertColumns();
-    else
-        emit headerDataChanged(Qt::Horizontal, 0, 0);
-}
-
-void ListModel::Reset(std::vector<ListRow> rows) {
-    beginResetModel();
-    rows_ = std::move(rows);
-    endResetModel();
-}
-
-void ListModel::Append(ListRow row) {
-    beginInsertRows({}, Count(), Count());
-    rows_.push_back(std::move(row));
-    endInsertRows();
-}
-
-void ListModel::Remove(int row) {
-    beginRemoveRows({}, row, row);
-    rows_.erase(rows_.begin() + row);
-    endRemoveRows();
-}
-
-ListView::ListView(QWidget* parent)
-    : QWidget(parent), stack_(new QStackedWidget(this)), report_(new QTableView),
-      icons_(new IconView) {
+ListView::ListView(QWidget* parent) : QWidget(parent), view_(new RowsView) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(stack_);
-    for (QAbstractItemView* view :
-         {static_cast<QAbstractItemView*>(report_), static_cast<QAbstractItemView*>(icons_)}) {
-        view->setModel(&model_);
-        view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        view->setSelectionBehavior(QAbstractItemView::SelectRows);
-        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        view->setFrameShape(QFrame::NoFrame);
-        view->installEventFilter(this);
-        connect(view, &QAbstractItemView::doubleClicked, this, &ListView::doubleClicked);
-        connect(view, &QAbstractItemView::clicked, this, &ListView::clicked);
-        stack_->addWidget(view);
-    }
-    // One selection for every style.
-    icons_->setSelectionModel(report_->selectionModel());
-    report_->verticalHeader()->hide();
-    report_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    report_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    report_->horizontalHeader()->setSectionsClickable(true);
-    report_->horizontalHeader()->setHighlightSections(false);
-    report_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    report_->setShowGrid(false);
-    report_->setWordWrap(false);
-    report_->setIconSize(QSize(16, 16));
-    connect(report_->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            &ListView::columnClicked);
+    layout->addWidget(view_);
+    view_->setModel(&model_);
+    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view_->setFrameShape(QFrame::NoFrame);
+    view_->setTextElideMode(Qt::ElideRight);
+    view_->SetCaptionMeasure(
+        [this](const QFontMetrics& metrics) { return model_.Source().WidestCaption(metrics); });
+    view_->installEventFilter(this);
+    connect(view_, &QAbstractItemView::doubleClicked, this, &ListView::doubleClicked);
+    connect(view_, &QAbstractItemView::clicked, this, &ListView::clicked);
+    connect(view_->Header(), &QHeaderView::sectionClicked, this, &ListView::columnClicked);
+    // A refilled list starts from its first row.
+    connect(&model_, &QAbstractItemModel::modelReset, view_, [this] { view_->scrollToTop(); });
     SetViewStyle(ViewStyle::Report);
 }
 
@@ -154,9 +43,9 @@ int ListView::ColumnCount() const {
 }
 
 int ListView::ColumnWidth(int column) const {
-    if (report_->isColumnHidden(column))
+    if (view_->Header()->isSectionHidden(column))
         return 0;
-    return report_->columnWidth(column);
+    return view_->Header()->sectionSize(column);
 }
 
 void ListView::SetColumnWidth(int column, int width) {
@@ -167,68 +56,63 @@ void ListView::SetColumnWidth(int column, int width) {
 }
 
 void ListView::ApplyWidths() {
+    QHeaderView* header = view_->Header();
     for (int column = 0; column < ColumnCount(); ++column) {
         const int width = widths_[static_cast<std::size_t>(column)];
-        report_->setColumnHidden(column, width == 0);
+        header->setSectionHidden(column, width == 0);
         if (width > 0)
-            report_->setColumnWidth(column, width);
+            header->resizeSection(column, width);
         else if (width < 0)
-            report_->resizeColumnToContents(column);
+            header->resizeSection(column, view_->FittedColumnWidth(column));
     }
 }
 
 void ListView::SetViewStyle(ViewStyle style) {
     style_ = style;
-    if (style == ViewStyle::Report) {
-        stack_->setCurrentWidget(report_);
-        return;
+    switch (style) {
+    case ViewStyle::List:
+        view_->SetStyle(RowsView::Style::List);
+        break;
+    case ViewStyle::Report:
+        view_->SetStyle(RowsView::Style::Report);
+        break;
+    case ViewStyle::Icon:
+        view_->SetStyle(RowsView::Style::Icon);
+        break;
+    case ViewStyle::SmallIcon:
+        view_->SetStyle(RowsView::Style::SmallIcon);
+        break;
     }
-    icons_->setViewMode(style == ViewStyle::Icon ? QListView::IconMode : QListView::ListMode);
-    icons_->setFlow(style == ViewStyle::List ? QListView::TopToBottom : QListView::LeftToRight);
-    icons_->setWrapping(true);
-    icons_->setResizeMode(QListView::Adjust);
-    icons_->setMovement(QListView::Static);
-    icons_->setIconSize(style == ViewStyle::Icon ? QSize(32, 32) : QSize(16, 16));
-    icons_->setWordWrap(style == ViewStyle::Icon); // captions go on under the icon
-    icons_->setSpacing(style == ViewStyle::Icon ? 4 : 0);
-    icons_->FitItems();
-    stack_->setCurrentWidget(icons_);
 }
 
 void ListView::SetIconCellWidth(int width) {
-    icons_->SetCellWidth(width);
+    view_->SetIconCellWidth(width);
+}
+
+void ListView::SetIconCaptionWrap(bool wrap) {
+    view_->SetIconCaptionWrap(wrap);
 }
 
 void ListView::SetGridLines(bool on) {
-    report_->setShowGrid(on);
+    view_->SetGridLines(on);
 }
+
 bool ListView::GridLines() const {
-    return report_->showGrid();
+    return view_->GridLines();
 }
 
 void ListView::SetListFont(const QFont& font) {
-    report_->setFont(font);
-    icons_->setFont(font);
-    report_->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
-    RowsChanged();
-}
-
-void ListView::RowsChanged() {
-    if (style_ != ViewStyle::Report)
-        icons_->FitItems();
+    view_->setFont(font);
 }
 
 QFont ListView::ListFont() const {
-    return report_->font();
+    return view_->font();
 }
 
 void ListView::SetPaletteColor(QPalette::ColorRole role, const QColor& colour) {
-    for (QAbstractItemView* view :
-         {static_cast<QAbstractItemView*>(report_), static_cast<QAbstractItemView*>(icons_)}) {
-        QPalette palette = view->palette();
-        palette.setColor(role, colour);
-        view->setPalette(palette);
-    }
+    QPalette palette = view_->palette();
+    palette.setColor(role, colour);
+    view_->setPalette(palette);
 }
 
 void ListView::SetColor(const QColor& colour) {
@@ -236,7 +120,7 @@ void ListView::SetColor(const QColor& colour) {
 }
 
 QColor ListView::Color() const {
-    return report_->palette().color(QPalette::Base);
+    return view_->palette().color(QPalette::Base);
 }
 
 void ListView::SetTextColor(const QColor& colour) {
@@ -244,7 +128,7 @@ void ListView::SetTextColor(const QColor& colour) {
 }
 
 QColor ListView::TextColor() const {
-    return report_->palette().color(QPalette::Text);
+    return view_->palette().color(QPalette::Text);
 }
 
 void ListView::BeginUpdate() {
@@ -260,15 +144,12 @@ void ListView::EndUpdate() {
         if (model_.Count() == 0) {
             rows = std::move(batch_); // a refilled list: the batch is all there is
         } else {
-            rows.reserve(static_cast<std::size_t>(model_.Count()) + batch_.size());
-            for (int i = 0; i < model_.Count(); ++i)
-                rows.push_back(model_.Row(i));
+            rows = model_.OwnRowsHeld();
             std::move(batch_.begin(), batch_.end(), std::back_inserter(rows));
         }
         batch_.clear();
         model_.Reset(std::move(rows));
         ApplyWidths();
-        RowsChanged();
     }
     setUpdatesEnabled(true);
 }
@@ -276,16 +157,18 @@ void ListView::EndUpdate() {
 void ListView::Clear() {
     batch_.clear();
     model_.Reset({});
-    RowsChanged();
+}
+
+void ListView::ShowRows(const RowSource* source) {
+    batch_.clear();
+    model_.Show(source);
 }
 
 void ListView::AddRow(ListRow row) {
     if (batchDepth_ > 0)
         batch_.push_back(std::move(row));
-    else {
+    else
         model_.Append(std::move(row));
-        RowsChanged();
-    }
 }
 
 void ListView::AddRows(std::vector<ListRow> rows) {
@@ -300,62 +183,85 @@ void ListView::AddRows(std::vector<ListRow> rows) {
 }
 
 void ListView::DeleteRow(int row) {
-    model_.Remove(row);
-    RowsChanged();
+    model_.Remove({row});
+}
+
+void ListView::DeleteRows(const std::vector<int>& rows) {
+    model_.Remove(rows);
 }
 
 QString ListView::Cell(int row, int column) const {
-    return model_.data(model_.index(row, column), Qt::DisplayRole).toString();
+    return model_.Source().Text(row, column);
 }
 
 bool ListView::IsSelected(int row) const {
-    return report_->selectionModel()->isRowSelected(row, {});
+    return view_->selectionModel()->isSelected(model_.index(row, 0));
 }
 
 void ListView::SetSelected(int row, bool selected) {
-    report_->selectionModel()->select(
+    view_->selectionModel()->select(
         model_.index(row, 0),
         (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
             QItemSelectionModel::Rows);
 }
 
+std::vector<std::pair<int, int>> ListView::SelectedRanges() const {
+    // The selection's ranges may overlap or touch: sorted and joined.
+    std::vector<std::pair<int, int>> ranges;
+    for (const QItemSelectionRange& range : view_->selectionModel()->selection())
+        if (range.isValid())
+            ranges.emplace_back(range.top(), range.bottom());
+    std::sort(ranges.begin(), ranges.end());
+    std::vector<std::pair<int, int>> joined;
+    for (const auto& range : ranges) {
+        if (!joined.empty() && range.first <= joined.back().second + 1)
+            joined.back().second = std::max(joined.back().second, range.second);
+        else
+            joined.push_back(range);
+    }
+    return joined;
+}
+
 std::vector<int> ListView::SelectedRows() const {
     std::vector<int> rows;
-    for (const QModelIndex& index : report_->selectionModel()->selectedRows())
-        rows.push_back(index.row());
-    std::sort(rows.begin(), rows.end());
+    for (const auto& [first, last] : SelectedRanges())
+        for (int row = first; row <= last; ++row)
+            rows.push_back(row);
     return rows;
 }
 
+bool ListView::AllSelected() const {
+    const auto ranges = SelectedRanges();
+    return RowCount() == 0 || (ranges.size() == 1 && ranges.front().first == 0 &&
+                               ranges.front().second >= RowCount() - 1);
+}
+
 void ListView::SelectAll() {
-    report_->selectAll();
+    view_->selectAll();
 }
 
 int ListView::FocusedRow() const {
-    const QModelIndex current = report_->selectionModel()->currentIndex();
+    const QModelIndex current = view_->selectionModel()->currentIndex();
     return current.isValid() ? current.row() : -1;
 }
 
 void ListView::SetFocusedRow(int row) {
-    report_->selectionModel()->setCurrentIndex(model_.index(row, 0), QItemSelectionModel::NoUpdate);
+    view_->selectionModel()->setCurrentIndex(model_.index(row, 0), QItemSelectionModel::NoUpdate);
 }
 
 bool ListView::HasListFocus() const {
-    return report_->hasFocus() || icons_->hasFocus();
+    return view_->hasFocus();
 }
 
 void ListView::SetDragSource(ListModel::DragSource source) {
     const bool on = static_cast<bool>(source);
     model_.SetDragSource(std::move(source));
-    for (QAbstractItemView* view :
-         {static_cast<QAbstractItemView*>(report_), static_cast<QAbstractItemView*>(icons_)}) {
-        view->setDragEnabled(on);
-        view->setDragDropMode(on ? QAbstractItemView::DragOnly : QAbstractItemView::NoDragDrop);
-    }
+    view_->setDragEnabled(on);
+    view_->setDragDropMode(on ? QAbstractItemView::DragOnly : QAbstractItemView::NoDragDrop);
 }
 
 QAbstractItemView* ListView::CurrentView() const {
-    return static_cast<QAbstractItemView*>(stack_->currentWidget());
+    return view_;
 }
 
 bool ListView::eventFilter(QObject* watched, QEvent* event) {
