@@ -15,12 +15,16 @@ constexpr std::uint16_t kEncrypted = 0x0001;
 } // namespace
 
 bool NamesEncryptedEntry(const TZipMaster& zip, const std::vector<std::string>& specs) {
+    // Most archives hold no encrypted entry: then no name needs decoding.
+    if (std::none_of(zip.Entries().begin(), zip.Entries().end(),
+                     [](const ZipDirEntry& entry) { return entry.GeneralFlags & kEncrypted; }))
+        return false;
     std::vector<std::string> names;
-    for (const auto& entry : zip.Entries())
-        names.push_back(DecodeEntryName(entry->FileName));
+    for (const ZipDirEntry& entry : zip.Entries())
+        names.push_back(DecodeEntryName(entry.FileName));
     EntrySpecs named(specs, names, EntrySpecs::WholeArchive::EveryEntry);
     for (std::size_t i = 0; i < names.size(); ++i)
-        if ((zip.Entries()[i]->GeneralFlags & kEncrypted) && named.Matches(names[i]))
+        if ((zip.Entries()[i].GeneralFlags & kEncrypted) && named.Matches(names[i]))
             return true;
     return false;
 }

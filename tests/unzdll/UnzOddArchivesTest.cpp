@@ -244,7 +244,7 @@ TEST_F(UnzOddArchives, WhereTheListingAndTheDirectoryDisagreeNothingIsExtracted)
     WriteHostFile(DriveC() + "/odd.zip", renamed);
     zip.SetZipFilename("C:\\odd.zip");
     ASSERT_EQ(zip.Count(), 2);
-    EXPECT_EQ(zip.Entries()[0]->FileName, "shown.txt");
+    EXPECT_EQ(zip.Entries()[0].FileName, "shown.txt");
 }
 
 TEST_F(UnzOddArchives, SoundArchivesThatLibzipRefusesAreReadThroughOurOwnPath) {
