@@ -29,29 +29,26 @@ const char* const kError3 = "Error 3 reading Zip file";
 const char* const kError4 = "Error 4 reading Zip file";
 const char* const kError5 = "Error 5 reading Zip file";
 
-// The 26 bytes after a local header's signature, in the order and widths of the file.
-void ParseFixedFields(const unsigned char* p, ZipDirEntry& entry) {
-    entry.VersionNeeded = Le16(p);
-    entry.GeneralFlags = Le16(p + 2);
-    entry.CompressionMethod = Le16(p + 4);
-    entry.FileDateTime = static_cast<std::int32_t>(Le32(p + 6));
-    entry.Crc32 = Le32(p + 10);
-    entry.CompressedSize = Le32(p + 14);
-    entry.UncompressedSize = Le32(p + 18);
-    entry.FileNameLength = Le16(p + 22);
-    entry.ExtraFieldLength = Le16(p + 24);
-}
-
-// The entry's real sizes and CRC as the walk found them: the header's own, a Zip64 header's from
-// its Zip64 extra field, a streaming writer's from its directory record or data descriptor.
-void ApplyWalkedSizes(const WalkedHeader& header, ZipDirEntry& entry) {
+// The entry a walked header lists: the fixed fields as the header stores them, and its real sizes
+// and CRC as the walk found them (the header's own, a Zip64 header's from its Zip64 extra field, a
+// streaming writer's from its directory record or data descriptor).
+ZipDirEntry EntryOf(const WalkedHeader& header) {
     auto size = [](std::uint64_t value) {
         return static_cast<std::int64_t>(
             std::min<std::uint64_t>(value, std::numeric_limits<std::int64_t>::max()));
     };
+    const unsigned char* p = header.fixed;
+    ZipDirEntry entry;
+    entry.VersionNeeded = Le16(p);
+    entry.GeneralFlags = Le16(p + 2);
+    entry.CompressionMethod = Le16(p + 4);
+    entry.FileDateTime = static_cast<std::int32_t>(Le32(p + 6));
     entry.Crc32 = header.crc32;
     entry.CompressedSize = size(header.compressedSize);
     entry.UncompressedSize = size(header.uncompressedSize);
+    entry.FileNameLength = Le16(p + 22);
+    entry.ExtraFieldLength = Le16(p + 24);
+    return entry;
 }
 
 // What identifies a file's contents as read: the file, its size and its time.
@@ -114,11 +111,9 @@ void TZipMaster::WalkLocalHeaders(int fd, const std::string& path) {
     firstHeaderOffset_ = 0;
     const bool exe = win::UpperCase(win::ExtractFileExt(path)) == ".EXE";
     const WalkResult walked = ::WalkLocalHeaders(fd, exe, [this](const WalkedHeader& header) {
-        ZipDirEntry entry;
-        ParseFixedFields(header.fixed, entry);
-        ApplyWalkedSizes(header, entry);
-        entries_.Append(entry, header.nameField.substr(
-                                   0, std::min(header.nameField.find('\0'), kMaxNameBytes)));
+        entries_.Append(
+            EntryOf(header),
+            header.nameField.substr(0, std::min(header.nameField.find('\0'), kMaxNameBytes)));
     });
     firstHeaderOffset_ = static_cast<std::int32_t>(walked.firstHeaderOffset);
     switch (walked.end) {
