@@ -1,10 +1,10 @@
 // Reads the data of stored and deflated entries straight from the archive file.
 #include "unzdll/EntryData.h"
 
+#include "engine/DosDateTime.h"
 #include "engine/LittleEndian.h"
 
 #include <algorithm>
-#include <ctime>
 #include <libdeflate.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,19 +25,6 @@ bool Checked(const zip_stat_t& stat) {
     return (stat.valid & kNeeded) == kNeeded &&
            (!(stat.valid & ZIP_STAT_ENCRYPTION_METHOD) || stat.encryption_method == ZIP_EM_NONE) &&
            (stat.comp_method == ZIP_CM_STORE || stat.comp_method == ZIP_CM_DEFLATE);
-}
-
-// A DOS date-time (date in the high half) as the local time libzip makes of it.
-time_t DosTime(std::uint32_t value) {
-    struct tm parts {};
-    parts.tm_year = static_cast<int>(value >> 25) + 80;
-    parts.tm_mon = static_cast<int>((value >> 21) & 0x0F) - 1;
-    parts.tm_mday = static_cast<int>((value >> 16) & 0x1F);
-    parts.tm_hour = static_cast<int>((value >> 11) & 0x1F);
-    parts.tm_min = static_cast<int>((value >> 5) & 0x3F);
-    parts.tm_sec = static_cast<int>(2 * (value & 0x1F));
-    parts.tm_isdst = -1;
-    return ::mktime(&parts);
 }
 
 } // namespace
@@ -95,8 +82,7 @@ bool EntryData::StatOf(zip_uint64_t index, zip_stat_t& stat) const {
     stat.encryption_method = !(entry.flags & kEncrypted)  ? ZIP_EM_NONE
                              : entry.method == kAesMethod ? ZIP_EM_UNKNOWN
                                                           : ZIP_EM_TRAD_PKWARE;
-    stat.mtime = DosTime(static_cast<std::uint32_t>(Le16(header + 12)) |
-                         static_cast<std::uint32_t>(Le16(header + 14)) << 16);
+    stat.mtime = LocalTimeOfDos(Le16(header + 14), Le16(header + 12));
     return true;
 }
 

@@ -1,6 +1,7 @@
 // Extraction by the self-extractor.
 #include "zipsfx/SfxExtract.h"
 
+#include "engine/DosDateTime.h"
 #include "engine/LittleEndian.h"
 #include "platform/TempFile.h"
 #include "unzdll/TargetTree.h"
@@ -42,19 +43,6 @@ std::uint64_t DataStart(int fd, const SfxArchive& archive, const SfxEntry& entry
     return start <= archive.directoryAt && entry.compressedSize <= archive.directoryAt - start
                ? start
                : 0;
-}
-
-// The entry's modification time: its DOS date and time as local time, as the engine takes it.
-std::time_t ModificationTime(const SfxEntry& entry) {
-    std::tm time{};
-    time.tm_year = (entry.dosDate >> 9) + 80;
-    time.tm_mon = ((entry.dosDate >> 5) & 15) - 1;
-    time.tm_mday = entry.dosDate & 31;
-    time.tm_hour = entry.dosTime >> 11;
-    time.tm_min = (entry.dosTime >> 5) & 63;
-    time.tm_sec = (entry.dosTime & 31) * 2;
-    time.tm_isdst = -1;
-    return std::mktime(&time);
 }
 
 // Unpacks the entry's data from at (after its encryption header, with cipher) into out,
@@ -275,7 +263,7 @@ private:
         const platform::TemporaryFileLock inUse(out); // until renamed or removed
         const std::uint64_t data = dataAt + (cipher ? kEncryptionHeaderSize : 0);
         bool ok = DataCopy(fd_, entry, data, cipher ? &*cipher : nullptr, out).Run(error);
-        const std::time_t modified = ModificationTime(entry);
+        const std::time_t modified = LocalTimeOfDos(entry.dosDate, entry.dosTime);
         const struct timespec times[2] = {{modified, 0}, {modified, 0}};
         if (ok)
             ::futimens(out, times);
