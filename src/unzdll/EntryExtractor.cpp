@@ -4,7 +4,6 @@
 #include "engine/EntryNames.h"
 #include "engine/EntrySpecs.h"
 #include "engine/WriteFailure.h"
-#include "engine/ZipEntryNames.h"
 #include "platform/AtomicFile.h"
 #include "platform/TempFile.h"
 #include "platform/WinPath.h"
@@ -12,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <optional>
 #include <unistd.h>
@@ -98,20 +98,45 @@ bool Newer(const zip_stat_t& entry, const struct stat& file) {
 
 } // namespace
 
-EntryExtractor::EntryExtractor(zip_t* archive, int archiveFd, const ArchiveLayout& layout,
-                               int baseFolder, const ExtractOptions& options, EngineReport& report)
-    : archive_(archive), layout_(layout), data_(archiveFd, layout), tree_(baseFolder),
+EntryExtractor::EntryExtractor(int archiveFd, const ArchiveLayout& layout, int baseFolder,
+                               const ExtractOptions& options, EngineReport& report)
+    : archiveFd_(archiveFd), layout_(layout), data_(archiveFd, layout), tree_(baseFolder),
       options_(options), report_(report) {
     ::fstat(archiveFd, &archiveStat_);
 }
 
+EntryExtractor::~EntryExtractor() {
+    if (archive_)
+        zip_discard(archive_);
+}
+
+zip_t* EntryExtractor::Libzip() {
+    if (libzipTried_)
+        return archive_;
+    libzipTried_ = true;
+    // Through a descriptor of its own, with the directory offsets counted from the archive start
+    // (an archive may follow a self-extractor stub).
+    FILE* file = ::fdopen(::dup(archiveFd_), "rb");
+    if (!file)
+        return nullptr;
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_filep_create(
+        file, layout_.archiveStart, static_cast<zip_int64_t>(layout_.archiveSize), &error);
+    archive_ = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    if (!archive_ && source)
+        zip_source_free(source);
+    if (!source)
+        ::fclose(file);
+    zip_error_fini(&error);
+    return archive_;
+}
+
 std::int32_t EntryExtractor::Run(const std::vector<std::string>& specs) {
     std::vector<std::string> names;
-    if (archive_)
-        names = DecodedEntryNames(archive_);
-    else
-        for (const LayoutEntry& entry : layout_.entries)
-            names.push_back(DecodeEntryName(StoredName(layout_, entry)));
+    names.reserve(layout_.entries.size());
+    for (const LayoutEntry& entry : layout_.entries)
+        names.push_back(DecodeEntryName(StoredName(layout_, entry)));
     EntrySpecs patterns(specs, names, EntrySpecs::WholeArchive::EveryEntry);
     std::int32_t count = 0;
     for (std::size_t i = 0; i < names.size() && !report_.Aborted() && !driveFailed_; ++i) {
@@ -120,7 +145,7 @@ std::int32_t EntryExtractor::Run(const std::vector<std::string>& specs) {
         if (name.empty() || !patterns.Matches(name))
             continue;
         zip_stat_t stat;
-        if (archive_ ? zip_stat_index(archive_, index, 0, &stat) != 0 : !data_.StatOf(index, stat))
+        if (!data_.StatOf(index, stat))
             continue;
         if (name.back() == '/' || name.back() == '\\') {
             // A folder entry: made when folders are kept, so empty folders come back too.
@@ -257,7 +282,7 @@ bool EntryExtractor::CopyDirect(std::uint64_t dataStart, int out, const std::str
 }
 
 EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const std::string& name,
-                                                    const zip_stat_t& stat) {
+                                                    zip_stat_t stat) {
     auto parts = SafeComponents(name);
     if (!parts) {
         report_.Message(kMsgUnsafeName, "Unsafe name, not extracted: " + name);
@@ -282,10 +307,14 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
             return Result::Skipped;
     }
 
-    // Stored and deflated entries are read here; libzip reads the others (and decrypts).
+    // Stored and deflated entries are read here; libzip reads the others (and decrypts), as it
+    // describes them.
     const auto dataStart = data_.DataStart(index, stat);
     zip_file_t* file = nullptr;
-    if (!dataStart && !archive_) {
+    zip_t* archive = dataStart ? nullptr : Libzip();
+    if (archive && zip_stat_index(archive, index, 0, &stat) != 0)
+        archive = nullptr;
+    if (!dataStart && !archive) {
         // Only what is read here can be read from an archive that libzip refuses.
         report_.Message(kMsgDataError, "Cannot read " + name +
                                            ": the archive's directory is inconsistent, so only "
@@ -299,12 +328,12 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
                             "Cannot read " + name + ": its " + unsupported + " is not supported");
             return Result::Failed;
         }
-        file = zip_fopen_index_encrypted(
-            archive_, index, InflatedHere(stat) ? ZIP_FL_COMPRESSED : 0,
-            options_.password.empty() ? nullptr : options_.password.c_str());
+        file = zip_fopen_index_encrypted(archive, index, InflatedHere(stat) ? ZIP_FL_COMPRESSED : 0,
+                                         options_.password.empty() ? nullptr
+                                                                   : options_.password.c_str());
         if (!file) {
-            const int code = zip_error_code_zip(zip_get_error(archive_));
-            zip_error_clear(archive_);
+            const int code = zip_error_code_zip(zip_get_error(archive));
+            zip_error_clear(archive);
             report_.Message(code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD
                                 ? kMsgWrongPassword
                                 : kMsgDataError,

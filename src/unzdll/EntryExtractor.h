@@ -29,16 +29,19 @@ struct ExtractOptions {
 
 class EntryExtractor {
 public:
-    // archive is null when libzip refused to open it: then the entries that EntryData reads are
-    // extracted from the layout alone, and the others are named as unreadable.
-    EntryExtractor(zip_t* archive, int archiveFd, const ArchiveLayout& layout, int baseFolder,
+    // Entries are read through the layout of the archive open as archiveFd; libzip opens the
+    // archive only when an entry needs it (encrypted, or of another method).
+    EntryExtractor(int archiveFd, const ArchiveLayout& layout, int baseFolder,
                    const ExtractOptions& options, EngineReport& report);
+    ~EntryExtractor();
+    EntryExtractor(const EntryExtractor&) = delete;
+    EntryExtractor& operator=(const EntryExtractor&) = delete;
     // The number of files extracted, or tested good.
     std::int32_t Run(const std::vector<std::string>& specs);
 
 private:
     enum class Result { Done, Skipped, Failed };
-    Result ExtractEntry(zip_uint64_t index, const std::string& name, const zip_stat_t& stat);
+    Result ExtractEntry(zip_uint64_t index, const std::string& name, zip_stat_t stat);
     // The entry's data to out (-1 when testing), through libzip or, when file is null, read
     // directly from dataStart; false after reporting why not.
     bool CopyData(zip_file_t* file, int out, const std::string& name, const zip_stat_t& stat);
@@ -50,8 +53,14 @@ private:
     // Reports that name could not be written for the system's reason error; a full or
     // read-only drive ends the extraction, since every entry after it would fail the same way.
     void WriteFailed(const std::string& name, int error);
+    // The archive opened by libzip at the first call; null when libzip refuses it (some archives
+    // whose data is sound: a stored entry of 4 GiB - 1 bytes without Zip64 fields, an extra
+    // field cut short), and then the entries that EntryData cannot read are named as unreadable.
+    zip_t* Libzip();
 
-    zip_t* archive_;
+    int archiveFd_;
+    zip_t* archive_ = nullptr;
+    bool libzipTried_ = false;
     const ArchiveLayout& layout_;
     EntryData data_;
     struct stat archiveStat_ {};

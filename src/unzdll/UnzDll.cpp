@@ -11,31 +11,10 @@
 #include "unzdll/EntryExtractor.h"
 #include "unzdll/ListingAgreement.h"
 
-#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
-#include <zip.h>
 
 namespace {
-
-// Opens the archive, also one that follows a self-extractor stub with its directory offsets
-// counted from the archive start.
-zip_t* OpenArchive(int fd, const ArchiveLayout& layout) {
-    FILE* file = ::fdopen(::dup(fd), "rb");
-    if (!file)
-        return nullptr;
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_filep_create(
-        file, layout.archiveStart, static_cast<zip_int64_t>(layout.archiveSize), &error);
-    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
-    if (!archive && source)
-        zip_source_free(source);
-    if (!source)
-        ::fclose(file);
-    zip_error_fini(&error);
-    return archive;
-}
 
 std::int32_t Run(UnzCommand& command) {
     EngineReport report(command.CallbackProc, command.OwnerWindow, command.Caller, false,
@@ -63,10 +42,6 @@ std::int32_t Run(UnzCommand& command) {
     else
         sound = true;
     if (sound) {
-        // libzip refuses to open some archives whose data is sound (a stored entry of 4 GiB - 1
-        // bytes without Zip64 fields, an extra field cut short): their entries are then read
-        // through the central directory alone, as far as EntryExtractor reads them itself.
-        zip_t* archive = OpenArchive(fd, *layout);
         const int base = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ExtractOptions options;
         options.test = command.TestFlag != 0;
@@ -77,13 +52,11 @@ std::int32_t Run(UnzCommand& command) {
         options.password = command.PasswordText ? command.PasswordText : "";
         options.folder = platform::CurrentWindowsDirectory();
         if (base >= 0) {
-            EntryExtractor extractor(archive, fd, *layout, base, options, report);
+            EntryExtractor extractor(fd, *layout, base, options, report);
             count = extractor.Run(SpecsOf(command));
         } else {
             report.Message(kMsgWriteFailed, "Cannot open the folder to extract into");
         }
-        if (archive)
-            zip_discard(archive);
     }
     ::close(fd);
     report.BatchEnd();
