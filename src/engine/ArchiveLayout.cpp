@@ -181,16 +181,17 @@ std::optional<ArchiveLayout> ReadArchiveLayout(int fd) {
     return std::nullopt;
 }
 
-bool EntriesOverlap(std::vector<LayoutEntry> entries) {
-    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-        return a.localHeaderOffset < b.localHeaderOffset;
-    });
-    for (std::size_t i = 0; i + 1 < entries.size(); ++i) {
-        const auto& entry = entries[i];
-        const std::uint64_t dataEnd =
-            entry.localHeaderOffset + kLocalHeaderSize + entry.nameLength + entry.compressedSize;
-        const std::uint64_t next = entries[i + 1].localHeaderOffset;
-        if (next == entry.localHeaderOffset || next + kToleratedOverlap < dataEnd)
+bool EntriesOverlap(const std::vector<LayoutEntry>& entries) {
+    // Each entry's start and the end of its data, in the order of the starts.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> spans;
+    spans.reserve(entries.size());
+    for (const LayoutEntry& entry : entries)
+        spans.emplace_back(entry.localHeaderOffset, entry.localHeaderOffset + kLocalHeaderSize +
+                                                        entry.nameLength + entry.compressedSize);
+    std::sort(spans.begin(), spans.end());
+    for (std::size_t i = 0; i + 1 < spans.size(); ++i) {
+        const std::uint64_t next = spans[i + 1].first;
+        if (next == spans[i].first || next + kToleratedOverlap < spans[i].second)
             return true;
     }
     return false;

@@ -52,4 +52,4 @@ std::optional<ArchiveLayout> ReadArchiveLayout(int fd);
 
 // True when the data of one entry reaches into the local header of another (more than the two
 // bytes some signed archives overlap by), or two entries share one header. Sorts by offset.
-bool EntriesOverlap(std::vector<LayoutEntry> entries);
+bool EntriesOverlap(const std::vector<LayoutEntry>& entries);

@@ -5,7 +5,7 @@
 #include "engine/LittleEndian.h"
 #include "engine/LocalHeaderWalk.h"
 
-#include <unordered_map>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -48,17 +48,21 @@ std::string Unreached(int fd, const ArchiveLayout& layout, const LayoutEntry& en
 
 std::optional<std::string> ListingDisagreement(int fd, const ArchiveLayout& layout,
                                                bool fromExeStart) {
-    std::unordered_map<std::uint64_t, std::size_t> byOffset; // record by its header's file offset
+    // Each record's header offset in the file and its number, in the order of the offsets; the
+    // first record of an offset is the one found.
+    std::vector<std::pair<std::uint64_t, std::size_t>> byOffset;
     byOffset.reserve(layout.entries.size());
     for (std::size_t i = 0; i < layout.entries.size(); ++i)
-        byOffset.emplace(layout.archiveStart + layout.entries[i].localHeaderOffset, i);
+        byOffset.emplace_back(layout.archiveStart + layout.entries[i].localHeaderOffset, i);
+    std::sort(byOffset.begin(), byOffset.end());
     std::vector<bool> listed(layout.entries.size(), false);
     std::optional<std::string> difference;
     WalkLocalHeaders(fd, fromExeStart, [&](const WalkedHeader& header) {
         if (difference)
             return;
-        const auto found = byOffset.find(header.offset);
-        if (found == byOffset.end()) {
+        const auto found = std::lower_bound(byOffset.begin(), byOffset.end(),
+                                            std::make_pair(header.offset, std::size_t{0}));
+        if (found == byOffset.end() || found->first != header.offset) {
             difference =
                 "the listed entry " + Shown(header.nameField) + " has no record in the directory";
             return;
