@@ -6,6 +6,7 @@
 // choice.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -19,7 +20,13 @@ public:
         EveryEntry,      // every entry (extracting: Extract All and the installer pass it)
     };
 
-    // specs with "\" or "/" separators; entryNames the decoded names of every entry.
+    // Calls its argument with the decoded name of every entry, in any order.
+    using NameSource = std::function<void(const std::function<void(std::string_view)>&)>;
+
+    // specs with "\" or "/" separators; entryNames gives the decoded names of every entry, and
+    // is not called when no specification could be an entry's name.
+    EntrySpecs(std::vector<std::string> specs, const NameSource& entryNames,
+               WholeArchive wholeArchive);
     EntrySpecs(std::vector<std::string> specs, const std::vector<std::string>& entryNames,
                WholeArchive wholeArchive);
     // The look-up holds views of the specifications.
