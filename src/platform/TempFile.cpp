@@ -51,31 +51,75 @@ private:
     bool held_ = false;
 };
 
+// A new name of the form that IsTemporaryFileName knows; false when no random number is to be
+// had.
+bool RandomTemporaryName(std::string& name) {
+    std::uint64_t random = 0;
+    if (::getrandom(&random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+        return false;
+    name = kPrefix;
+    for (std::size_t digit = 0; digit < kDigits; ++digit, random >>= 4)
+        name += "0123456789abcdef"[random & 15];
+    name += kSuffix;
+    return true;
+}
+
+// Makes a temporary file of a new random name in the folder through make, which returns whether
+// it made the file with that name; under a shared lock on the folder, so that no cleaner runs in
+// the moment before the file is locked. Without a lock on the folder (a file system without
+// them) the file is still made: only the cleaning of stale files depends on locks, and it does
+// nothing there.
+template <typename Make> bool MakeTemporary(int folder, std::string& name, Make make) {
+    const FolderLock creating(folder, LOCK_SH);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (!RandomTemporaryName(name))
+            return false;
+        if (make(name))
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    errno = EEXIST;
+    return false;
+}
+
+bool LinkUnnamed(int fd, int folder, const std::string& name) {
+    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, path.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
 } // namespace
 
 int CreateTemporaryFile(int folder, std::string& name, mode_t mode) {
-    // Without a lock on the folder (a file system without them) the file is still made: only
-    // the cleaning of stale files depends on locks, and it does nothing there.
-    const FolderLock creating(folder, LOCK_SH);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::uint64_t random = 0;
-        if (::getrandom(&random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
-            return -1;
-        name = kPrefix;
-        for (std::size_t digit = 0; digit < kDigits; ++digit, random >>= 4)
-            name += "0123456789abcdef"[random & 15];
-        name += kSuffix;
-        const int fd = ::openat(folder, name.c_str(),
-                                O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd >= 0) {
+    int fd = -1;
+    MakeTemporary(folder, name, [&](const std::string& candidate) {
+        fd = ::openat(folder, candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      mode);
+        if (fd >= 0)
             LockWhole(fd, F_WRLCK);
-            return fd;
-        }
-        if (errno != EEXIST)
-            return -1;
-    }
-    errno = EEXIST;
-    return -1;
+        return fd >= 0;
+    });
+    return fd;
+}
+
+int CreateUnnamedFile(int folder, mode_t mode) {
+    return ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+}
+
+bool UnnamedFilesCanBeNamed() {
+    return ::access("/proc/self/fd", X_OK) == 0;
+}
+
+bool NameUnnamedFile(int fd, int folder, const std::string& name) {
+    return LinkUnnamed(fd, folder, name);
+}
+
+bool NameUnnamedFileTemporarily(int fd, int folder, std::string& name) {
+    // Locked before it has the name, as a new temporary file is.
+    LockWhole(fd, F_WRLCK);
+    return MakeTemporary(folder, name, [&](const std::string& candidate) {
+        return LinkUnnamed(fd, folder, candidate);
+    });
 }
 
 bool IsTemporaryFileName(const std::string& name) {

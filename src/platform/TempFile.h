@@ -1,5 +1,6 @@
 // New temporary files for data that takes its real name only when complete: archives being
-// rewritten, extracted entries, converted archives. Plain POSIX, so the self-extractor stub
+// rewritten, extracted entries, converted archives; and files without any name (O_TMPFILE) that
+// are linked under their name when complete. Plain POSIX and Linux, so the self-extractor stub
 // shares it as source.
 //
 // A run that is killed or crashes leaves its temporary file behind, and the next operation in
@@ -25,6 +26,24 @@ namespace platform {
 // -1 with errno set when none can be made. An existing file or link of that name is never
 // opened. The lock lasts while any descriptor of this open file is open (see TemporaryFileLock).
 int CreateTemporaryFile(int folder, std::string& name, mode_t mode);
+
+// Creates a new file in the folder open as folder, readable and writable, with permissions mode
+// less the umask, that has no name until NameUnnamedFile gives it one (O_TMPFILE): nothing of it
+// is seen under a name before it is complete, and a run that dies leaves nothing behind. -1 with
+// errno set when none can be made (EOPNOTSUPP or EISDIR where the file system has no such files).
+int CreateUnnamedFile(int folder, mode_t mode);
+
+// Whether files that CreateUnnamedFile makes can be named: not where /proc is missing (some
+// sandboxes).
+bool UnnamedFilesCanBeNamed();
+
+// Gives the file that CreateUnnamedFile made, open as fd, the name in the folder open as folder,
+// through /proc/self/fd; false with errno set (EEXIST when the name is taken, which it keeps).
+bool NameUnnamedFile(int fd, int folder, const std::string& name);
+
+// Gives that file instead a name that CreateTemporaryFile would give, locked as in use, to be
+// renamed over a file that has the name it should take; false with errno set.
+bool NameUnnamedFileTemporarily(int fd, int folder, std::string& name);
 
 // Whether name is one that CreateTemporaryFile gives.
 bool IsTemporaryFileName(const std::string& name);

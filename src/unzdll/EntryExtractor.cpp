@@ -7,6 +7,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/TempFile.h"
 #include "platform/WinPath.h"
+#include "unzdll/OutputFile.h"
 #include "unzdll/SafeName.h"
 
 #include <algorithm>
@@ -101,7 +102,7 @@ bool Newer(const zip_stat_t& entry, const struct stat& file) {
 EntryExtractor::EntryExtractor(int archiveFd, const ArchiveLayout& layout, int baseFolder,
                                const ExtractOptions& options, EngineReport& report)
     : archiveFd_(archiveFd), layout_(layout), data_(archiveFd, layout), tree_(baseFolder),
-      options_(options), report_(report) {
+      options_(options), report_(report), unnamedFiles_(platform::UnnamedFilesCanBeNamed()) {
     ::fstat(archiveFd, &archiveStat_);
 }
 
@@ -133,15 +134,22 @@ zip_t* EntryExtractor::Libzip() {
 }
 
 std::int32_t EntryExtractor::Run(const std::vector<std::string>& specs) {
-    std::vector<std::string> names;
-    names.reserve(layout_.entries.size());
-    for (const LayoutEntry& entry : layout_.entries)
-        names.push_back(DecodeEntryName(StoredName(layout_, entry)));
-    EntrySpecs patterns(specs, names, EntrySpecs::WholeArchive::EveryEntry);
+    // Names are decoded as they are needed, never all held at once.
+    const auto nameOf = [this](const LayoutEntry& entry) {
+        return DecodeEntryName(StoredName(layout_, entry));
+    };
+    EntrySpecs patterns(
+        specs,
+        [&](const std::function<void(std::string_view)>& visit) {
+            for (const LayoutEntry& entry : layout_.entries)
+                visit(nameOf(entry));
+        },
+        EntrySpecs::WholeArchive::EveryEntry);
     std::int32_t count = 0;
-    for (std::size_t i = 0; i < names.size() && !report_.Aborted() && !driveFailed_; ++i) {
+    for (std::size_t i = 0; i < layout_.entries.size() && !report_.Aborted() && !driveFailed_;
+         ++i) {
         const auto index = static_cast<zip_uint64_t>(i);
-        const std::string& name = names[i];
+        const std::string name = nameOf(layout_.entries[i]);
         if (name.empty() || !patterns.Matches(name))
             continue;
         zip_stat_t stat;
@@ -173,31 +181,31 @@ void EntryExtractor::WriteFailed(const std::string& name, int error) {
     }
 }
 
-bool EntryExtractor::Wanted(int folder, const std::string& fileName, const std::string& name,
-                            const zip_stat_t& stat) {
+EntryExtractor::Target EntryExtractor::TargetOf(int folder, const std::string& fileName,
+                                                const std::string& name, const zip_stat_t& stat) {
     struct stat existing {};
     if (::fstatat(folder, fileName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0)
-        return !options_.freshen; // freshening touches existing files only
+        return options_.freshen ? Target::Skip : Target::Create; // freshening: existing files only
     if (S_ISDIR(existing.st_mode)) {
         report_.Message(kMsgSkipped, "A folder has that name, not extracted: " + name);
-        return false;
+        return Target::Skip;
     }
     if (existing.st_dev == archiveStat_.st_dev && existing.st_ino == archiveStat_.st_ino) {
         report_.Message(kMsgSkipped, "Would overwrite the archive itself, not extracted: " + name);
-        return false;
+        return Target::Skip;
     }
     if (options_.freshen || options_.update) {
         if (!Newer(stat, existing)) {
             report_.Verbose("Not newer, not extracted: " + name);
-            return false;
+            return Target::Skip;
         }
-        return true;
+        return Target::Replace;
     }
     if (!options_.overwrite) {
         report_.Message(kMsgSkipped, "File exists, not overwritten: " + name);
-        return false;
+        return Target::Skip;
     }
-    return true;
+    return Target::Replace;
 }
 
 bool EntryExtractor::CopyData(zip_file_t* file, int out, const std::string& name,
@@ -290,6 +298,7 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
     }
     int folder = -1;
     std::string fileName;
+    Target target = Target::Create;
     if (!options_.test) {
         if (!options_.dirNames)
             parts = std::vector<std::string>{parts->back()};
@@ -303,7 +312,8 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
             return Result::Failed;
         }
         fileName = parts->back();
-        if (!Wanted(folder, fileName, name, stat))
+        target = TargetOf(folder, fileName, name, stat);
+        if (target == Target::Skip)
             return Result::Skipped;
     }
 
@@ -352,17 +362,16 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
         closeFile();
         return Result::Failed;
     }
-    std::string temporary;
     if (!options_.test && cleaned_.insert(FolderKey(*parts)).second)
         platform::RemoveStaleTemporaryFiles(folder);
-    const int out = options_.test ? -1 : platform::CreateTemporaryFile(folder, temporary, 0666);
+    OutputFile output(folder);
+    const int out = options_.test ? -1 : output.Open(target == Target::Replace, unnamedFiles_);
     if (!options_.test && out < 0) {
         const int error = errno;
         closeFile();
         WriteFailed(name, error);
         return Result::Failed;
     }
-    const platform::TemporaryFileLock inUse(out); // until renamed or removed
     bool ok = file ? CopyData(file, out, name, stat) : CopyDirect(*dataStart, out, name, stat);
     closeFile();
     if (options_.test) {
@@ -376,17 +385,18 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
     }
     // The identity of the file written, for the caller that starts or opens it afterwards.
     struct stat written {};
-    ok = ok && ::fstat(out, &written) == 0;
-    if (::close(out) != 0 && ok) {
-        WriteFailed(name, errno);
-        ok = false;
+    if (!ok || ::fstat(out, &written) != 0)
+        return Result::Failed;
+    int error = output.Name(fileName, target == Target::Replace);
+    if (error == EEXIST) {
+        // The name was taken while the entry was written: decided again as for a taken name.
+        target = TargetOf(folder, fileName, name, stat);
+        if (target == Target::Skip)
+            return Result::Skipped;
+        error = output.Name(fileName, true);
     }
-    if (ok && ::renameat(folder, temporary.c_str(), folder, fileName.c_str()) != 0) {
-        WriteFailed(name, errno);
-        ok = false;
-    }
-    if (!ok) {
-        ::unlinkat(folder, temporary.c_str(), 0);
+    if (error != 0) {
+        WriteFailed(name, error);
         return Result::Failed;
     }
     tree_.Keep(folder);

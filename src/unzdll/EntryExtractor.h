@@ -1,8 +1,8 @@
 // Extracts (or tests) the entries of an open archive that match the specifications, each one
-// to a temporary file in its folder that takes the entry's name only once its size and CRC
+// to a file in its folder (see OutputFile) that takes the entry's name only once its size and CRC
 // check out, so a bad entry never leaves a partial file nor replaces a good one. Temporary files
 // that killed runs left in a folder written to are removed, and folders made for entries that
-// could not be written are removed again.
+// could not be written are removed again. Entry names are decoded one at a time, never all held.
 #pragma once
 
 #include "engine/ArchiveLayout.h"
@@ -48,8 +48,12 @@ private:
     bool CopyDirect(std::uint64_t dataStart, int out, const std::string& name,
                     const zip_stat_t& stat);
     bool Write(int out, const unsigned char* bytes, std::size_t size, const std::string& name);
-    bool Wanted(int folder, const std::string& fileName, const std::string& name,
-                const zip_stat_t& stat);
+    // What becomes of the entry's file name in folder: Skip (after saying why, where the user is
+    // told), Create (the name is free) or Replace (a file has it that the options let the entry
+    // replace).
+    enum class Target { Skip, Create, Replace };
+    Target TargetOf(int folder, const std::string& fileName, const std::string& name,
+                    const zip_stat_t& stat);
     // Reports that name could not be written for the system's reason error; a full or
     // read-only drive ends the extraction, since every entry after it would fail the same way.
     void WriteFailed(const std::string& name, int error);
@@ -69,4 +73,5 @@ private:
     EngineReport& report_;
     bool driveFailed_ = false;
     std::unordered_set<std::string> cleaned_; // folders rid of stale temporary files
+    bool unnamedFiles_; // while they can be named and no file system turned out to have none
 };
