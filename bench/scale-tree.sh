@@ -11,8 +11,8 @@ bench="$repo/build/bin/engine_bench"
 side() { python3 "$repo/bench/sidebyside.py" -n "${RUNS:-3}" "$@"; }
 check_zip='python3 -c "import sys, zipfile; sys.exit(zipfile.ZipFile(sys.argv[1]).testzip() is not None)"'
 
-echo "== extracting tree.zip (200,000 files in 200 folders), each run into a fresh folder"
-side -- \
+echo "== extracting tree.zip (200,000 files in 200 folders), each run into a fresh folder kept to the end"
+side --keep -- \
   ours "exec '$bench' extract '$work/tree.zip' {fresh}" \
   bsdtar "exec bsdtar -xf '$work/tree.zip' -C {fresh}"
 

@@ -7,12 +7,15 @@ cannot read below this script's own, about 15 MB, since a command starts as a co
 every other command the median over the rounds of its time divided by the first command's (the
 first command's speed-up over it).
 
-  sidebyside.py [-n RUNS] [--copy-of FILE] [--check CMD] -- LABEL 'COMMAND' LABEL 'COMMAND' ...
+  sidebyside.py [-n RUNS] [--copy-of FILE] [--check CMD] [--keep] -- LABEL 'COMMAND' LABEL 'COMMAND' ...
 
 Commands run under /bin/sh. In a command, {fresh} is a new empty folder made before the run and
 removed after it, {out} a file in such a folder that does not exist yet (its size is printed),
 {copy} a fresh copy of --copy-of FILE. --check runs after every run with the same {fresh}, {out} or
-{copy} (not timed) and must succeed.
+{copy} (not timed) and must succeed. With --keep, the folders are removed only after the last
+round: on ext4, files made in the minutes after many were deleted are several times slower to
+create (the inode allocator steps over every recently freed inode), so removing each tree of
+hundreds of thousands of files would slow whichever run comes next by chance.
 """
 import argparse
 import os
@@ -24,7 +27,7 @@ import tempfile
 import time
 
 
-def run_once(command, check, copy_of, work):
+def run_once(command, check, copy_of, work, kept):
     place = tempfile.mkdtemp(dir=work)
     values = {"fresh": place, "out": os.path.join(place, "out.zip"), "copy": ""}
     if copy_of:
@@ -46,7 +49,10 @@ def run_once(command, check, copy_of, work):
         if checked.returncode != 0:
             sys.exit(f"check failed after: {text}\n{checked.stdout.decode()}{checked.stderr.decode()}")
     size = os.path.getsize(values["out"]) if os.path.exists(values["out"]) else None
-    shutil.rmtree(place)
+    if kept is None:
+        shutil.rmtree(place)
+    else:
+        kept.append(place)
     return seconds, usage.ru_maxrss / 1024, size
 
 
@@ -55,6 +61,7 @@ def main():
     parser.add_argument("-n", type=int, default=5)
     parser.add_argument("--copy-of")
     parser.add_argument("--check")
+    parser.add_argument("--keep", action="store_true")
     parser.add_argument("pairs", nargs="+")
     args = parser.parse_args()
     if len(args.pairs) % 2:
@@ -62,13 +69,16 @@ def main():
     labels, commands = args.pairs[0::2], args.pairs[1::2]
     work = os.environ.get("BENCH_WORK", tempfile.gettempdir())
     rounds = []
+    kept = [] if args.keep else None
     for round_number in range(args.n + 1):
         results = [None] * len(commands)
         for k in range(len(commands)):
             i = (round_number + k) % len(commands)
-            results[i] = run_once(commands[i], args.check, args.copy_of, work)
+            results[i] = run_once(commands[i], args.check, args.copy_of, work, kept)
         if round_number > 0:  # the first round warms the caches
             rounds.append(results)
+    for place in kept or []:
+        shutil.rmtree(place)
     print(f"{'':24} {'median s':>9} {'min s':>8} {'max s':>8} {'peak MB':>8} {'bytes':>11}")
     for i, label in enumerate(labels):
         times = [r[i][0] for r in rounds]
