@@ -2,9 +2,12 @@
 // without summer time, on both sides of the year's changes of the clock.
 #include "engine/DosDateTime.h"
 
-#include <cstdlib>
+#include "LocalTime.h"
+
 #include <gtest/gtest.h>
-#include <string>
+
+using testing_support::LocalTime;
+using testing_support::ScopedTimeZone;
 
 namespace {
 
@@ -15,39 +18,6 @@ std::uint16_t DosDate(int year, int month, int day) {
 std::uint16_t DosTime(int hour, int minute, int second) {
     return static_cast<std::uint16_t>(hour << 11 | minute << 5 | second / 2);
 }
-
-std::time_t ByMktime(int year, int month, int day, int hour, int minute, int second) {
-    std::tm parts{};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
-    parts.tm_isdst = -1;
-    return std::mktime(&parts);
-}
-
-// The zone of the process for one test, restored afterwards.
-class Zone {
-public:
-    explicit Zone(const char* rule) {
-        if (const char* old = std::getenv("TZ"))
-            old_ = old;
-        ::setenv("TZ", rule, 1);
-        ::tzset();
-    }
-    ~Zone() {
-        if (old_.empty())
-            ::unsetenv("TZ");
-        else
-            ::setenv("TZ", old_.c_str(), 1);
-        ::tzset();
-    }
-
-private:
-    std::string old_;
-};
 
 } // namespace
 
@@ -65,18 +35,18 @@ TEST(DosDateTime, LocalTimeAsMktimeGivesIt) {
         {2024, 2, 29, 23, 59, 58},
     };
     for (const char* rule : zones) {
-        const Zone zone(rule);
+        const ScopedTimeZone zone(rule);
         for (const Moment& m : moments)
             EXPECT_EQ(LocalTimeOfDos(DosDate(m.year, m.month, m.day),
                                      DosTime(m.hour, m.minute, m.second)),
-                      ByMktime(m.year, m.month, m.day, m.hour, m.minute, m.second))
+                      LocalTime(m.year, m.month, m.day, m.hour, m.minute, m.second))
                 << rule << " " << m.year << "-" << m.month << "-" << m.day << " " << m.hour << ":"
                 << m.minute << ":" << m.second;
     }
 }
 
 TEST(DosDateTime, AnHourMissingOrTwiceGivesOneMomentOfIt) {
-    const Zone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    const ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
     // 02:30 on 28 March 2021 never showed on a clock here; it is read as 03:30 summer time.
     EXPECT_EQ(LocalTimeOfDos(DosDate(2021, 3, 28), DosTime(2, 30, 0)), 1616895000);
     // 02:30 on 31 October 2021 showed twice; the second time, in winter time, is taken.

@@ -2,6 +2,7 @@
 // with and without a terminal (a pseudo-terminal here), the times it restores, the password of
 // encrypted entries, and Zip64 archives.
 #include "EngineTest.h"
+#include "LocalTime.h"
 #include "RunTool.h"
 #include "TestMachine.h"
 #include "ZipBytes.h"
@@ -11,6 +12,7 @@
 #include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <poll.h>
 #include <pty.h>
 #include <sys/stat.h>
@@ -193,24 +195,10 @@ TEST_F(SfxCommand, OnATerminalItAsksPerFileUntilAnAnswerCoversTheRest) {
 TEST_F(SfxCommand, FilesGetTheTimeOfTheirEntryAsTheEngineGivesIt) {
     // A zone away from UTC, with summer time, so a time taken as UTC or without the summer hour
     // would show.
-    const char* const zone = "EST5EDT,M3.2.0,M11.1.0";
-    const char* const before = std::getenv("TZ");
-    const std::string saved = before ? before : "";
-    ::setenv("TZ", zone, 1);
-    ::tzset();
+    std::optional<testing_support::ScopedTimeZone> zone(std::in_place, "EST5EDT,M3.2.0,M11.1.0");
     WriteHostFile(DriveC() + "/data/summer.txt", "s");
     WriteHostFile(DriveC() + "/data/winter.txt", "w");
-    const auto local = [](int year, int month, int day, int hour, int minute, int second) {
-        std::tm time{};
-        time.tm_year = year - 1900;
-        time.tm_mon = month - 1;
-        time.tm_mday = day;
-        time.tm_hour = hour;
-        time.tm_min = minute;
-        time.tm_sec = second;
-        time.tm_isdst = -1;
-        return std::mktime(&time);
-    };
+    const auto local = testing_support::LocalTime;
     const std::time_t summerTime = local(2021, 7, 12, 14, 30, 0);
     const std::time_t winterTime = local(1999, 1, 1, 6, 5, 4);
     fs::last_write_time(
@@ -223,11 +211,7 @@ TEST_F(SfxCommand, FilesGetTheTimeOfTheirEntryAsTheEngineGivesIt) {
     const auto run = RunTool({program, Target()});
     fs::create_directories(DriveC() + "/engine");
     EXPECT_EQ(Extract("C:\\pack.zip", "C:\\engine", {"*.*"}, ExtrDirNames), 2);
-    if (before)
-        ::setenv("TZ", saved.c_str(), 1);
-    else
-        ::unsetenv("TZ");
-    ::tzset();
+    zone.reset();
     ASSERT_EQ(run.exitCode, 0) << run.output;
     for (const auto& [name, time] :
          {std::pair{"summer.txt", summerTime}, {"winter.txt", winterTime}}) {
