@@ -3,12 +3,13 @@
 
 #include "engine/DosDateTime.h"
 #include "engine/LittleEndian.h"
+#include "unzdll/Inflater.h"
 
 #include <algorithm>
 #include <libdeflate.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zlib.h>
 
 namespace {
 
@@ -90,9 +91,6 @@ std::optional<std::uint64_t> EntryData::DataStart(zip_uint64_t index, const zip_
     if (!decompressor_ || !Checked(stat) || index >= layout_.entries.size())
         return std::nullopt;
     const LayoutEntry& entry = layout_.entries[index];
-    if (entry.compressedSize != stat.comp_size || entry.uncompressedSize != stat.size ||
-        entry.crc32 != stat.crc)
-        return std::nullopt;
     if (entry.localHeaderOffset > layout_.archiveSize)
         return std::nullopt;
     const std::uint64_t header = layout_.archiveStart + entry.localHeaderOffset;
@@ -143,16 +141,13 @@ EntryData::Outcome EntryData::Whole(std::uint64_t dataStart, const zip_stat_t& s
 
 EntryData::Outcome EntryData::Streamed(std::uint64_t dataStart, const zip_stat_t& stat,
                                        const Sink& sink) {
-    const bool deflated = stat.comp_method == ZIP_CM_DEFLATE;
-    z_stream stream{};
-    if (deflated && inflateInit2(&stream, -MAX_WBITS) != Z_OK)
-        return Outcome::Damaged;
+    std::optional<Inflater> inflater;
+    if (stat.comp_method == ZIP_CM_DEFLATE)
+        inflater.emplace(kStreamChunk);
     unsigned char* in = packed_.Get(kStreamChunk);
-    unsigned char* out = deflated ? unpacked_.Get(kStreamChunk) : in;
     std::uint64_t read = 0, produced = 0;
     std::uint32_t crc = 0;
     Outcome outcome = Outcome::Good;
-    bool ended = false;
     // Hands on n bytes of the entry, unless that takes it beyond its declared size.
     const auto deliver = [&](const unsigned char* bytes, std::size_t n) {
         if (n > stat.size - produced) {
@@ -167,43 +162,16 @@ EntryData::Outcome EntryData::Streamed(std::uint64_t dataStart, const zip_stat_t
         }
         return true;
     };
-    while (!ended && read < stat.comp_size) {
+    while (read < stat.comp_size && !(inflater && inflater->Ended())) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(kStreamChunk, stat.comp_size - read));
-        if (ReadAt(fd_, dataStart + read, in, want) != want) {
-            outcome = Outcome::TooShort;
-            break;
-        }
+        if (ReadAt(fd_, dataStart + read, in, want) != want)
+            return Outcome::TooShort;
         read += want;
-        if (!deflated) {
-            if (!deliver(in, want))
-                break;
-            continue;
-        }
-        stream.next_in = in;
-        stream.avail_in = static_cast<uInt>(want);
-        while (stream.avail_in > 0 && !ended) {
-            stream.next_out = out;
-            stream.avail_out = static_cast<uInt>(kStreamChunk);
-            const int result = inflate(&stream, Z_NO_FLUSH);
-            if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {
-                outcome = Outcome::Damaged;
-                break;
-            }
-            ended = result == Z_STREAM_END;
-            if (!deliver(out, kStreamChunk - stream.avail_out))
-                break;
-            if (result == Z_BUF_ERROR)
-                break; // no progress possible: the stream wants more than there is
-        }
-        if (outcome != Outcome::Good)
-            break;
+        if (!(inflater ? inflater->Feed(in, want, deliver) : deliver(in, want)))
+            return outcome == Outcome::Good ? Outcome::Damaged : outcome;
     }
-    if (deflated)
-        inflateEnd(&stream);
-    if (outcome != Outcome::Good)
-        return outcome;
-    if ((deflated && !ended) || produced != stat.size)
+    if ((inflater && !inflater->Ended()) || produced != stat.size)
         return produced > stat.size ? Outcome::TooLong : Outcome::TooShort;
     return crc == stat.crc ? Outcome::Good : Outcome::BadCrc;
 }

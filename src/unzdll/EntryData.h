@@ -25,13 +25,13 @@ public:
     EntryData(const EntryData&) = delete;
     EntryData& operator=(const EntryData&) = delete;
 
-    // Where the data of the entry at index (in central directory order) starts in the file, when
-    // it can be read here: not encrypted, stored or deflated, with the sizes and CRC that libzip
-    // read for it, and a local header where the directory says.
+    // Where the data of the entry at index (in central directory order), as StatOf describes it,
+    // starts in the file, when it can be read here: not encrypted, stored or deflated, and with a
+    // local header where the directory says.
     std::optional<std::uint64_t> DataStart(zip_uint64_t index, const zip_stat_t& stat);
 
     // The entry at index as libzip's stat would describe it (sizes, CRC, methods, time), from the
-    // central directory: for an archive that libzip refuses to open while its data is sound.
+    // central directory, so that libzip need not open the archive for the entries read here.
     // False when there is no such entry.
     bool StatOf(zip_uint64_t index, zip_stat_t& stat) const;
 

@@ -7,6 +7,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/TempFile.h"
 #include "platform/WinPath.h"
+#include "unzdll/Inflater.h"
 #include "unzdll/OutputFile.h"
 #include "unzdll/SafeName.h"
 
@@ -50,39 +51,6 @@ bool IsAes(const zip_stat_t& stat) {
 bool InflatedHere(const zip_stat_t& stat) {
     return IsAes(stat) && (stat.valid & ZIP_STAT_COMP_METHOD) && stat.comp_method == ZIP_CM_DEFLATE;
 }
-
-// Raw deflate data inflated as it comes, block by block.
-class Inflater {
-public:
-    Inflater() { inflateInit2(&z_, -MAX_WBITS); }
-    ~Inflater() { inflateEnd(&z_); }
-    Inflater(const Inflater&) = delete;
-    Inflater& operator=(const Inflater&) = delete;
-
-    // Inflates the block, handing each piece of output to take; false when the data is
-    // damaged or take refused.
-    template <typename Take> bool Feed(const char* data, std::size_t size, Take take) {
-        z_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
-        z_.avail_in = static_cast<uInt>(size);
-        do {
-            z_.next_out = out_.data();
-            z_.avail_out = static_cast<uInt>(out_.size());
-            const int result = inflate(&z_, Z_NO_FLUSH);
-            if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR)
-                return false;
-            ended_ = result == Z_STREAM_END;
-            if (!take(out_.data(), out_.size() - z_.avail_out))
-                return false;
-        } while (!ended_ && z_.avail_out == 0);
-        return true;
-    }
-    bool Ended() const { return ended_; }
-
-private:
-    z_stream z_{};
-    std::vector<unsigned char> out_ = std::vector<unsigned char>(1 << 16);
-    bool ended_ = false;
-};
 
 // The folder of an entry's file (its components but the last), as one text.
 std::string FolderKey(const std::vector<std::string>& parts) {
@@ -230,7 +198,7 @@ bool EntryExtractor::CopyData(zip_file_t* file, int out, const std::string& name
     };
     std::optional<Inflater> inflater;
     if (InflatedHere(stat))
-        inflater.emplace();
+        inflater.emplace(kReadBlock);
     // Always read to the end: only the last read reports a CRC error.
     for (;;) {
         const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
@@ -240,10 +208,9 @@ bool EntryExtractor::CopyData(zip_file_t* file, int out, const std::string& name
         }
         if (n == 0)
             break;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
         const auto size = static_cast<std::size_t>(n);
-        const bool taken = inflater
-                               ? inflater->Feed(buffer.data(), size, take)
-                               : take(reinterpret_cast<const unsigned char*>(buffer.data()), size);
+        const bool taken = inflater ? inflater->Feed(bytes, size, take) : take(bytes, size);
         if (tooLong)
             return dataError("data longer than its declared size");
         if (!taken)
