@@ -1,0 +1,45 @@
+// Stops an engine call that runs away instead of ending (a walk that follows links round and
+// round, say), so the test that guards against it fails fast and small: once the call has run
+// longer than a time limit, or the process has grown by more than a memory limit, the guard
+// answers abort at the next turn of the windows (the engines let them in while they work), and
+// Tripped() says so.
+#pragma once
+
+#include "engine/ZipMstr.h"
+#include "platform/UserNotice.h"
+
+#include <chrono>
+#include <fstream>
+#include <unistd.h>
+
+namespace testing_support {
+
+class RunawayGuard {
+public:
+    RunawayGuard(TZipMaster& zip, std::chrono::seconds time, long megabytes)
+        : start_(std::chrono::steady_clock::now()), startBytes_(Resident()) {
+        platform::SetEventPump([this, &zip, time, megabytes] {
+            tripped_ = tripped_ || std::chrono::steady_clock::now() - start_ > time ||
+                       Resident() - startBytes_ > megabytes << 20;
+            zip.AbortFlag = zip.AbortFlag || tripped_;
+        });
+    }
+    ~RunawayGuard() { platform::SetEventPump(nullptr); }
+    RunawayGuard(const RunawayGuard&) = delete;
+    RunawayGuard& operator=(const RunawayGuard&) = delete;
+
+    bool Tripped() const { return tripped_; }
+
+private:
+    static long Resident() {
+        long size = 0, resident = 0;
+        std::ifstream("/proc/self/statm") >> size >> resident;
+        return resident * ::sysconf(_SC_PAGESIZE);
+    }
+
+    std::chrono::steady_clock::time_point start_;
+    long startBytes_;
+    bool tripped_ = false;
+};
+
+} // namespace testing_support
