@@ -27,7 +27,9 @@ enum EngineMessage : std::int32_t {
 };
 
 constexpr std::int64_t kBlockSize = 32768;
-constexpr std::chrono::milliseconds kKeepAliveQuiet{20};
+// How long an engine stays quiet at most during long work before it reports that it is alive: well
+// below the 50 ms a window may wait, so that a busy machine's delays still fit.
+constexpr std::chrono::milliseconds kKeepAliveQuiet{10};
 
 class EngineReport {
 public:
