@@ -186,11 +186,14 @@ std::int32_t AddToArchive(const ZipCommand& command, EngineReport& report) {
 
     {
         AddWriter writer(files, archive, plan, report, level, encrypt ? password : "");
-        if (!writer.Write(path->host)) {
-            if (errno == ECANCELED || report.Aborted())
+        const bool written = writer.Write(path->host);
+        const int error = errno;
+        archive.Close(report);
+        if (!written) {
+            if (error == ECANCELED || report.Aborted())
                 report.Message(kMsgAborted, "Aborted, archive unchanged: " + path->name);
             else
-                report.Message(kMsgWriteFailed, path->CannotWrite(errno));
+                report.Message(kMsgWriteFailed, path->CannotWrite(error));
             return 0;
         }
     }

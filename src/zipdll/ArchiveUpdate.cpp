@@ -53,11 +53,14 @@ std::int32_t DeleteFromArchive(const ZipCommand& command, EngineReport& report) 
         report.Message(kMsgNotFound, "No entry matches, nothing deleted");
         return 0;
     }
-    if (DeleteByCopying(archive, path->host, removed, report))
+    const bool deleted = DeleteByCopying(archive, path->host, removed, report);
+    const int error = errno;
+    archive.Close(report);
+    if (deleted)
         return count;
-    if (errno == ECANCELED || report.Aborted())
+    if (error == ECANCELED || report.Aborted())
         report.Message(kMsgAborted, "Aborted, archive unchanged: " + path->name);
     else
-        report.Message(kMsgWriteFailed, path->CannotWrite(errno));
+        report.Message(kMsgWriteFailed, path->CannotWrite(error));
     return 0;
 }

@@ -22,6 +22,12 @@ ExistingArchive::~ExistingArchive() {
         ::close(fd_);
 }
 
+void ExistingArchive::Close(EngineReport& report) {
+    if (fd_ >= 0)
+        report.Meanwhile([this] { ::close(fd_); });
+    fd_ = -1;
+}
+
 bool ExistingArchive::Open(const std::string& host, const std::string& name, bool mayBeNew,
                            EngineReport& report) {
     fd_ = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);

@@ -25,6 +25,9 @@ public:
     // one (whose stub would be lost), or one whose entries overlap.
     bool Open(const std::string& host, const std::string& name, bool mayBeNew,
               EngineReport& report);
+    // Closes the archive, aside from the engine's thread: once it has been replaced, closing its
+    // last descriptor frees its blocks, which for a large archive takes a while.
+    void Close(EngineReport& report);
 
     int Fd() const { return fd_; }
     // The archive as read, to be replaced only while it is still so; nothing for a new one.
