@@ -31,7 +31,6 @@ AddPlan PlanAdd(FileList& files, const ExistingArchive& archive, const ZipComman
     for (std::uint32_t i = 0; i < archive.Count(); ++i)
         entries.Insert(i);
     std::string stored;
-    std::vector<std::uint32_t> added; // new entries, in the order found
     for (std::uint32_t i = 0; i < files.size(); ++i) {
         ListedFile& file = files[i];
         if (file.fate == ListedFile::Fate::Left)
@@ -54,8 +53,6 @@ AddPlan PlanAdd(FileList& files, const ExistingArchive& archive, const ZipComman
         } else {
             file.fate = ListedFile::Fate::Left; // two names read alike: the first one takes it
         }
-        if (file.fate == ListedFile::Fate::New)
-            added.push_back(i);
         if (file.fate != ListedFile::Fate::Left)
             ++plan.written;
     }
@@ -67,8 +64,8 @@ AddPlan PlanAdd(FileList& files, const ExistingArchive& archive, const ZipComman
     for (const std::uint32_t file : plan.replacedBy)
         if (file != AddPlan::kStays && pooled(file))
             plan.pooled.push_back(file);
-    for (const std::uint32_t file : added)
-        if (pooled(file))
-            plan.pooled.push_back(file);
+    for (std::uint32_t i = 0; i < files.size(); ++i)
+        if (files[i].fate == ListedFile::Fate::New && pooled(i))
+            plan.pooled.push_back(i);
     return plan;
 }

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -79,7 +80,9 @@ private:
         } else if (nextJob_ < plan_.pooled.size() && plan_.pooled[nextJob_] == i) {
             const std::size_t job = nextJob_++;
             const DeflatedFile* data = pool_.Wait(job, [this] { return report_.KeepAlive(); });
-            result = data ? writer_.Compressed(file, name_, *data) : EntryWriter::Result::Failed;
+            if (!data) // the caller aborted: the pool goes with the writer
+                return EntryWriter::Result::Failed;
+            result = writer_.Compressed(file, name_, *data);
             pool_.Release(job);
         } else {
             result = writer_.Streamed(file, name_, files_.HostPath(file));
@@ -185,10 +188,15 @@ std::int32_t AddToArchive(const ZipCommand& command, EngineReport& report) {
         return 0;
 
     {
-        AddWriter writer(files, archive, plan, report, level, encrypt ? password : "");
-        const bool written = writer.Write(path->host);
+        std::optional<AddWriter> writer;
+        writer.emplace(files, archive, plan, report, level, encrypt ? password : "");
+        const bool written = writer->Write(path->host);
         const int error = errno;
-        archive.Close(report);
+        // Aside: after an abort the pool's workers still finish the files they hold.
+        report.Meanwhile([&] {
+            writer.reset();
+            archive.Close(report);
+        });
         if (!written) {
             if (error == ECANCELED || report.Aborted())
                 report.Message(kMsgAborted, "Aborted, archive unchanged: " + path->name);
