@@ -3,6 +3,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -50,18 +51,25 @@ void WorkAside::RunThere(const std::function<void()>& body, const std::function<
     }
     Channel channel;
     std::exception_ptr workError;
-    std::thread thread([&] {
-        current = &channel;
-        try {
-            body();
-        } catch (...) {
-            workError = std::current_exception();
-        }
-        std::lock_guard lock(channel.mutex);
-        channel.workDone = true;
-        channel.changed.notify_all();
-    });
+    std::thread thread;
+    try {
+        thread = std::thread([&] {
+            current = &channel;
+            try {
+                body();
+            } catch (...) {
+                workError = std::current_exception();
+            }
+            std::lock_guard lock(channel.mutex);
+            channel.workDone = true;
+            channel.changed.notify_all();
+        });
+    } catch (const std::system_error&) {
+        body(); // no thread to be had: the work is done here, the windows waiting for it
+        return;
+    }
     auto lastWaited = std::chrono::steady_clock::now();
+    std::exception_ptr waitingError; // thrown once the work has ended: the thread must be joined
     std::unique_lock lock(channel.mutex);
     while (!channel.workDone) {
         channel.changed.wait_for(lock, kWaitSlice, [&] {
@@ -83,15 +91,19 @@ void WorkAside::RunThere(const std::function<void()>& body, const std::function<
         }
         // The waiting duty comes round every slice, also between tasks that follow each other.
         const auto now = std::chrono::steady_clock::now();
-        if (!channel.workDone && now - lastWaited >= kWaitSlice) {
+        if (!channel.workDone && !waitingError && now - lastWaited >= kWaitSlice) {
             lock.unlock();
-            waiting();
+            try {
+                waiting();
+            } catch (...) {
+                waitingError = std::current_exception();
+            }
             lock.lock();
             lastWaited = std::chrono::steady_clock::now();
         }
     }
     lock.unlock();
     thread.join();
-    if (workError)
-        std::rethrow_exception(workError);
+    if (workError || waitingError)
+        std::rethrow_exception(workError ? workError : waitingError);
 }

@@ -55,7 +55,11 @@ bool ExistingArchive::Open(const std::string& host, const std::string& name, boo
         std::all_of(entries.begin(), entries.end(), [&](const LayoutEntry& entry) {
             return entry.localHeaderOffset < layout_->directoryAt;
         });
-    if (!beforeDirectory || EntriesOverlap(entries)) {
+    if (!beforeDirectory) {
+        report.Message(kMsgBadArchive, "Cannot open archive " + name);
+        return false;
+    }
+    if (EntriesOverlap(entries)) {
         report.Message(kMsgBadArchive, "Entries overlap, archive refused: " + name);
         return false;
     }

@@ -3,6 +3,7 @@
 #include "EngineTest.h"
 #include "RunTool.h"
 #include "TestMachine.h"
+#include "ZipBytes.h"
 
 #include "engine/EngineReport.h"
 #include "platform/Files.h"
@@ -141,6 +142,24 @@ with zipfile.ZipFile(sys.argv[1]) as z:
 )",
                                     {DriveC() + "/v.zip"});
     EXPECT_EQ(contents.output, "None readme.txt=new readme guide.TXT=guide\n");
+}
+
+TEST_F(ZipEngine, AnArchiveWhoseEntriesOverlapIsNeitherAddedToNorDeletedFrom) {
+    // Two directory entries share one local header: copying what stays would copy it twice.
+    const std::string one = zipbytes::Archive({{"a.txt", "aaaa"}});
+    const std::size_t directory = 30 + 5 + 4;
+    const std::string record = one.substr(directory, 46 + 5);
+    const std::string twice = one.substr(0, directory) + record + record + "PK\x05\x06" +
+                              zipbytes::U32(0) + zipbytes::U16(2) + zipbytes::U16(2) +
+                              zipbytes::U32(static_cast<std::uint32_t>(2 * record.size())) +
+                              zipbytes::U32(static_cast<std::uint32_t>(directory)) +
+                              zipbytes::U16(0);
+    WriteHostFile(DriveC() + "/twice.zip", twice);
+    EXPECT_EQ(Add("C:\\twice.zip", {"C:\\data\\readme.txt"}, 0), 0);
+    EXPECT_EQ(Delete("C:\\twice.zip", {"a.txt"}), 0);
+    EXPECT_EQ(MessagesWith(kMsgBadArchive),
+              std::vector<std::string>(2, "Entries overlap, archive refused: C:\\twice.zip"));
+    EXPECT_EQ(ReadHostFile(DriveC() + "/twice.zip"), twice);
 }
 
 TEST_F(ZipEngine, AnArchiveOfMoreEntriesThanItsEndRecordCountsStaysWhole) {
