@@ -1,17 +1,39 @@
 // Checks that a file or folder is the user's own and that no other user can change it.
 #include "platform/OwnedFiles.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <grp.h>
+#include <mutex>
 #include <pwd.h>
 #include <unistd.h>
 
 namespace platform {
 namespace {
 
+// The account list is read through one cursor per process.
+std::mutex accountsLock;
+
+// Whether another user has gid as the primary group of their account: such a user is a member
+// of the group without being listed in it.
+bool PrimaryGroupOfAnotherUser(gid_t gid, uid_t self) {
+    std::lock_guard guard(accountsLock);
+    bool found = false;
+    ::setpwent();
+    while (const passwd* account = ::getpwent())
+        if (account->pw_gid == gid && account->pw_uid != self) {
+            found = true;
+            break;
+        }
+    ::endpwent();
+    return found;
+}
+
 // A group of the user's alone: where users get a group of their own name (and a umask that lets
 // the group write, as many desktops set), a file the group may write is still the user's alone.
+// Its members are those it lists and those whose primary group it is.
 bool GroupOfUserAlone(gid_t gid) {
     const passwd* user = ::getpwuid(::geteuid());
     const group* grp = ::getgrgid(gid);
@@ -20,7 +42,7 @@ bool GroupOfUserAlone(gid_t gid) {
     for (char** member = grp->gr_mem; *member; ++member)
         if (std::strcmp(*member, user->pw_name) != 0)
             return false;
-    return true;
+    return !PrimaryGroupOfAnotherUser(gid, user->pw_uid);
 }
 
 bool WritableByOthers(const struct stat& st) {
@@ -57,6 +79,52 @@ std::string WhyFoldersAboveUnsafe(const std::string& realFolder) {
         const bool othersMayRename = WritableByOthers(st) && (st.st_mode & S_ISVTX) == 0;
         if (!trustedOwner || othersMayRename)
             return "lies in " + folder + ", which other users can change";
+    }
+    return {};
+}
+
+std::string WhyLinksOnPathUnsafe(const std::string& path) {
+    constexpr int kMaxLinks = 40; // as the system follows them
+    std::string pending = path;
+    if (pending.empty() || pending[0] != '/') {
+        char cwd[PATH_MAX];
+        pending = std::string(::getcwd(cwd, sizeof cwd) ? cwd : "/") + "/" + pending;
+    }
+    std::string real; // the part followed so far, without links ("" is the root)
+    int links = 0;
+    while (!pending.empty()) {
+        const std::size_t start = pending.find_first_not_of('/');
+        if (start == std::string::npos)
+            break;
+        const std::size_t end = std::min(pending.find('/', start), pending.size());
+        const std::string name = pending.substr(start, end - start);
+        pending.erase(0, end);
+        if (name == ".")
+            continue;
+        if (name == "..") {
+            real.erase(real.rfind('/') == std::string::npos ? 0 : real.rfind('/'));
+            continue;
+        }
+        const std::string step = real + "/" + name;
+        struct stat st {};
+        if (::lstat(step.c_str(), &st) != 0)
+            return {};
+        if (!S_ISLNK(st.st_mode)) {
+            real = step;
+            continue;
+        }
+        if (st.st_uid != ::geteuid() && st.st_uid != 0)
+            return step + " is a link that belongs to another user";
+        if (const std::string why = WhyFoldersAboveUnsafe(step); !why.empty())
+            return step + " " + why;
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(step.c_str(), target, sizeof target);
+        if (n <= 0 || n == sizeof target || ++links > kMaxLinks)
+            return {};
+        // The link's target takes its place; an absolute one starts again from the root.
+        pending = std::string(target, static_cast<std::size_t>(n)) + pending;
+        if (target[0] == '/')
+            real.clear();
     }
     return {};
 }

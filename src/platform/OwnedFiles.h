@@ -23,6 +23,13 @@ std::string WhyNotOwned(const std::string& hostPath);
 // (as in /tmp). Empty when none of them would let that happen.
 std::string WhyFoldersAboveUnsafe(const std::string& realFolder);
 
+// Why another user could make the path (absolute or relative to the current folder) lead
+// somewhere else: a link met while following it, as the system follows it, that belongs to
+// neither the user nor root ("<link> is a link that belongs to another user"), or that lies in
+// a folder others could change (as WhyFoldersAboveUnsafe says). Empty when every link on the way
+// is safe; the part of the path that does not exist is passed over.
+std::string WhyLinksOnPathUnsafe(const std::string& path);
+
 // What CheckFileBelow found.
 enum class FileBelow {
     Owned,   // a regular file; it, the base and every folder on the way are OwnedAndUnshared
