@@ -8,6 +8,7 @@
 #include <grp.h>
 #include <mutex>
 #include <pwd.h>
+#include <set>
 #include <unistd.h>
 
 namespace platform {
@@ -130,7 +131,7 @@ std::string WhyLinksOnPathUnsafe(const std::string& path) {
 }
 
 FileBelow CheckFileBelow(const std::string& realBase, const std::string& relative,
-                         struct stat& file) {
+                         struct stat& file, Descriptor* kept) {
     int folder = ::open(realBase.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     FileBelow found = FileBelow::Missing;
     std::size_t start = 0;
@@ -147,7 +148,9 @@ FileBelow CheckFileBelow(const std::string& realBase, const std::string& relativ
                 ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
             if (fd >= 0 && ::fstat(fd, &file) == 0 && S_ISREG(file.st_mode))
                 found = OwnedAndUnshared(file) ? FileBelow::Owned : FileBelow::NotOwned;
-            if (fd >= 0)
+            if (kept && found == FileBelow::Owned)
+                *kept = Descriptor(fd);
+            else if (fd >= 0)
                 ::close(fd);
             break;
         }
@@ -160,6 +163,33 @@ FileBelow CheckFileBelow(const std::string& realBase, const std::string& relativ
     if (folder >= 0)
         ::close(folder);
     return found;
+}
+
+std::optional<std::string> FolderBelowNotOwned(const std::string& realBase,
+                                               const std::vector<std::string>& relativeFolders) {
+    std::set<std::string> checked; // folders found to be the user's alone, each checked once
+    for (const std::string& relative : relativeFolders) {
+        Descriptor folder(::open(realBase.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        std::size_t start = 0;
+        while (folder && start < relative.size()) {
+            const std::size_t slash = std::min(relative.find('/', start), relative.size());
+            const std::string path = relative.substr(0, slash);
+            const std::string name = relative.substr(start, slash - start);
+            start = slash + 1;
+            // Nothing is written through such a name: the walk of this folder ends.
+            if (name.empty() || name == "." || name == "..")
+                break;
+            folder = Descriptor(::openat(folder.Get(), name.c_str(),
+                                         O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (!folder || checked.contains(path))
+                continue;
+            struct stat st {};
+            if (::fstat(folder.Get(), &st) != 0 || !OwnedAndUnshared(st))
+                return path;
+            checked.insert(path);
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace platform

@@ -3,8 +3,12 @@
 // local user who could write there could steer what the program stores, shows or starts.
 #pragma once
 
+#include "platform/Descriptor.h"
+
+#include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 namespace platform {
 
@@ -39,8 +43,16 @@ enum class FileBelow {
 
 // Walks from the folder realBase (a path without links) to the file at relative ("a/b/c.exe"),
 // one component at a time without following links, checking each. file receives the file's
-// status when it is found.
+// status when it is found; kept, when given, the descriptor it was checked on (read-only) when
+// the file is Owned.
 FileBelow CheckFileBelow(const std::string& realBase, const std::string& relative,
-                         struct stat& file);
+                         struct stat& file, Descriptor* kept = nullptr);
+
+// The first of the folders (relative to the folder realBase, "/" between their names) that
+// exists below it, reached one component at a time without following links, and that another
+// user owns or could change (it or a folder on the way fails OwnedAndUnshared); nothing when
+// none does. A folder that does not exist yet, or a link in its place, is passed over.
+std::optional<std::string> FolderBelowNotOwned(const std::string& realBase,
+                                               const std::vector<std::string>& relativeFolders);
 
 } // namespace platform
