@@ -57,6 +57,13 @@ bool OwnedAndUnshared(const struct stat& st) {
     return st.st_uid == ::geteuid() && !WritableByOthers(st);
 }
 
+bool BelongsToUser(const std::string& hostPath) {
+    struct stat name {
+    }, file{};
+    return ::lstat(hostPath.c_str(), &name) == 0 && ::stat(hostPath.c_str(), &file) == 0 &&
+           name.st_uid == ::geteuid() && file.st_uid == ::geteuid();
+}
+
 std::string WhyNotOwned(const std::string& hostPath) {
     struct stat st {};
     if (::stat(hostPath.c_str(), &st) != 0)

@@ -16,6 +16,9 @@ namespace platform {
 // unless that is the user's own group (named after the user, with no other member).
 bool OwnedAndUnshared(const struct stat& st);
 
+// Whether the file at hostPath is the user's own: the file a link leads to and the link itself.
+bool BelongsToUser(const std::string& hostPath);
+
 // Why another user could change the file or folder at hostPath (links followed): "belongs to
 // another user" or "can be changed by other users"; "does not exist" when it is missing. Empty
 // when only the user can change it.
