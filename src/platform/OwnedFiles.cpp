@@ -46,12 +46,12 @@ bool GroupOfUserAlone(gid_t gid) {
     return !PrimaryGroupOfAnotherUser(gid, user->pw_uid);
 }
 
+} // namespace
+
 bool WritableByOthers(const struct stat& st) {
     return (st.st_mode & S_IWOTH) != 0 ||
            ((st.st_mode & S_IWGRP) != 0 && !GroupOfUserAlone(st.st_gid));
 }
-
-} // namespace
 
 bool OwnedAndUnshared(const struct stat& st) {
     return st.st_uid == ::geteuid() && !WritableByOthers(st);
@@ -75,7 +75,7 @@ std::string WhyNotOwned(const std::string& hostPath) {
     return {};
 }
 
-std::string WhyFoldersAboveUnsafe(const std::string& realFolder) {
+std::string WhyFoldersAboveUnsafe(const std::string& realFolder, StickyBit sticky) {
     std::string folder = realFolder;
     while (folder.size() > 1) {
         const auto slash = folder.rfind('/');
@@ -84,7 +84,8 @@ std::string WhyFoldersAboveUnsafe(const std::string& realFolder) {
         if (::stat(folder.c_str(), &st) != 0)
             return "lies in " + folder + ", which cannot be read";
         const bool trustedOwner = st.st_uid == ::geteuid() || st.st_uid == 0;
-        const bool othersMayRename = WritableByOthers(st) && (st.st_mode & S_ISVTX) == 0;
+        const bool othersMayRename = WritableByOthers(st) && (sticky == StickyBit::DoesNotCount ||
+                                                              (st.st_mode & S_ISVTX) == 0);
         if (!trustedOwner || othersMayRename)
             return "lies in " + folder + ", which other users can change";
     }

@@ -15,6 +15,8 @@ namespace platform {
 // Owned by the effective user and writable by nobody else: not by others, and not by its group
 // unless that is the user's own group (named after the user, with no other member).
 bool OwnedAndUnshared(const struct stat& st);
+// Whether anybody but the user may write to it: others, or a group that is not the user's own.
+bool WritableByOthers(const struct stat& st);
 
 // Whether the file at hostPath is the user's own: the file a link leads to and the link itself.
 bool BelongsToUser(const std::string& hostPath);
@@ -24,11 +26,16 @@ bool BelongsToUser(const std::string& hostPath);
 // when only the user can change it.
 std::string WhyNotOwned(const std::string& hostPath);
 
+// Whether a folder's sticky bit counts: it keeps others from renaming what is not theirs (as in
+// /tmp), which protects what is there now, but not a name that comes free when its file goes.
+enum class StickyBit { Protects, DoesNotCount };
+
 // Why another user could replace the folder realFolder (an absolute path without links) by
 // changing a folder above it. Each folder above must belong to the user or to root and be
-// writable by nobody else, unless its sticky bit keeps others from renaming what is not theirs
-// (as in /tmp). Empty when none of them would let that happen.
-std::string WhyFoldersAboveUnsafe(const std::string& realFolder);
+// writable by nobody else, unless its sticky bit protects it. Empty when none of them would let
+// that happen.
+std::string WhyFoldersAboveUnsafe(const std::string& realFolder,
+                                  StickyBit sticky = StickyBit::Protects);
 
 // Why another user could make the path (absolute or relative to the current folder) lead
 // somewhere else: a link met while following it, as the system follows it, that belongs to
