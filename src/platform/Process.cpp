@@ -43,10 +43,9 @@ std::string FindOnPath(const std::string& name) {
 
 // Starts argv without waiting and without leaving a zombie: an intermediate child spawns the
 // program and ends at once, so the program is adopted by init. The intermediate child's status
-// carries the error of the spawn. 0 when the program started, else the error number.
-// A program with a verified descriptor runs from it: the path of the descriptor's own link in
-// /proc opens that very file, and a script's interpreter reads the script through the same link,
-// which it inherits.
+// carries the error of the spawn. 0 when the program started, else the error number. A program
+// with a verified descriptor runs from it: the descriptor's own link in /proc opens that very
+// file, and a script's interpreter reads the script through the same link, which it inherits.
 int SpawnDetached(const std::vector<std::string>& argv, int verified) {
     std::vector<char*> args;
     for (const auto& a : argv)
