@@ -12,6 +12,7 @@
 //   MainHelp.cpp     the wizard, the Help menu and the about window
 #pragma once
 
+#include "app/ExtractedFile.h"
 #include "app/ListingRows.h"
 #include "app/NameOrder.h"
 #include "app/SettingsFile.h"
@@ -109,7 +110,9 @@ public:
     std::string FindSetupEntry() const;
     void AutoInstall();
     void RunEntry(const std::string& name);
-    void RunFile(const std::string& path);
+    // Starts a program, or opens a document, that an extraction wrote and that was checked: a
+    // program starts from the descriptor it was checked on.
+    void RunFile(const UsableFile& file);
     void SpeedButton3Click();
     void btnInstallClick();
     void ZipMaster1Progress(ProgressType type, const std::string& filename, std::int32_t fileSize);
@@ -219,13 +222,17 @@ private:
     std::optional<std::string> ChooseExtractFolder();
     // The folder exists (the temp folder is made when missing); otherwise says so.
     bool BaseFolderReady(const std::string& baseDir);
+    // Whether an extraction into baseDir may go ahead (ExtractInto); says why not.
+    bool ExtractionAllowed(const std::string& baseDir);
     // Extracts FSpecArgs into baseDir with the folders of the entries, replacing files; asks
-    // for the password first when they include an encrypted entry.
+    // for the password first when they include an encrypted entry. Refuses, saying why, an
+    // archive that changed on disk since it was listed, and an extraction into the temp folder
+    // that would write into a folder there that another user owns or could change.
     void ExtractInto(const std::string& baseDir);
-    // Runs extract, then gives for each entry name the path of its file below the temp folder
-    // when this extraction wrote it there, reporting the entries that it did not.
-    std::vector<std::optional<std::string>> ExtractForUse(const std::vector<std::string>& names,
-                                                          const std::function<void()>& extract);
+    // Runs extract, then gives for each entry name its file below the temp folder when this
+    // extraction wrote it there, reporting the entries that it did not.
+    std::vector<std::optional<UsableFile>> ExtractForUse(const std::vector<std::string>& names,
+                                                         const std::function<void()>& extract);
     // Wraps a command handler so that it does nothing while an engine call runs.
     std::function<void()> WhenIdle(std::function<void()> handler);
 
@@ -253,4 +260,7 @@ private:
     bool closePending_ = false;
     std::vector<std::string> engineMessages_;
     int wrongPasswords_ = 0; // entries the call left out for a wrong or missing password
+    // The last ExtractInto refused the archive or read one that changed meanwhile, and said so:
+    // none of what it wrote is used.
+    bool extractionRefused_ = false;
 };

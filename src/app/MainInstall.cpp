@@ -51,25 +51,28 @@ void TMainForm::AutoInstall() {
         return;
     }
     // The setup program starts only when this extraction wrote it.
-    if (const auto path = ExtractForUse({name}, [this] { ExtractAllTo(TempDir); }).front())
-        RunFile(*path);
+    if (const auto file = ExtractForUse({name}, [this] { ExtractAllTo(TempDir); }); file.front())
+        RunFile(*file.front());
 }
 
 void TMainForm::RunEntry(const std::string& name) {
-    const auto path = ExtractForUse({name}, [this, &name] {
+    const auto file = ExtractForUse({name}, [this, &name] {
         ZipMaster1.FSpecArgs = {name};
         ExtractInto(TempDir);
     });
-    if (path.front())
-        RunFile(*path.front());
+    if (file.front())
+        RunFile(*file.front());
 }
 
-void TMainForm::RunFile(const std::string& path) {
-    // A program starts from its path as one argument, never split again at a blank or a quote
-    // (a name such as `foo" bar.exe` must not start foo.exe); a document opens in its program.
+void TMainForm::RunFile(const UsableFile& file) {
+    // A program starts as one argument, never split again at a blank or a quote (a name such as
+    // `foo" bar.exe` must not start foo.exe), from the descriptor it was checked on; a document
+    // opens in its program.
+    const std::string& path = file.path;
     const bool program = win::LowerCase(win::ExtractFileExt(path)) == ".exe";
     const platform::StartFailure failure =
-        program ? platform::StartProgramFile(path) : platform::OpenDocument(path);
+        program ? platform::StartVerifiedProgram(path, file.verified.Get())
+                : platform::OpenDocument(path);
     if (failure == platform::StartFailure::None)
         return;
     // Without a word the user would wait for an installer that never comes.

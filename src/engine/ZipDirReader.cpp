@@ -51,11 +51,12 @@ ZipDirEntry EntryOf(const WalkedHeader& header) {
     return entry;
 }
 
-// What identifies a file's contents as read: the file, its size and its time.
+// What identifies a file's contents as read: the file, its size and its times.
 template <typename Listed> Listed ListedOf(const struct stat& st) {
     return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
             static_cast<std::int64_t>(st.st_size),
-            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
 }
 
 } // namespace

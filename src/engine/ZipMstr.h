@@ -120,6 +120,11 @@ public:
     // While set, the callback answers abort. Cleared before and after every engine call.
     bool AbortFlag = false;
 
+    // Whether the archive file is still the one ReadDirectory last read: the same file, with the
+    // same size, modification time and change time (which no program but the system's clock
+    // sets, so a file rewritten with its old time put back still counts as changed).
+    bool StillAsListed() const;
+
 private:
     void ClearEntries();
     void WalkLocalHeaders(int fd, const std::string& path);
@@ -131,9 +136,6 @@ private:
     void FillUnzCommand();
     std::int32_t CallEngine(bool zipEngine);
     std::int32_t ReplaceInputWith(const ConversionTarget& converted);
-    // Whether the archive file is still the one ReadDirectory last read: the same file, with the
-    // same size and time.
-    bool StillAsListed() const;
     // ReadDirectory, with its error shown instead of raised; false after an error.
     bool ReadAgain();
 
@@ -146,6 +148,7 @@ private:
         std::uint64_t inode = 0;
         std::int64_t size = -1;    // no file was read
         std::int64_t modified = 0; // nanoseconds
+        std::int64_t changed = 0;  // nanoseconds
         bool operator==(const ListedFile&) const = default;
     } listed_;
     std::int32_t resultCount_ = 0;

@@ -19,12 +19,20 @@ constexpr std::uint16_t kEncrypted = 0x0001;
 constexpr std::uint16_t kStreamed = 0x0008;
 constexpr std::uint16_t kStored = 0;
 
-// A name fit to print: control characters, which could steer a terminal, become "_".
-std::string Printable(std::string name) {
-    for (char& c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '_';
-    return name;
+// A name (UTF-8) fit to print: control characters, which could steer a terminal, become "_":
+// C0 and DEL, and C1 (U+0080 to U+009F, the two bytes C2 80 to C2 9F), which terminals take as
+// the escape sequences they stand for.
+std::string Printable(const std::string& name) {
+    std::string printable;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        const bool c1 = c == 0xC2 && i + 1 < name.size() &&
+                        static_cast<unsigned char>(name[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(name[i + 1]) <= 0x9F;
+        printable += c < 0x20 || c == 0x7F || c1 ? '_' : name[i];
+        i += c1;
+    }
+    return printable;
 }
 
 // The end records keep to one disk: disk numbers 0, this disk's entries all entries.
