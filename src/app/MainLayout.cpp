@@ -85,6 +85,10 @@ void TMainForm::BuildToolbar() {
         auto* button = new QToolButton(panel);
         button->setObjectName(spec.name);
         button->setToolTip(spec.hint);
+        // The picture's caption is a label of its own: a screen reader says it as the button's
+        // name, and the hint as its description.
+        button->setAccessibleName(spec.label);
+        button->setAccessibleDescription(spec.hint);
         button->setAutoRaise(true);
         button->setFixedSize(design.Size(42, 46));
         button->setIconSize(QSize(32, 32));
@@ -109,6 +113,7 @@ void TMainForm::BuildToolbar() {
 
     ListView1 = new platform::ui::ListView(central);
     ListView1->setObjectName("ListView1");
+    ListView1->setAccessibleName("Files in the archive");
     ListView1->AddColumn("File", design.X(200));
     ListView1->AddColumn("Size", design.X(80), Qt::AlignRight);
     ListView1->AddColumn("Date/Time", design.X(100));

@@ -19,6 +19,8 @@ QToolButton* PictureButton(QWidget* parent, const char* name, const QString& pic
     button->setIcon(QIcon(picture));
     button->setIconSize(QSize(32, 32));
     button->setGeometry(24, top, 44, 44);
+    // The caption under the picture is a label of its own; a screen reader says it as the name.
+    button->setAccessibleName(label.trimmed());
     auto* caption = new QLabel(label, parent);
     caption->setObjectName(QString(name) + "Label");
     caption->setStyleSheet("background: navy; color: yellow; padding: 1px 3px");

@@ -37,11 +37,13 @@ TExtractForm::TExtractForm(QWidget* parent)
     SpeedButton1->setObjectName("SpeedButton1");
     SpeedButton1->setAutoRaise(true); // flat
     SpeedButton1->setToolTip("Create new directory");
+    SpeedButton1->setAccessibleName("Create new directory"); // a picture alone
     SpeedButton1->setIcon(platform::ui::Picture(":/toolbar/new-folder.png"));
     SpeedButton1->setGeometry(d.Rect(200, 4, 24, 24));
 
     DirTree1 = new TDirTree(this);
     DirTree1->setObjectName("DirTree1");
+    DirTree1->setAccessibleName("Folders");
     DirTree1->SetDirTypes(dtNormal | dtAll);
     DirTree1->SetDriveTypes(kAllDriveTypes);
     DirTree1->SetGoBelowRecycleBin(false);

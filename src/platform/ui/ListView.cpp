@@ -24,6 +24,8 @@ ListView::ListView(QWidget* parent) : QWidget(parent), view_(new RowsView) {
     view_->SetCaptionMeasure(
         [this](const QFontMetrics& metrics) { return model_.Source().WidestCaption(metrics); });
     view_->installEventFilter(this);
+    // The list takes the focus for its rows: from a label whose buddy it is, too.
+    setFocusProxy(view_);
     connect(view_, &QAbstractItemView::doubleClicked, this, &ListView::doubleClicked);
     connect(view_, &QAbstractItemView::clicked, this, &ListView::clicked);
     connect(view_->Header(), &QHeaderView::sectionClicked, this, &ListView::columnClicked);
@@ -206,20 +208,7 @@ void ListView::SetSelected(int row, bool selected) {
 }
 
 std::vector<std::pair<int, int>> ListView::SelectedRanges() const {
-    // The selection's ranges may overlap or touch: sorted and joined.
-    std::vector<std::pair<int, int>> ranges;
-    for (const QItemSelectionRange& range : view_->selectionModel()->selection())
-        if (range.isValid())
-            ranges.emplace_back(range.top(), range.bottom());
-    std::sort(ranges.begin(), ranges.end());
-    std::vector<std::pair<int, int>> joined;
-    for (const auto& range : ranges) {
-        if (!joined.empty() && range.first <= joined.back().second + 1)
-            joined.back().second = std::max(joined.back().second, range.second);
-        else
-            joined.push_back(range);
-    }
-    return joined;
+    return view_->SelectedRowRanges();
 }
 
 std::vector<int> ListView::SelectedRows() const {
