@@ -1,6 +1,7 @@
 // TMainForm: the toolbar, the list, the progress bar and the status bar.
 #include "app/Main.h"
 
+#include "platform/ui/ButtonKeys.h"
 #include "platform/ui/DesignScale.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/Pictures.h"
@@ -89,6 +90,7 @@ void TMainForm::BuildToolbar() {
         // name, and the hint as its description.
         button->setAccessibleName(spec.label);
         button->setAccessibleDescription(spec.hint);
+        platform::ui::PressWithEnter(button);
         button->setAutoRaise(true);
         button->setFixedSize(design.Size(42, 46));
         button->setIconSize(QSize(32, 32));
@@ -135,6 +137,7 @@ void TMainForm::BuildToolbar() {
     CancelButton->setToolTip("Cancel the running operation (Esc)");
     CancelButton->setFixedHeight(design.Y(13));
     CancelButton->setAutoRaise(true);
+    platform::ui::PressWithEnter(CancelButton);
     CancelButton->hide();
     auto* progressRow = new QHBoxLayout;
     progressRow->setSpacing(2);

@@ -5,6 +5,7 @@
 
 #include "controls/DirTree.h"
 #include "controls/FileDrop.h"
+#include "platform/ui/ButtonKeys.h"
 #include "platform/ui/ErrorBox.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/Pictures.h"
@@ -78,6 +79,7 @@ QToolButton* MakeFlatButton(QWidget* parent, const char* name, const char* label
     button->setIcon(icon);
     button->setAutoRaise(true);
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    platform::ui::PressWithEnter(button);
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     return button;
 }
