@@ -116,6 +116,7 @@ void TMainForm::BuildToolbar() {
     ListView1 = new platform::ui::ListView(central);
     ListView1->setObjectName("ListView1");
     ListView1->setAccessibleName("Files in the archive");
+    ListView1->SetColumnKeys(true); // a column clicked sorts the list
     ListView1->AddColumn("File", design.X(200));
     ListView1->AddColumn("Size", design.X(80), Qt::AlignRight);
     ListView1->AddColumn("Date/Time", design.X(100));

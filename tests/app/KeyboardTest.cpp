@@ -7,10 +7,12 @@
 #include "app/untExtract.h"
 #include "controls/DirTree.h"
 #include "platform/ui/ListView.h"
+#include "windows/AddFilesToZip.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QMenu>
 #include <QTest>
 #include <QToolButton>
@@ -59,6 +61,9 @@ TEST_F(Keyboard, TheListIsMovedThroughSelectedAndActedOnByKeys) {
     QApplication::sendEvent(List()->viewport(), &menuKey);
     EXPECT_TRUE(main->PopupMenu1->isVisible());
     main->PopupMenu1->hide();
+    QTest::keyClick(List(), Qt::Key_F10, Qt::ShiftModifier); // where there is no such key
+    EXPECT_TRUE(main->PopupMenu1->isVisible());
+    main->PopupMenu1->hide();
 
     // Delete asks before deleting the selected entries.
     dialogs->AnswerNo();
@@ -66,6 +71,31 @@ TEST_F(Keyboard, TheListIsMovedThroughSelectedAndActedOnByKeys) {
     ASSERT_EQ(dialogs->Shown().size(), 1u);
     EXPECT_EQ(dialogs->Shown()[0].text, "Delete selected files from: C:\\tool.zip?");
     EXPECT_EQ(main->ListView1->RowCount(), 3);
+}
+
+TEST_F(Keyboard, TheColumnHeadersFollowTheRowsAndSortByKeys) {
+    // Tab leaves the rows for the headers; arrows pick a column, Enter sorts by it, Enter again
+    // reverses the order, as clicks do.
+    QTest::keyClick(List(), Qt::Key_Tab);
+    QWidget* header = main->focusWidget();
+    ASSERT_EQ(header, main->ListView1->findChild<QHeaderView*>());
+    QApplication::processEvents();
+    for (const int key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left})
+        QTest::keyClick(header, static_cast<Qt::Key>(key));
+    QTest::keyClick(header, Qt::Key_Return);
+    EXPECT_EQ(main->SortColumn, "Size");
+    EXPECT_EQ(main->ListView1->Cell(0, 0), "b.txt"); // beta, the smallest
+    QTest::keyClick(header, Qt::Key_Space);
+    EXPECT_EQ(main->ListView1->Cell(2, 0), "b.txt");
+    QTest::keyClick(header, Qt::Key_End);
+    QTest::keyClick(header, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(main->SortColumn, "Size") << "the path column does not sort";
+    QTest::keyClick(header, Qt::Key_Home);
+    QTest::keyClick(header, Qt::Key_Return);
+    EXPECT_EQ(main->SortColumn, "Name");
+    // The add window's lists sort nothing: their headers take no focus.
+    EXPECT_EQ(AppForms().Addform->AddListView1->findChild<QHeaderView*>()->focusPolicy(),
+              Qt::NoFocus);
 }
 
 TEST_F(Keyboard, EnterPressesTheFocusedPictureButton) {

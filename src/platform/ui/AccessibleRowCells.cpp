@@ -131,10 +131,14 @@ QRect AccessibleColumnHeader::rect() const {
 
 QAccessible::State AccessibleColumnHeader::state() const {
     QAccessible::State state;
-    if (!isValid())
+    if (!isValid()) {
         state.invalid = true;
-    else
-        state.invisible = !view_->Header()->isVisible();
+        return state;
+    }
+    const ColumnHeader* header = view_->Header();
+    state.invisible = !header->isVisible();
+    state.focusable = header->focusPolicy() != Qt::NoFocus;
+    state.focused = header->hasFocus() && header->PickedColumn() == column_;
     return state;
 }
 

@@ -65,12 +65,13 @@ int RowsIn(const QItemSelection& selection) {
     return static_cast<int>(std::min<std::int64_t>(rows, 2));
 }
 
-void AnnounceRow(RowsView* view, QAccessible::Event type, int row) {
+// The cell of a row (-1: the header) and column (-1: the one with the focus mark).
+void AnnounceCell(RowsView* view, QAccessible::Event type, int row, int column = -1) {
     const AccessibleRows* table = AccessibleRows::Of(view);
     if (!table)
         return;
     QAccessibleEvent event(view, type);
-    event.setChild(table->ChildIndex(row, table->FocusColumn()));
+    event.setChild(table->ChildIndex(row, column < 0 ? table->FocusColumn() : column));
     Announce(event);
 }
 
@@ -86,7 +87,7 @@ void InstallRowsAccessibility() {
 
 void AnnounceCurrentRow(RowsView* view, const QModelIndex& current) {
     if (Listening() && current.isValid() && view->hasFocus())
-        AnnounceRow(view, QAccessible::Focus, current.row());
+        AnnounceCell(view, QAccessible::Focus, current.row());
 }
 
 void AnnounceSelection(RowsView* view, const QItemSelection& selected,
@@ -100,9 +101,14 @@ void AnnounceSelection(RowsView* view, const QItemSelection& selected,
         return;
     }
     if (added == 1)
-        AnnounceRow(view, QAccessible::SelectionAdd, selected.front().top());
+        AnnounceCell(view, QAccessible::SelectionAdd, selected.front().top());
     if (removed == 1)
-        AnnounceRow(view, QAccessible::SelectionRemove, deselected.front().top());
+        AnnounceCell(view, QAccessible::SelectionRemove, deselected.front().top());
+}
+
+void AnnounceColumn(RowsView* view, int column) {
+    if (Listening() && view->Header()->hasFocus())
+        AnnounceCell(view, QAccessible::Focus, -1, column);
 }
 
 void AnnounceNewLayout(RowsView* view) {

@@ -31,6 +31,8 @@ void AnnounceCurrentRow(RowsView* view, const QModelIndex& current);
 void AnnounceSelection(RowsView* view, const QItemSelection& selected,
                        const QItemSelection& deselected);
 void AnnounceNewLayout(RowsView* view);
+// The column picked in the headers (while they have the keyboard focus).
+void AnnounceColumn(RowsView* view, int column);
 // Hears every announcement of the lists before the framework does, which passes them on only
 // while a screen reader listens (the tests hear them so; nothing else sets it).
 void SetAnnouncementHook(std::function<void(QAccessibleEvent*)> hook);

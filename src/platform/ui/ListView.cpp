@@ -3,6 +3,8 @@
 
 #include "platform/ui/RowsView.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -55,6 +57,10 @@ void ListView::SetColumnWidth(int column, int width) {
         return;
     widths_[static_cast<std::size_t>(column)] = width;
     ApplyWidths();
+}
+
+void ListView::SetColumnKeys(bool on) {
+    view_->Header()->setFocusPolicy(on ? Qt::TabFocus : Qt::NoFocus);
 }
 
 void ListView::ApplyWidths() {
@@ -256,9 +262,23 @@ QAbstractItemView* ListView::CurrentView() const {
 bool ListView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
+        // Shift+F10 opens the list's menu, as the context-menu key does (keyboards without one).
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+            OpenMenuByKey();
+            return true;
+        }
         emit keyPressed(key->key(), key->modifiers());
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void ListView::OpenMenuByKey() {
+    // At the row with the focus mark while it is in sight, otherwise in the middle of the rows.
+    const QRect rows = view_->viewport()->rect();
+    const QRect current = view_->visualRect(view_->currentIndex());
+    const QPoint at = rows.contains(current.center()) ? current.center() : rows.center();
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, view_->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view_->viewport(), &menu);
 }
 
 } // namespace platform::ui

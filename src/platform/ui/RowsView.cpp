@@ -38,13 +38,11 @@ protected:
 
 } // namespace
 
-RowsView::RowsView(QWidget* parent)
-    : QAbstractItemView(parent), header_(new QHeaderView(Qt::Horizontal, this)) {
+RowsView::RowsView(QWidget* parent) : QAbstractItemView(parent), header_(new ColumnHeader(this)) {
     setItemDelegate(new RowDelegate(this));
     header_->setSectionsClickable(true);
     header_->setHighlightSections(false);
     header_->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    header_->setFocusPolicy(Qt::NoFocus);
     connect(header_, &QHeaderView::sectionResized, this, [this] {
         updateGeometries();
         viewport()->update();

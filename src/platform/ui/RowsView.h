@@ -6,11 +6,10 @@
 // reader sees it as a table (or a list) through AccessibleRows, which asks for the rows read only.
 #pragma once
 
+#include "platform/ui/ColumnHeader.h"
 #include "platform/ui/RowLayout.h"
 
 #include <QAbstractItemView>
-
-class QHeaderView;
 
 namespace platform::ui {
 
@@ -26,7 +25,7 @@ public:
     void setModel(QAbstractItemModel* model) override;
     void SetStyle(Style style);
     Style GetStyle() const { return style_; }
-    QHeaderView* Header() const { return header_; }
+    ColumnHeader* Header() const { return header_; }
     void SetGridLines(bool on);
     bool GridLines() const { return gridLines_; }
     // The icon style's cell: 0 for the designed width fitted to the font; captions over two lines
@@ -89,7 +88,7 @@ private:
     // Rows came, went or were arranged anew.
     void RowsMoved();
 
-    QHeaderView* header_;
+    ColumnHeader* header_;
     Style style_ = Style::Report;
     bool gridLines_ = false;
     int iconCellWidth_ = 0;

@@ -11,6 +11,7 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTest>
 #include <QVBoxLayout>
@@ -195,6 +196,25 @@ TEST_F(ListViewAccessibility, TheFocusMarkAndTheSelectionAreReportedAndAnnounced
     EXPECT_FALSE(list.IsSelected(7));
     EXPECT_TRUE(Cells()->selectRow(7));
     EXPECT_TRUE(list.IsSelected(7));
+}
+
+TEST_F(ListViewAccessibility, TheColumnPickedInTheHeadersIsReportedAndAnnounced) {
+    list.SetColumnKeys(true);
+    Focus();
+    QTest::keyClick(View(), Qt::Key_Tab);
+    QWidget* header = list.findChild<QHeaderView*>();
+    ASSERT_TRUE(header->hasFocus());
+    QApplication::processEvents();
+    QTest::keyClick(header, Qt::Key_Right);
+    std::vector<QString> focused;
+    for (const Announced& event : heard)
+        if (event.type == QAccessible::Focus)
+            focused.push_back(event.name);
+    EXPECT_EQ(focused, (std::vector<QString>{"Name", "Size"}));
+    QAccessibleInterface* size = Table()->child(1);
+    EXPECT_TRUE(size->state().focusable);
+    EXPECT_TRUE(size->state().focused);
+    EXPECT_FALSE(Table()->child(0)->state().focused);
 }
 
 TEST_F(ListViewAccessibility, WithoutTheFocusTheMarkMovesUnannounced) {
