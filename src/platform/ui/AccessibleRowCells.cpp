@@ -9,32 +9,13 @@
 #include <QWindow>
 
 namespace platform::ui {
-namespace {
-
-QWindow* WindowOf(const QWidget* widget) {
-    return widget && widget->window() ? widget->window()->windowHandle() : nullptr;
-}
-
-} // namespace
-
-AccessibleRowCell::AccessibleRowCell(RowsView* view, int row, int column)
-    : view_(view), row_(row), column_(column) {}
-
-AccessibleRows* AccessibleRowCell::Table() const {
-    return AccessibleRows::Of(view_.data());
+QWindow* AccessibleTablePart::window() const {
+    return view_ && view_->window() ? view_->window()->windowHandle() : nullptr;
 }
 
 bool AccessibleRowCell::isValid() const {
     const AccessibleRows* table = Table();
     return table && row_ < table->rowCount() && table->TableColumn(column_) >= 0;
-}
-
-QWindow* AccessibleRowCell::window() const {
-    return WindowOf(view_);
-}
-
-QAccessibleInterface* AccessibleRowCell::parent() const {
-    return Table();
 }
 
 QString AccessibleRowCell::text(QAccessible::Text type) const {
@@ -98,20 +79,9 @@ int AccessibleRowCell::columnIndex() const {
     return table ? table->TableColumn(column_) : -1;
 }
 
-AccessibleColumnHeader::AccessibleColumnHeader(RowsView* view, int column)
-    : view_(view), column_(column) {}
-
 bool AccessibleColumnHeader::isValid() const {
-    const AccessibleRows* table = AccessibleRows::Of(view_.data());
+    const AccessibleRows* table = Table();
     return table && table->Report() && table->TableColumn(column_) >= 0;
-}
-
-QWindow* AccessibleColumnHeader::window() const {
-    return WindowOf(view_);
-}
-
-QAccessibleInterface* AccessibleColumnHeader::parent() const {
-    return AccessibleRows::Of(view_.data());
 }
 
 QString AccessibleColumnHeader::text(QAccessible::Text type) const {

@@ -392,19 +392,11 @@ bool AccessibleRows::isColumnSelected(int column) const {
     return column >= 0 && column < columnCount() && AllRowsSelected();
 }
 
-bool AccessibleRows::selectRow(int row) {
+bool AccessibleRows::SelectRow(int row, QItemSelectionModel::SelectionFlag how) {
     if (row < 0 || row >= rowCount() || !View()->selectionModel())
         return false;
     View()->selectionModel()->select(View()->model()->index(row, 0),
-                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    return true;
-}
-
-bool AccessibleRows::unselectRow(int row) {
-    if (row < 0 || row >= rowCount() || !View()->selectionModel())
-        return false;
-    View()->selectionModel()->select(View()->model()->index(row, 0),
-                                     QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+                                     how | QItemSelectionModel::Rows);
     return true;
 }
 

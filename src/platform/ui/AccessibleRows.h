@@ -69,9 +69,9 @@ public:
     QList<int> selectedRows() const override;
     bool isColumnSelected(int column) const override;
     bool isRowSelected(int row) const override;
-    bool selectRow(int row) override;
+    bool selectRow(int row) override { return SelectRow(row, QItemSelectionModel::Select); }
     bool selectColumn(int) override { return false; }
-    bool unselectRow(int row) override;
+    bool unselectRow(int row) override { return SelectRow(row, QItemSelectionModel::Deselect); }
     bool unselectColumn(int) override { return false; }
     void modelChange(QAccessibleTableModelChangeEvent* event) override;
 
@@ -94,6 +94,7 @@ public:
 
 private:
     bool AllRowsSelected() const;
+    bool SelectRow(int row, QItemSelectionModel::SelectionFlag how);
 
     mutable std::unordered_map<std::uint64_t, QAccessible::Id> cells_;
     // The arrangement the cells were made for; another one makes them anew.
@@ -101,21 +102,39 @@ private:
     mutable bool reportOfCells_ = true;
 };
 
-// A cell of a row in the report style, or the item of a row in the others.
-class AccessibleRowCell : public QAccessibleInterface, public QAccessibleTableCellInterface {
+// What the cells and the header cells share: a place in a view's table (a model column, and a row
+// for a cell), no children, the table as parent.
+class AccessibleTablePart : public QAccessibleInterface {
 public:
-    AccessibleRowCell(RowsView* view, int row, int column);
+    AccessibleTablePart(RowsView* view, int column) : view_(view), column_(column) {}
 
-    bool isValid() const override;
     QObject* object() const override { return nullptr; }
     QWindow* window() const override;
-    QAccessibleInterface* parent() const override;
+    QAccessibleInterface* parent() const override { return Table(); }
     QAccessibleInterface* child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QString text(QAccessible::Text type) const override;
     void setText(QAccessible::Text, const QString&) override {}
+
+    const RowsView* View() const { return view_; }
+    int Column() const { return column_; }
+
+protected:
+    AccessibleRows* Table() const { return AccessibleRows::Of(view_.data()); }
+
+    QPointer<RowsView> view_;
+    int column_; // the model's
+};
+
+// A cell of a row in the report style, or the item of a row in the others.
+class AccessibleRowCell : public AccessibleTablePart, public QAccessibleTableCellInterface {
+public:
+    AccessibleRowCell(RowsView* view, int row, int column)
+        : AccessibleTablePart(view, column), row_(row) {}
+
+    bool isValid() const override;
+    QString text(QAccessible::Text type) const override;
     QRect rect() const override;
     QAccessible::Role role() const override;
     QAccessible::State state() const override;
@@ -130,43 +149,22 @@ public:
     int rowExtent() const override { return 1; }
     QAccessibleInterface* table() const override { return parent(); }
 
-    const RowsView* View() const { return view_; }
     int Row() const { return row_; }
-    int Column() const { return column_; }
 
 private:
-    AccessibleRows* Table() const;
-
-    QPointer<RowsView> view_;
     int row_;
-    int column_; // the model's
 };
 
 // The header cell of a column in the report style: the column's caption.
-class AccessibleColumnHeader : public QAccessibleInterface {
+class AccessibleColumnHeader : public AccessibleTablePart {
 public:
-    AccessibleColumnHeader(RowsView* view, int column);
+    using AccessibleTablePart::AccessibleTablePart;
 
     bool isValid() const override;
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override;
-    QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text type) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::ColumnHeader; }
     QAccessible::State state() const override;
-
-    const RowsView* View() const { return view_; }
-    int Column() const { return column_; }
-
-private:
-    QPointer<RowsView> view_;
-    int column_;
 };
 
 } // namespace platform::ui
