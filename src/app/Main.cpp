@@ -41,6 +41,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ZipMaster1(this) {
     BuildMenus();
     BuildPopupMenu();
     ConnectHandlers();
+    // A keyboard starts in the list: its entries, and what its keys do (View needs its focus).
+    ListView1->setFocus();
     PathDialog1 = new TPathDialog(this);
     PathDialog1->setObjectName("PathDialog1");
     PathDialog1->Title = "Extract to:";

@@ -2,6 +2,7 @@
 #include "app/untEvent.h"
 
 #include "controls/JpegImage.h"
+#include "platform/ui/ButtonKeys.h"
 #include "platform/ui/ErrorBox.h"
 #include "platform/ui/Terminate.h"
 
@@ -19,6 +20,9 @@ QToolButton* PictureButton(QWidget* parent, const char* name, const QString& pic
     button->setIcon(QIcon(picture));
     button->setIconSize(QSize(32, 32));
     button->setGeometry(24, top, 44, 44);
+    // The caption under the picture is a label of its own; a screen reader says it as the name.
+    button->setAccessibleName(label.trimmed());
+    platform::ui::PressWithEnter(button);
     auto* caption = new QLabel(label, parent);
     caption->setObjectName(QString(name) + "Label");
     caption->setStyleSheet("background: navy; color: yellow; padding: 1px 3px");
@@ -34,6 +38,12 @@ TEventForm::TEventForm(QWidget* parent)
     : Form("TEventForm", "Select you choice...", 295, 296, parent) {
     setWindowFlag(Qt::Tool);
     setFixedSize(295, 296);
+    // Flat buttons over the picture, whose focus frame the style draws too faint to see there: the
+    // focused one is ringed in the captions' yellow.
+    setStyleSheet("QToolButton { border: 2px solid transparent; border-radius: 3px; padding: 1px; }"
+                  "QToolButton:hover { background: rgba(255, 255, 255, 48); }"
+                  "QToolButton:pressed { background: rgba(255, 255, 255, 96); }"
+                  "QToolButton:focus { border-color: yellow; }");
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
     QFile picture(":/choice/background.jpg");
@@ -46,10 +56,13 @@ TEventForm::TEventForm(QWidget* parent)
     SpeedButton1 =
         PictureButton(this, "SpeedButton1", ":/choice/extract.png", "Extract all files ", 100);
     SpeedButton3 = PictureButton(this, "SpeedButton3", ":/choice/start.png", "Start Pakrune", 180);
+    // Enter at once goes on to the archive window: it runs nothing from the download.
+    SpeedButton3->setFocus();
     SpeedButton4 = new QToolButton(this);
     SpeedButton4->setObjectName("SpeedButton4");
     SpeedButton4->setText("Exit pakrune");
     SpeedButton4->setAutoRaise(true);
+    platform::ui::PressWithEnter(SpeedButton4);
     SpeedButton4->setStyleSheet("color: white; font-weight: bold");
     SpeedButton4->adjustSize();
     SpeedButton4->move(295 - SpeedButton4->width() - 8, 8);

@@ -46,6 +46,7 @@ TWiz3::TWiz3(QWidget* parent)
     ListView1->setObjectName("ListView1");
     ListView1->SetViewStyle(platform::ui::ListView::ViewStyle::Icon);
     ListView1->setGeometry(Design().Rect(8, 30, 123, 200));
+    caption->setBuddy(ListView1);
     // Each path on one line under its icon, the whole width of the list; a path longer than that
     // keeps its end, the name.
     QAbstractItemView* icons = ListView1->CurrentView();
