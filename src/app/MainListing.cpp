@@ -37,7 +37,7 @@ void TMainForm::ZipMaster1DirUpdate() {
 
 void TMainForm::BuildSortKeys() {
     // The keys are the entries' indexes; their name order is worked out once per directory read
-    // (opening an archive asks for the keys twice).
+    // (opening an archive asks for the keys twice, and the rows shown stay).
     const ZipEntryList& entries = ZipMaster1.Entries();
     SortColumn = "Name";
     SortRows.Attach(&entries);
