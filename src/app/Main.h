@@ -223,7 +223,8 @@ private:
     // for the password first when they include an encrypted entry.
     void ExtractInto(const std::string& baseDir);
     // Runs extract, then gives for each entry name the path of its file below the temp folder
-    // when this extraction wrote it there, reporting the entries that it did not.
+    // when this extraction wrote it there, reporting the entries that it did not (unless the
+    // user cancelled it: then nothing more is said).
     std::vector<std::optional<std::string>> ExtractForUse(const std::vector<std::string>& names,
                                                           const std::function<void()>& extract);
     // Wraps a command handler so that it does nothing while an engine call runs.
@@ -253,4 +254,6 @@ private:
     bool closePending_ = false;
     std::vector<std::string> engineMessages_;
     int wrongPasswords_ = 0; // entries the call left out for a wrong or missing password
+    // The user cancelled the last extraction (in the password box or during the engine call).
+    bool extractionCancelled_ = false;
 };

@@ -55,6 +55,7 @@ void TMainForm::EngineCall(const std::function<void()>& call) {
         throw;
     }
     if (engineCancelled_) {
+        extractionCancelled_ = true;
         // The engine's own notes on what it left undone add nothing to this.
         engineMessages_.clear();
         wrongPasswords_ = 0;
@@ -142,6 +143,7 @@ void TMainForm::ExtractInto(const std::string& baseDir) {
     if (ZipMaster1.Password.empty() && NamesEncryptedEntry(ZipMaster1, ZipMaster1.FSpecArgs)) {
         auto typed = AskExtractionPassword(ZipMaster1.ZipFilename());
         if (!typed) {
+            extractionCancelled_ = true;
             ZipMaster1.FSpecArgs.clear();
             return;
         }
@@ -166,7 +168,11 @@ TMainForm::ExtractForUse(const std::vector<std::string>& names,
             return std::vector<std::optional<std::string>>(names.size());
         }
     }
+    extractionCancelled_ = false;
     extract();
+    // The user stopped it: nothing is used, and nothing more is said.
+    if (extractionCancelled_)
+        return std::vector<std::optional<std::string>>(names.size());
     std::vector<std::optional<std::string>> paths;
     std::string failed;
     for (std::size_t i = 0; i < names.size(); ++i) {
