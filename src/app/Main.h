@@ -84,6 +84,8 @@ public:
     void ExtractAllWithChoice();
     void btnViewSelectedClick();
     void ExtractSelected(const std::string& baseDir);
+    // The sum of the sizes of the entries of the selected rows.
+    std::int64_t SelectedSize() const;
     void ExtractAllTo(const std::string& baseDir);
     // The data of rows dragged out of the list: their entries extracted below the temp folder,
     // as file addresses. Nothing when no entry could be extracted.
@@ -179,12 +181,14 @@ public:
     // Sums of the entries' sizes in 64 bits, so archives above 2 GiB show their real totals.
     std::int64_t TotalPacked = 0;
     std::int64_t TotalSize = 0;
-    std::int32_t ListingTotal = 0; // the progress bar's 32-bit scale, taken from TotalSize
+    // The progress bar's scale for Extract All, taken from TotalSize: 64-bit, since a total that
+    // wrapped above 2 GiB would leave the bar still.
+    std::int64_t ListingTotal = 0;
     listing::ListingRows SortRows; // the entries the keys name, and the rows the list shows
     listing::NameOrder KeyOrder;   // the name order of those entries' keys
 
     // Progress counters.
-    std::int32_t ProgressTotal = 0;
+    std::int64_t ProgressTotal = 0;
     double BytesDone = 0;
     std::int32_t CurrentSize = 0;
     std::int32_t StepCount = 0;

@@ -123,7 +123,19 @@ void TMainForm::ExtractSelected(const std::string& baseDir) {
         platform::ui::ShowMessage("No files selected");
         return;
     }
+    // The bar follows these entries' bytes: without a total it would stand still however long
+    // the extraction takes.
+    ProgressTotal = SelectedSize();
     ExtractInto(baseDir);
+}
+
+std::int64_t TMainForm::SelectedSize() const {
+    std::int64_t size = 0;
+    const ZipEntryList& entries = ZipMaster1.Entries();
+    for (const int row : ListView1->SelectedRows())
+        if (row < SortRows.Count() && SortRows.EntryOf(row) < entries.size())
+            size += entries[SortRows.EntryOf(row)].UncompressedSize;
+    return size;
 }
 
 void TMainForm::ExtractAllTo(const std::string& baseDir) {
