@@ -108,6 +108,8 @@ public:
     // The width set last: 0 for a hidden column; a fitted column reports its fitted width.
     int ColumnWidth(int column) const;
     void SetColumnWidth(int column, int width);
+    // The width a column needs to show a cell of this text whole, in the list's font.
+    int CellWidth(const QString& text) const;
 
     void SetViewStyle(ViewStyle style);
     // The width of an item in the icon style, for a list narrower than usual (0: the designed
