@@ -334,6 +334,23 @@ TEST_F(WindowGeometry, TheToolbarPicturesHaveRenderingsTwiceAsLargeForDenseScree
     }
 }
 
+TEST_F(WindowGeometry, TheChoiceWindowsPicturesAreSharpAtTheScreensDensity) {
+    // ctest runs this again at two pixels a point (QT_SCALE_FACTOR=2).
+    StartAt(QApplication::font());
+    TEventForm* choice = AppForms().EventForm;
+    Show(choice);
+    const qreal density = choice->devicePixelRatioF();
+    const QPixmap picture = choice->Image1->pixmap();
+    EXPECT_EQ(picture.devicePixelRatio(), density);
+    EXPECT_EQ(picture.size(), QSize(295, 296) * density);
+    EXPECT_EQ(picture.deviceIndependentSize(), QSizeF(295, 296));
+    for (const QToolButton* button :
+         {choice->SpeedButton1, choice->SpeedButton2, choice->SpeedButton3})
+        EXPECT_EQ(button->icon().pixmap(QSize(32, 32), 2.0).size(), QSize(64, 64))
+            << button->objectName().toStdString();
+    choice->hide();
+}
+
 TEST_F(WindowGeometry, InADarkPaletteTheToolbarLabelsStayDarkOnSilver) {
     const QPalette light = QApplication::palette();
     QPalette dark = light;
