@@ -16,6 +16,7 @@ import time
 import unittest
 import zipfile
 
+sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from desktop import Desktop, Program  # noqa: E402
 
