@@ -58,6 +58,7 @@ void TMainForm::EngineCall(const std::function<void()>& call) {
         throw;
     }
     if (engineCancelled_) {
+        extractionStopped_ = true;
         // The engine's own notes on what it left undone add nothing to this.
         engineMessages_.clear();
         wrongPasswords_ = 0;
@@ -125,7 +126,19 @@ void TMainForm::ExtractSelected(const std::string& baseDir) {
         platform::ui::ShowMessage("No files selected");
         return;
     }
+    // The bar follows these entries' bytes: without a total it would stand still however long
+    // the extraction takes.
+    ProgressTotal = SelectedSize();
     ExtractInto(baseDir);
+}
+
+std::int64_t TMainForm::SelectedSize() const {
+    std::int64_t size = 0;
+    const ZipEntryList& entries = ZipMaster1.Entries();
+    for (const int row : ListView1->SelectedRows())
+        if (row < SortRows.Count() && SortRows.EntryOf(row) < entries.size())
+            size += entries[SortRows.EntryOf(row)].UncompressedSize;
+    return size;
 }
 
 void TMainForm::ExtractAllTo(const std::string& baseDir) {
@@ -169,13 +182,13 @@ bool TMainForm::ExtractionAllowed(const std::string& baseDir) {
 }
 
 void TMainForm::ExtractInto(const std::string& baseDir) {
-    extractionRefused_ = false;
+    extractionStopped_ = false;
     if (!BaseFolderReady(baseDir)) {
         ZipMaster1.FSpecArgs.clear();
         return;
     }
     if (!ExtractionAllowed(baseDir)) {
-        extractionRefused_ = true;
+        extractionStopped_ = true;
         ZipMaster1.FSpecArgs.clear();
         return;
     }
@@ -184,6 +197,7 @@ void TMainForm::ExtractInto(const std::string& baseDir) {
     if (ZipMaster1.Password.empty() && NamesEncryptedEntry(ZipMaster1, ZipMaster1.FSpecArgs)) {
         auto typed = AskExtractionPassword(ZipMaster1.ZipFilename());
         if (!typed) {
+            extractionStopped_ = true;
             ZipMaster1.FSpecArgs.clear();
             return;
         }
@@ -195,7 +209,7 @@ void TMainForm::ExtractInto(const std::string& baseDir) {
     EngineCall([this] { ZipMaster1.Extract(); });
     // Changed while the engine read it: what was written came from something never listed.
     if (!ZipMaster1.StillAsListed() && platform::FileExists(ZipMaster1.ZipFilename())) {
-        extractionRefused_ = true;
+        extractionStopped_ = true;
         platform::ui::ShowMessage(ChangedSinceListed(ZipMaster1.ZipFilename()));
     }
 }
@@ -214,10 +228,10 @@ TMainForm::ExtractForUse(const std::vector<std::string>& names,
             return paths;
         }
     }
-    extractionRefused_ = false;
+    extractionStopped_ = false;
     extract();
-    if (extractionRefused_)
-        return paths; // said why already
+    if (extractionStopped_)
+        return paths; // refused (and said why) or cancelled: nothing more to say
     std::string failed;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const ExtractedFile& file = files[i];

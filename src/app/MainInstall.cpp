@@ -100,7 +100,8 @@ void TMainForm::btnInstallClick() {
 void TMainForm::ZipMaster1Progress(ProgressType type, const std::string&, std::int32_t fileSize) {
     switch (type) {
     case ProgressType::FileStart:
-        BytesDone += CurrentSize;
+        // A file above 2 GiB reports the largest 32-bit size: its blocks count beyond that.
+        BytesDone += std::max<double>(CurrentSize, StepCount * kBlockBytes);
         UpdateProgress(BytesDone);
         CurrentSize = fileSize;
         StepCount = 0;
@@ -121,12 +122,11 @@ void TMainForm::ZipMaster1Progress(ProgressType type, const std::string&, std::i
 void TMainForm::UpdateProgress(double bytes) {
     if (bytes <= LastShown)
         return;
-    // A zero total would divide by zero: the bar stays still. A total that wrapped (an archive
-    // above 2 GiB) can give any quotient, so it is kept within the bar's 0 to 100 before the
-    // conversion to an integer.
-    if (ProgressTotal != 0)
-        ProgressBar1->setValue(static_cast<int>(
-            std::nearbyint(std::clamp(100.0 * bytes / ProgressTotal, 0.0, 100.0))));
+    // A zero total would divide by zero: the bar stays still. Bytes beyond the total (an entry
+    // larger than listed) keep the bar at its end.
+    if (ProgressTotal > 0)
+        ProgressBar1->setValue(static_cast<int>(std::nearbyint(
+            std::clamp(100.0 * bytes / static_cast<double>(ProgressTotal), 0.0, 100.0))));
     LastShown = bytes;
 }
 

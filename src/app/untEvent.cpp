@@ -4,6 +4,7 @@
 #include "controls/JpegImage.h"
 #include "platform/ui/ButtonKeys.h"
 #include "platform/ui/ErrorBox.h"
+#include "platform/ui/Pictures.h"
 #include "platform/ui/Terminate.h"
 
 #include <QFile>
@@ -17,7 +18,7 @@ QToolButton* PictureButton(QWidget* parent, const char* name, const QString& pic
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
     button->setAutoRaise(true);
-    button->setIcon(QIcon(picture));
+    button->setIcon(platform::ui::Picture(picture));
     button->setIconSize(QSize(32, 32));
     button->setGeometry(24, top, 44, 44);
     // The caption under the picture is a label of its own; a screen reader says it as the name.
@@ -46,9 +47,11 @@ TEventForm::TEventForm(QWidget* parent)
                   "QToolButton:focus { border-color: yellow; }");
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
-    QFile picture(":/choice/background.jpg");
-    picture.open(QIODevice::ReadOnly);
-    Image1->setPixmap(QPixmap::fromImage(DecodeJpeg(picture.readAll())));
+    for (const char* resource : {":/choice/background.jpg", ":/choice/background@2x.jpg"}) {
+        QFile picture(resource);
+        picture.open(QIODevice::ReadOnly);
+        Picture.addPixmap(QPixmap::fromImage(DecodeJpeg(picture.readAll())));
+    }
     Image1->setGeometry(0, 0, 295, 296);
 
     SpeedButton2 =
@@ -72,6 +75,13 @@ TEventForm::TEventForm(QWidget* parent)
     ConnectCommand(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
     ConnectCommand(SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(); });
     ConnectCommand(SpeedButton4, &QToolButton::clicked, this, [this] { SpeedButton4Click(); });
+}
+
+void TEventForm::showEvent(QShowEvent* event) {
+    Form::showEvent(event);
+    // The rendering for the screen the window is on: the larger one on a screen of two pixels a
+    // point, instead of the small one blown up.
+    Image1->setPixmap(Picture.pixmap(Image1->size(), devicePixelRatioF()));
 }
 
 void TEventForm::SpeedButton1Click() {

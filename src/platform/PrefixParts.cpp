@@ -145,6 +145,10 @@ bool CompletePrefix(const std::string& dir) {
     if (const std::string downloads = UserDownloadFolder();
         !downloads.empty() && !HasEntry(c, "download"))
         complete = ::symlink(downloads.c_str(), (c + "/download").c_str()) == 0 && complete;
+    // The user's home folder is drive H:, one step away in every folder tree, unless the prefix
+    // has a drive H: already (the user's own stays).
+    if (const std::string home = UserHomeFolder(); !home.empty() && !Exists(dir + "/dosdevices/h:"))
+        complete = ::symlink(home.c_str(), (dir + "/dosdevices/h:").c_str()) == 0 && complete;
     return complete;
 }
 

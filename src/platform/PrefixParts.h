@@ -8,8 +8,9 @@
 namespace platform {
 
 // Makes every part of the prefix in folder dir that is missing: drives C: and Z:, drive C: with
-// its Windows, system and temporary folders, the stub, the drive types, the registry files and
-// the link of C:\download to the user's download folder. What is there is never touched (an
+// its Windows, system and temporary folders, the stub, the drive types, the registry files, the
+// link of C:\download to the user's download folder and drive H:, the user's home folder. What
+// is there is never touched (an
 // installed stub newer than the prefix's copy excepted). False when a part could not be made.
 bool CompletePrefix(const std::string& dir);
 

@@ -121,17 +121,17 @@ TEST_F(Install, RunningAnEntryExtractsItToTheTempFolderFirst) {
 TEST_F(Install, TheBarMovesOnlyForLargerValuesAndAKnownTotal) {
     Start();
     struct Step {
-        std::int32_t total;
+        std::int64_t total;
         double bytes;
         int bar; // the bar's position afterwards
     };
     const Step steps[] = {
-        {0, 500, 7},            // no total: the bar stays still (7 set below)
-        {1000, 400, 7},         // not larger than the 500 last shown: no move
-        {1000, 625, 62},        // 62.5: to the even neighbour
-        {1000, 625, 62},        // the same value again: no move
-        {1000, 2000, 100},      // past the total: the bar's end
-        {-1294967296, 3000, 0}, // a wrapped total: kept at the bar's start
+        {0, 500, 7},                  // no total: the bar stays still (7 set below)
+        {1000, 400, 7},               // not larger than the 500 last shown: no move
+        {1000, 625, 62},              // 62.5: to the even neighbour
+        {1000, 625, 62},              // the same value again: no move
+        {1000, 2000, 100},            // past the total: the bar's end
+        {3000000000, 1500000000, 50}, // a total above 2 GiB
     };
     main->ProgressBar1->setValue(7);
     main->LastShown = 0;
@@ -140,7 +140,7 @@ TEST_F(Install, TheBarMovesOnlyForLargerValuesAndAKnownTotal) {
         main->UpdateProgress(step.bytes);
         EXPECT_EQ(main->ProgressBar1->value(), step.bar) << step.total << " " << step.bytes;
     }
-    EXPECT_EQ(main->LastShown, 3000);
+    EXPECT_EQ(main->LastShown, 1500000000);
 }
 
 TEST_F(Install, ProgressFollowsTheBytesOfAnExtractAll) {
@@ -153,6 +153,46 @@ TEST_F(Install, ProgressFollowsTheBytesOfAnExtractAll) {
     ASSERT_FALSE(positions.empty());
     EXPECT_GT(*std::max_element(positions.begin(), positions.end()), 50);
     EXPECT_EQ(positions.back(), 0); // the end of the batch resets the bar
+}
+
+TEST_F(Install, ProgressFollowsTheBytesOfTheSelectedEntries) {
+    Open({{"big.bin", std::string(3000000, 'b')}, {"small.txt", "s"}});
+    std::vector<int> positions;
+    QObject::connect(main->ProgressBar1, &QProgressBar::valueChanged,
+                     [&](int value) { positions.push_back(value); });
+    std::filesystem::create_directories(DriveC() + "/out");
+    main->ListView1->SetSelected(0, true); // big.bin
+    main->ExtractSelected("C:\\out");
+    EXPECT_EQ(main->ProgressTotal, 3000000);
+    ASSERT_FALSE(positions.empty());
+    EXPECT_GT(*std::max_element(positions.begin(), positions.end()), 90);
+}
+
+TEST_F(Install, ProgressOfAnArchiveAbove2GiBFollowsItsBytes) {
+    // Listed as 3 GiB (two entries whose headers claim 1.5 GiB each; the data is not there).
+    const std::uint32_t claimed = 3u << 29;
+    Open({{.name = "a.bin", .data = "a", .uncompressedSize = claimed},
+          {.name = "b.bin", .data = "b", .uncompressedSize = claimed}});
+    std::filesystem::create_directories(DriveC() + "/out");
+    main->ExtractAllTo("C:\\out"); // the entries fail their size check
+    ASSERT_EQ(main->ProgressTotal, 2 * std::int64_t{claimed});
+    // The engine's reports of an entry of 1.5 GiB, then one above 2 GiB, whose size is reported
+    // as the largest 32-bit size: the bar follows their blocks.
+    main->ResetProgress();
+    main->ProgressTotal = 6 * std::int64_t{claimed}; // 9 GiB
+    main->ZipMaster1Progress(ProgressType::FileStart, "a.bin", claimed);
+    for (int block = 0; block < (3 << 14); ++block) // 1.5 GiB
+        main->ZipMaster1Progress(ProgressType::BlockDone, " ", 0);
+    EXPECT_EQ(main->ProgressBar1->value(), 17);
+    main->ZipMaster1Progress(ProgressType::FileStart, "b.bin", INT32_MAX);
+    for (int block = 0; block < (3 << 15); ++block) // 3 GiB
+        main->ZipMaster1Progress(ProgressType::BlockDone, " ", 0);
+    EXPECT_EQ(main->ProgressBar1->value(), 50);
+    main->ZipMaster1Progress(ProgressType::FileStart, "c.bin", 1000);
+    EXPECT_EQ(main->ProgressBar1->value(), 50); // the 3 GiB counted, not 2 GiB
+    for (int block = 0; block < (3 << 14); ++block)
+        main->ZipMaster1Progress(ProgressType::BlockDone, " ", 0);
+    EXPECT_EQ(main->ProgressBar1->value(), 67);
 }
 
 TEST_F(Install, TheSetupProgramStartsBesideAnOlderOneWhoseNameDiffersOnlyInCase) {

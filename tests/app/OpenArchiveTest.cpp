@@ -190,6 +190,23 @@ TEST_F(MainFormTest, TheChoiceWindowFollowsTheFirstArchiveThatOpens) {
     EXPECT_EQ(ChoiceWindows(*dialogs), 1);
 }
 
+TEST_F(MainFormTest, TheOpenCommandShowsTheArchivesRowsAtOnce) {
+    WriteArchive(DriveC() + "/tool.zip", kTool);
+    Start();
+    for (const char* command : {"menu", "button"}) {
+        SCOPED_TRACE(command);
+        main->CloseArchive1Click();
+        dialogs->AnswerText("C:\\tool.zip");
+        if (command == std::string("menu"))
+            main->Item("Open1")->trigger();
+        else
+            main->Button("SpeedButton1")->click();
+        EXPECT_EQ(Column(0), (QStringList{"tool.exe", "readme.txt"}));
+        EXPECT_EQ(main->ListView1->RowCount(), 2);
+        EXPECT_EQ(main->PanelText(1), "Files in Zip: 2");
+    }
+}
+
 TEST_F(MainFormTest, AMissingArchiveIsListedEmptyAndStillOffersTheChoice) {
     dialogs->Act([](QWidget* window) {
         // "Start Pakrune" closes the window and leaves the archive window as it is.

@@ -52,6 +52,10 @@ int ListView::ColumnWidth(int column) const {
     return view_->Header()->sectionSize(column);
 }
 
+int ListView::CellWidth(const QString& text) const {
+    return view_->CellWidth(text);
+}
+
 void ListView::SetColumnWidth(int column, int width) {
     if (column < 0 || column >= ColumnCount())
         return;

@@ -111,6 +111,8 @@ public:
     // The column headers take the focus after the rows, for a list whose column clicks do
     // something: arrows pick a column, Enter or Space clicks it (ColumnHeader).
     void SetColumnKeys(bool on);
+    // The width a column needs to show a cell of this text whole, in the list's font.
+    int CellWidth(const QString& text) const;
 
     void SetViewStyle(ViewStyle style);
     // The width of an item in the icon style, for a list narrower than usual (0: the designed

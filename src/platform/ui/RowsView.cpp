@@ -368,6 +368,15 @@ int RowsView::FittedColumnWidth(int column) const {
     return width + (gridLines_ ? 1 : 0);
 }
 
+int RowsView::CellWidth(const QString& text) const {
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    option.text = text;
+    return style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, {}, this).width() +
+           (gridLines_ ? 1 : 0);
+}
+
 void RowsView::PaintItem(QPainter& painter, QStyleOptionViewItem option, int row, int column,
                          const QRect& rect, bool selected) const {
     const QModelIndex index = model()->index(row, column);

@@ -37,6 +37,8 @@ public:
     void SetCaptionMeasure(std::function<int(const QFontMetrics&)> measure);
     // The width that shows a column's caption and its cells in the rows shown.
     int FittedColumnWidth(int column) const;
+    // The width a cell needs to show text whole.
+    int CellWidth(const QString& text) const;
     // The layout as it stands (for the keys, hit tests and painting).
     RowLayout Layout() const;
     // The selected rows as ascending ranges (first and last row) that do not touch.
