@@ -241,7 +241,8 @@ bool FolderByAttributes(const LayoutEntry& entry) {
     switch (entry.madeBy >> 8) {
     case 0:  // MS-DOS and OS/2 (FAT)
     case 6:  // OS/2 HPFS
-    case 10: // Windows NTFS
+    case 10: // Windows NTFS, as the format's note numbers it
+    case 11: // Windows NTFS, as Info-ZIP and 7-Zip number it
     case 14: // VFAT
         return (entry.externalAttributes & kDosDirectory) != 0;
     case 3: // Unix: the mode in the high half

@@ -59,8 +59,9 @@ std::optional<ArchiveLayout> ReadArchiveLayout(int fd);
 std::string_view StoredExtra(const ArchiveLayout& layout, const LayoutEntry& entry);
 
 // True when the entry's record makes it a folder by its attributes although its name does not end
-// in "/": made on a system whose attributes carry the directory bit (MS-DOS, OS/2, Windows NT,
-// VFAT) with that bit set, or on Unix with a folder's mode; and it holds no data.
+// in "/": made on a system whose attributes carry the directory bit (MS-DOS, OS/2, Windows NTFS
+// under either of its numbers, VFAT) with that bit set, or on Unix with a folder's mode; and it
+// holds no data.
 bool FolderByAttributes(const LayoutEntry& entry);
 
 // True when the file ends in the end record of the last part of an archive split over several

@@ -2,9 +2,9 @@
 // are not encrypted, or encrypted with AES (decrypted here, AesDecryption). Small stored and
 // deflated entries come out of a window of the file read a megabyte at a time, larger ones are
 // read whole, and both are inflated in one call of libdeflate. Entries beyond the memory bound,
-// entries of the other methods unpacked here (Deflate64, LZMA, XZ, Zstandard, PPMd) and AES
-// entries stream through their decoder a megabyte at a time at any size (Unpacking). Every entry
-// is checked against its declared size and its CRC or authentication code; nothing beyond the
+// entries of the other methods unpacked here (Deflate64, BZIP2, LZMA, XZ, Zstandard, PPMd) and
+// AES entries stream through their decoder a megabyte at a time at any size (Unpacking). Every
+// entry is checked against its declared size and its CRC or authentication code; nothing beyond the
 // declared size is ever produced.
 #pragma once
 

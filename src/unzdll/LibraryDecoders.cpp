@@ -1,9 +1,11 @@
-// Stored data, and the stream decoders of zlib, liblzma and libzstd, each driven by one pump.
+// Stored data, and the stream decoders of zlib, libbz2, liblzma and libzstd, each driven by one
+// pump.
 #include "unzdll/LibraryDecoders.h"
 
 #include "engine/LittleEndian.h"
 
 #include <algorithm>
+#include <bzlib.h>
 #include <climits>
 #include <lzma.h>
 #include <vector>
@@ -151,6 +153,29 @@ StreamEnd Inflate(PackedReader& in, const UnpackedOutput& out) {
             return Step{given - z.avail_in, room - z.avail_out, state};
         });
     inflateEnd(&z);
+    return end;
+}
+
+StreamEnd DecodeBzip2(PackedReader& in, const UnpackedOutput& out) {
+    bz_stream stream{};
+    if (BZ2_bzDecompressInit(&stream, 0, 0) != BZ_OK)
+        return StreamEnd::NeedsMemory;
+    const StreamEnd end = Pump(
+        in, out,
+        [&](const unsigned char* packed, std::size_t size, unsigned char* piece, std::size_t room) {
+            const auto given = static_cast<unsigned>(std::min<std::size_t>(size, UINT_MAX));
+            stream.next_in = const_cast<char*>(reinterpret_cast<const char*>(packed));
+            stream.avail_in = given;
+            stream.next_out = reinterpret_cast<char*>(piece);
+            stream.avail_out = static_cast<unsigned>(room);
+            const int result = BZ2_bzDecompress(&stream);
+            const Step::State state = result == BZ_STREAM_END  ? Step::Ended
+                                      : result == BZ_OK        ? Step::Going
+                                      : result == BZ_MEM_ERROR ? Step::NeedsMemory
+                                                               : Step::Damaged;
+            return Step{given - stream.avail_in, room - stream.avail_out, state};
+        });
+    BZ2_bzDecompressEnd(&stream);
     return end;
 }
 

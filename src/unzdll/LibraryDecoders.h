@@ -1,8 +1,8 @@
-// The decoders that well-kept libraries provide: zlib for deflate, liblzma for LZMA and XZ,
-// libzstd for Zstandard, libarchive for PPMd; stored data passes through. Each takes the packed
-// data a block at a time and hands its output on a piece at a time, so what decoding holds is the
-// decoder's own state (its dictionary or window, bounded by kMaxDictionary) and two buffers,
-// whatever the entry's size.
+// The decoders that well-kept libraries provide: zlib for deflate, libbz2 for BZIP2, liblzma for
+// LZMA and XZ, libzstd for Zstandard, libarchive for PPMd; stored data passes through. Each takes
+// the packed data a block at a time and hands its output on a piece at a time, so what decoding
+// holds is the decoder's own state (its dictionary or window, bounded by kMaxDictionary) and two
+// buffers, whatever the entry's size.
 #pragma once
 
 #include "unzdll/PackedReader.h"
@@ -16,6 +16,7 @@ constexpr std::uint64_t kMaxDictionary = std::uint64_t{1} << 30;
 
 StreamEnd CopyStored(PackedReader& in, const UnpackedOutput& out);
 StreamEnd Inflate(PackedReader& in, const UnpackedOutput& out);
+StreamEnd DecodeBzip2(PackedReader& in, const UnpackedOutput& out);
 // LZMA as ZIP entries carry it: a 4-byte header (the encoder's version, the size of the
 // properties), the 5 bytes of properties, then the raw stream of size bytes, with or without an end
 // marker after them (writers differ; the general flags' bit 1 says which, and the decoder sees it).

@@ -20,6 +20,8 @@ StreamEnd Decode(const PackedEntry& entry, PackedReader& in, const UnpackedOutpu
         return Inflate(in, out);
     case kMethodDeflate64:
         return InflateDeflate64(in, out);
+    case kMethodBzip2:
+        return DecodeBzip2(in, out);
     case kMethodLzma:
         return DecodeLzma(in, out, entry.size);
     case kMethodXz:
@@ -40,6 +42,7 @@ bool UnpackedHere(std::uint16_t method) {
     case kMethodStored:
     case kMethodDeflated:
     case kMethodDeflate64:
+    case kMethodBzip2:
     case kMethodLzma:
     case kMethodXz:
     case kMethodZstandard:

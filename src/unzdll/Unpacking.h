@@ -1,7 +1,7 @@
 // Unpacks an entry's data as it comes, block by block, with the decoder of its method (stored,
-// deflated, Deflate64, LZMA, XZ, Zstandard, PPMd), and checks what it makes against the entry's
-// declared size, never producing more, and its CRC. Both the engine's own reading of the archive
-// and the entries libzip decrypts come through here.
+// deflated, Deflate64, BZIP2, LZMA, XZ, Zstandard, PPMd), and checks what it makes against the
+// entry's declared size, never producing more, and its CRC. Both the engine's own reading of the
+// archive and the entries libzip decrypts come through here.
 #pragma once
 
 #include "unzdll/PackedReader.h"

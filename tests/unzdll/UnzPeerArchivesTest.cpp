@@ -24,7 +24,7 @@ namespace {
 
 constexpr std::size_t kEndRecordSize = 22;
 constexpr std::uint16_t kMadeOnUnix = 3 << 8 | 20;
-constexpr std::uint16_t kMadeOnNtfs = 10 << 8 | 20;
+constexpr std::uint16_t kMadeOnNtfs = 11 << 8 | 20; // as Info-ZIP and 7-Zip number NTFS
 
 std::string Bytes(const std::vector<unsigned char>& bytes, std::size_t size) {
     return std::string(reinterpret_cast<const char*>(bytes.data()), size);
@@ -236,6 +236,10 @@ TEST_F(UnzPeerArchives, WhatThePeersReadIsListedAndExtractedAsTheyReadIt) {
     nameless.extra = std::string(6, '\0');
     const std::string padding = zipbytes::LocalHeader(nameless);
     const std::string damaged = "damaged data in ";
+    // Declared 2 GiB long, with a dictionary as large (the properties' last 4 bytes).
+    zipbytes::Entry hugeDictionary = Packed("huge.txt", text, 14, LzmaPacked(text, true));
+    hugeDictionary.data.replace(5, 4, zipbytes::U32(0x80000000));
+    hugeDictionary.uncompressedSize = 0x80000000;
     const Row rows[] = {
         {"lzma-with-end-marker",
          zipbytes::Archive({Packed("a.txt", text, 14, LzmaPacked(text, true))}),
@@ -273,6 +277,12 @@ TEST_F(UnzPeerArchives, WhatThePeersReadIsListedAndExtractedAsTheyReadIt) {
          {},
          {},
          {damaged + "a.bin"}},
+        {"lzma-with-a-dictionary-of-2-gib",
+         zipbytes::Archive({hugeDictionary}),
+         {"huge.txt"},
+         {},
+         {},
+         {"compression needing more than 1 GiB of memory in huge.txt"}},
         {"lzma-cut-short",
          zipbytes::Archive({Packed("a.txt", text, 14, LzmaPacked(text, true).substr(0, 5000))}),
          {"a.txt"},
@@ -369,10 +379,12 @@ TEST_F(UnzPeerArchives, WhatSevenZipWritesInEachMethodComesBackByteForByte) {
         {"deflate64-fast.zip", {"-mm=Deflate64", "-mx=1"}},
         {"lzma.zip", {"-mm=LZMA"}},
         {"xz.zip", {"-mm=XZ"}},
+        {"bzip2.zip", {"-mm=BZip2"}},
         {"ppmd.zip", {"-mm=PPMd"}},
         {"aes-stored.zip", {"-mm=Copy", "-mem=AES256", "-pSECRET"}},
         {"aes128-deflated.zip", {"-mm=Deflate", "-mem=AES128", "-pSECRET"}},
         {"aes-lzma.zip", {"-mm=LZMA", "-mem=AES256", "-pSECRET"}},
+        {"aes-bzip2.zip", {"-mm=BZip2", "-mem=AES256", "-pSECRET"}},
         {"zipcrypto-deflate64.zip", {"-mm=Deflate64", "-mem=ZipCrypto", "-pSECRET"}},
     };
     for (const Row& row : rows) {
@@ -383,6 +395,18 @@ TEST_F(UnzPeerArchives, WhatSevenZipWritesInEachMethodComesBackByteForByte) {
         EXPECT_EQ(ExtractWith(row.archive, "SECRET"), 3);
         EXPECT_TRUE(engineMessages.empty());
         sameAsSource(std::string(row.archive) + "-x");
+    }
+    // Cancelled in the middle of an entry unpacked by its own decoder: nothing of it is left.
+    zip.OnProgress = [this](TZipMaster*, ProgressType type, const std::string&, std::int32_t) {
+        if (type == ProgressType::BlockDone)
+            zip.AbortFlag = true;
+    };
+    for (const char* archive : {"lzma.zip", "deflate64.zip"}) {
+        ExtractWith(archive, "");
+        const std::string folder = DriveC() + "/" + archive + "-x";
+        EXPECT_EQ(TreeOf(folder), (std::vector<std::string>{"src/", "src/empty.txt", "src/sub/"}))
+            << archive;
+        EXPECT_TRUE(TemporaryFilesIn(folder).empty()) << archive;
     }
 }
 
