@@ -97,7 +97,8 @@ StreamEnd PumpLzma(PackedReader& in, const UnpackedOutput& out, Init init) {
             stream.avail_in = size;
             stream.next_out = piece;
             stream.avail_out = room;
-            const lzma_ret result = lzma_code(&stream, LZMA_RUN);
+            // The pump hands over no bytes only once the packed data has ended.
+            const lzma_ret result = lzma_code(&stream, size == 0 ? LZMA_FINISH : LZMA_RUN);
             return Step{size - stream.avail_in, room - stream.avail_out, LzmaState(result)};
         });
     lzma_end(&stream);
@@ -210,8 +211,10 @@ StreamEnd DecodeLzma(PackedReader& in, const UnpackedOutput& out, std::uint64_t 
 StreamEnd DecodeXz(PackedReader& in, const UnpackedOutput& out) {
     // The limit covers the dictionary and the decoder's own state.
     constexpr std::uint64_t kMemoryLimit = kMaxDictionary + (64 << 20);
-    return PumpLzma(
-        in, out, [](lzma_stream& stream) { return lzma_stream_decoder(&stream, kMemoryLimit, 0); });
+    // Streams one after the other are one entry's data, as xz reads them.
+    return PumpLzma(in, out, [](lzma_stream& stream) {
+        return lzma_stream_decoder(&stream, kMemoryLimit, LZMA_CONCATENATED);
+    });
 }
 
 StreamEnd DecodeZstandard(PackedReader& in, const UnpackedOutput& out) {
