@@ -1,7 +1,11 @@
 // TZipMaster::ReadDirectory: lists an archive by walking its local file headers from the front
 // (LocalHeaderWalk): the first header is searched for, so a self-extracting .exe lists like a .zip.
-// Only an entry written by a streaming writer, whose local header leaves its sizes zero, takes them
-// from the central directory or from the data descriptor after its data.
+// The central directory is asked only where the local headers cannot tell (the sizes an entry's
+// writer put after its data, an empty entry made a folder by its attributes, where the next entry
+// starts after bytes that are no header); a name comes from the local header's Unicode Path field
+// when it has a valid one. The last part of a split archive is named as such, not listed.
+#include "engine/ArchiveLayout.h"
+#include "engine/EntryNames.h"
 #include "engine/LittleEndian.h"
 #include "engine/LocalHeaderWalk.h"
 #include "engine/ZipMstr.h"
@@ -28,6 +32,8 @@ const char* const kError2 = "Error 2 reading Zip file";
 const char* const kError3 = "Error 3 reading Zip file";
 const char* const kError4 = "Error 4 reading Zip file";
 const char* const kError5 = "Error 5 reading Zip file";
+const char* const kSplitPart =
+    "This is the last part of a split archive; Pakrune needs the whole archive";
 
 // The entry a walked header lists: the fixed fields as the header stores them, and its real sizes
 // and CRC as the walk found them (the header's own, a Zip64 header's from its Zip64 extra field, a
@@ -49,6 +55,23 @@ ZipDirEntry EntryOf(const WalkedHeader& header) {
     entry.FileNameLength = Le16(p + 22);
     entry.ExtraFieldLength = Le16(p + 24);
     return entry;
+}
+
+// The name a walked header lists: the UTF-8 name of a valid Unicode Path field, else the stored
+// bytes; cut at a NUL and at kMaxNameBytes (a UTF-8 name at the start of a character), with a "/"
+// when the directory marks the entry a folder by its attributes.
+std::string ListedName(const WalkedHeader& header) {
+    const auto unicode = UnicodePathName(header.nameField, header.extraField);
+    std::string_view name = unicode.value_or(header.nameField);
+    name = name.substr(0, std::min(name.find('\0'), kMaxNameBytes));
+    if (unicode && name.size() < unicode->size())
+        while (!name.empty() &&
+               (static_cast<unsigned char>((*unicode)[name.size()]) & 0xC0) == 0x80)
+            name.remove_suffix(1);
+    std::string listed(name);
+    if (header.folderByAttributes && listed.size() < kMaxNameBytes)
+        listed += '/';
+    return listed;
 }
 
 // What identifies a file's contents as read: the file, its size and its times.
@@ -110,11 +133,13 @@ void TZipMaster::ReadDirectory() {
 
 void TZipMaster::WalkLocalHeaders(int fd, const std::string& path) {
     firstHeaderOffset_ = 0;
+    // The parts before it hold the entries' data; alone it would list as something else.
+    if (IsSplitArchivePart(fd))
+        throw EZipMaster(kSplitPart);
     const bool exe = win::UpperCase(win::ExtractFileExt(path)) == ".EXE";
     const WalkResult walked = ::WalkLocalHeaders(fd, exe, [this](const WalkedHeader& header) {
-        entries_.Append(
-            EntryOf(header),
-            header.nameField.substr(0, std::min(header.nameField.find('\0'), kMaxNameBytes)));
+        if (!IsPadding(header))
+            entries_.Append(EntryOf(header), ListedName(header));
     });
     firstHeaderOffset_ = static_cast<std::int32_t>(walked.firstHeaderOffset);
     switch (walked.end) {

@@ -32,7 +32,10 @@ std::int32_t Run(UnzCommand& command) {
     const bool exe = win::UpperCase(win::ExtractFileExt(archiveName)) == ".EXE";
     std::optional<std::string> difference;
     bool sound = false;
-    if (!layout)
+    if (IsSplitArchivePart(fd))
+        report.Message(kMsgBadArchive, archiveName + " is the last part of a split archive; "
+                                                     "Pakrune needs the whole archive");
+    else if (!layout)
         report.Message(kMsgBadArchive, "No central directory found in " + archiveName);
     else if (EntriesOverlap(layout->entries))
         report.Message(kMsgBadArchive, "Entries overlap, archive refused: " + archiveName);

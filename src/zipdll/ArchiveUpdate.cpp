@@ -310,7 +310,7 @@ std::int32_t DeleteFromArchive(const ZipCommand& command, EngineReport& report) 
     std::vector<std::string> names;
     if (layout) {
         for (const LayoutEntry& entry : layout->entries)
-            names.push_back(DecodeEntryName(StoredName(*layout, entry)));
+            names.push_back(EntryNameOf(*layout, entry));
     } else {
         names = DecodedEntryNames(archive);
     }

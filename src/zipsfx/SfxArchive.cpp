@@ -66,17 +66,15 @@ bool DirectoryIsExact(const ArchiveLayout& layout) {
 // One entry, or the reason it is refused.
 std::optional<SfxEntry> CheckEntry(const ArchiveLayout& layout, const LayoutEntry& stored,
                                    std::string& error) {
-    const auto* nameBytes =
-        reinterpret_cast<const char*>(&layout.directory[stored.headerAt + kCentralHeaderSize]);
-    const std::string raw(nameBytes, stored.nameLength);
-    const std::string decoded = DecodeEntryName(raw);
+    const std::string_view raw = StoredName(layout, stored);
+    const std::string decoded = EntryNameOf(layout, stored);
     SfxEntry entry;
     entry.name = Printable(decoded);
     entry.method = stored.method;
     entry.crc = stored.crc32;
     entry.compressedSize = stored.compressedSize;
     entry.uncompressedSize = stored.uncompressedSize;
-    entry.folder = !raw.empty() && (raw.back() == '/' || raw.back() == '\\');
+    entry.folder = !decoded.empty() && (decoded.back() == '/' || decoded.back() == '\\');
     const unsigned char* header = &layout.directory[stored.headerAt];
     entry.dosTime = Le16(header + 12);
     entry.dosDate = Le16(header + 14);
@@ -85,7 +83,7 @@ std::optional<SfxEntry> CheckEntry(const ArchiveLayout& layout, const LayoutEntr
     // after the data.
     entry.passwordCheck =
         static_cast<std::uint8_t>(stored.flags & kStreamed ? entry.dosTime >> 8 : entry.crc >> 24);
-    const auto parts = raw.find('\0') == std::string::npos ? SafeComponents(decoded) : std::nullopt;
+    const auto parts = raw.find('\0') == raw.npos ? SafeComponents(decoded) : std::nullopt;
     const std::uint64_t encryptionHeader = entry.encrypted ? kEncryptionHeaderSize : 0;
     // Where its data may lie: between the archive start and the directory.
     const std::uint64_t dataSpace = layout.directoryAt - layout.archiveStart;

@@ -81,6 +81,23 @@ TEST_F(SfxStub, AConvertedArchiveExtractsEveryEntryWithItsFolders) {
     EXPECT_EQ(TreeOf(DriveC() + "/here"), TreeOf(Target()));
 }
 
+TEST_F(SfxStub, EntriesAreNamedAndMadeFoldersAsTheEnginesDo) {
+    // A name in its Unicode Path field beside a legacy one, and a folder made on MS-DOS, known
+    // only by its directory attribute.
+    const std::string stored = "%U20AC_for_Dollar.txt", euro = "\u20ac_for_Dollar.txt";
+    const std::string field = "\x01" + zipbytes::U32(Crc(stored)) + euro;
+    zipbytes::Entry named{stored, "dollar"}, folder{"DOCS", ""};
+    named.extra =
+        zipbytes::U16(0x7075) + zipbytes::U16(static_cast<std::uint16_t>(field.size())) + field;
+    folder.externalAttributes = 0x10;
+    const auto run = RunTool(
+        {Program(zipbytes::Archive({named, folder, {"DOCS/README.TXT", "read me"}})), Target()});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("folder:    DOCS/"), std::string::npos) << run.output;
+    EXPECT_EQ(TreeOf(Target()), (std::vector<std::string>{"DOCS/", "DOCS/README.TXT", euro}));
+    EXPECT_EQ(ReadHostFile(Target() + "/" + euro), "dollar");
+}
+
 TEST_F(SfxStub, OffsetsCountedFromTheStartOfTheFileWorkToo) {
     // "cat stub x.zip" and then the offsets moved by the stub's length, as zip -A does.
     const auto made = RunPython(R"(
