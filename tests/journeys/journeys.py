@@ -242,8 +242,9 @@ class Journey(unittest.TestCase):
         picked = {name: entries[name] for name in ("big.bin", "c.txt")}
         self.app.wait("the two selected entries are extracted into ~/picked",
                       lambda: files_below(self.app.home + "/picked") == picked)
-        self.assertGreater(self.app.progress_peak(), 0,
-                           "the progress bar moved while the selected entries were extracted")
+        # The probe writes what it saw a moment after the files land: wait for that report.
+        self.app.wait("the progress bar moved while the selected entries were extracted",
+                      lambda: self.app.progress_peak() > 0)
         self.app.key("shift+x")  # Zip > Extract All
         self.app.active("TExtractForm")
         self.choose_folder("TExtractForm", "Home (H:)", "all")
