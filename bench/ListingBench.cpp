@@ -56,6 +56,7 @@ TMainForm* ShowMainWindow() {
     TMainForm* main = AppForms().MainForm;
     main->resize(800, 600);
     main->show();
+    main->activateWindow();        // the list has the keyboard focus, as when the user works in it
     QApplication::processEvents(); // the first showing's work, which loads the settings
     main->AutoMove = false;        // the archive stays where it is
     main->AutoRun = false;

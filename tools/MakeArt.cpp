@@ -1,6 +1,7 @@
 // Draws the program's pictures into resources/: the toolbar buttons (each also in grey, and all
 // twice as large for high-density screens), the choice window's background and its button
-// bitmaps, the wizard's two pictures and the about window's logo. Run once when the art changes:
+// bitmaps (also twice as large), the wizard's two pictures and the about window's logo. Run once
+// when the art changes:
 //   build/bin/make_art resources
 #include <QApplication>
 #include <QImage>
@@ -91,6 +92,31 @@ QImage Icon(const Draw& draw, bool grey, int scale = 1) {
                 image.setPixelColor(x, y, QColor(g, g, g, c.alpha()));
             }
     return image;
+}
+
+// The choice window's background, 295 x 296, drawn scale times as large: a sky over green hills,
+// the name, and room for the buttons.
+QImage ChoiceBackground(int scale) {
+    QImage background(295 * scale, 296 * scale, QImage::Format_RGB32);
+    QPainter p(&background);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
+    const QRect area(0, 0, 295, 296);
+    Sky(p, area, 0.7);
+    QRadialGradient sun(230, 60, 40);
+    sun.setColorAt(0, QColor(255, 240, 160));
+    sun.setColorAt(1, QColor(255, 240, 160, 0));
+    p.fillRect(area, sun);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(50, 130, 60));
+    p.drawEllipse(QPointF(60, 330), 190, 110);
+    p.setBrush(QColor(70, 160, 80));
+    p.drawEllipse(QPointF(260, 340), 170, 110);
+    p.setPen(QColor(255, 255, 255, 220));
+    p.setFont(QFont("DejaVu Serif", 22, QFont::Bold));
+    p.drawText(QRect(100, 250, 190, 40), Qt::AlignRight | Qt::AlignVCenter, "Pakrune");
+    p.end();
+    return background;
 }
 
 } // namespace
@@ -217,30 +243,14 @@ int main(int argc, char** argv) {
             Icon(draw, grey, 2).save(out + "/toolbar/" + name + suffix + "@2x.png");
         }
 
-    // The choice window: a sky over green hills, the name, and room for the buttons.
-    QImage background(295, 296, QImage::Format_RGB32);
-    QPainter p(&background);
-    p.setRenderHint(QPainter::Antialiasing);
-    Sky(p, background.rect(), 0.7);
-    QRadialGradient sun(230, 60, 40);
-    sun.setColorAt(0, QColor(255, 240, 160));
-    sun.setColorAt(1, QColor(255, 240, 160, 0));
-    p.fillRect(background.rect(), sun);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(50, 130, 60));
-    p.drawEllipse(QPointF(60, 330), 190, 110);
-    p.setBrush(QColor(70, 160, 80));
-    p.drawEllipse(QPointF(260, 340), 170, 110);
-    p.setPen(QColor(255, 255, 255, 220));
-    p.setFont(QFont("DejaVu Serif", 22, QFont::Bold));
-    p.drawText(QRect(100, 250, 190, 40), Qt::AlignRight | Qt::AlignVCenter, "Pakrune");
-    p.end();
-    background.save(out + "/choice/background.jpg", "JPEG", 90);
-
-    const std::vector<std::pair<QString, Draw>> buttons = {
-        {"install", icons[7].second}, {"extract", icons[4].second}, {"start", icons[1].second}};
-    for (const auto& [name, draw] : buttons)
-        Icon(draw, false).save(out + "/choice/" + name + ".png");
+    // The choice window's background and button bitmaps, also twice as large, like the toolbar's.
+    for (const auto& [scale, suffix] : {std::pair(1, ""), std::pair(2, "@2x")}) {
+        ChoiceBackground(scale).save(out + "/choice/background" + suffix + ".jpg", "JPEG", 90);
+        const std::vector<std::pair<QString, Draw>> buttons = {
+            {"install", icons[7].second}, {"extract", icons[4].second}, {"start", icons[1].second}};
+        for (const auto& [name, draw] : buttons)
+            Icon(draw, false, scale).save(out + "/choice/" + name + suffix + ".png");
+    }
 
     // The welcome page: a wand that sprinkles stars over an archive.
     WizardPicture([&](QPainter& p) {
@@ -288,7 +298,7 @@ int main(int argc, char** argv) {
     // The about window's logo: the archive box with a star, 61 x 62.
     QImage logo(61, 62, QImage::Format_ARGB32);
     logo.fill(Qt::transparent);
-    p.begin(&logo);
+    QPainter p(&logo);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(61 / 32.0, 62 / 32.0);
     Box(p, zip);

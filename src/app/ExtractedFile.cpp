@@ -1,6 +1,8 @@
 // An entry's file below a folder.
 #include "app/ExtractedFile.h"
 
+#include "engine/EntryNames.h"
+#include "engine/EntrySpecs.h"
 #include "platform/OwnedFiles.h"
 #include "platform/PathMap.h"
 #include "platform/WinPath.h"
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <set>
 
 std::string ToBackslashes(std::string name) {
     std::replace(name.begin(), name.end(), '/', '\\');
@@ -41,7 +44,8 @@ bool ExtractedFile::InsideFolder() const {
     return realPath.empty() || (!realFolder.empty() && realPath.starts_with(realFolder + "/"));
 }
 
-ExtractedFile::Check ExtractedFile::Verify(const std::vector<FileIdentity>& written) const {
+ExtractedFile::Check ExtractedFile::Verify(const std::vector<FileIdentity>& written,
+                                           platform::Descriptor& verified) const {
     // The folder as it really is, and the file's host path in the letter case it was found in;
     // links on the way to the file are resolved there, so one leading out of the folder shows.
     const std::string base = RealHostPath(folder_);
@@ -51,8 +55,9 @@ ExtractedFile::Check ExtractedFile::Verify(const std::vector<FileIdentity>& writ
     if (!hostFile->starts_with(base + "/") || !platform::WhyFoldersAboveUnsafe(base).empty())
         return Check::Unsafe;
     struct stat st {};
+    platform::Descriptor file;
     const platform::FileBelow found =
-        platform::CheckFileBelow(base, hostFile->substr(base.size() + 1), st);
+        platform::CheckFileBelow(base, hostFile->substr(base.size() + 1), st, &file);
     if (found == platform::FileBelow::NotOwned)
         return Check::Unsafe;
     const FileIdentity identity{static_cast<std::uint64_t>(st.st_dev),
@@ -60,5 +65,27 @@ ExtractedFile::Check ExtractedFile::Verify(const std::vector<FileIdentity>& writ
     if (found == platform::FileBelow::Missing ||
         std::find(written.begin(), written.end(), identity) == written.end())
         return Check::NotWritten;
+    verified = std::move(file);
     return Check::Usable;
+}
+
+std::vector<std::string> FoldersWrittenInto(const TZipMaster& zip,
+                                            const std::vector<std::string>& specs) {
+    EntrySpecs named(
+        specs,
+        [&zip](const std::function<void(std::string_view)>& take) {
+            for (const ZipDirEntry& entry : zip.Entries())
+                take(DecodeEntryName(entry.FileName));
+        },
+        EntrySpecs::WholeArchive::EveryEntry);
+    std::set<std::string> folders;
+    for (const ZipDirEntry& entry : zip.Entries()) {
+        std::string name = DecodeEntryName(entry.FileName);
+        if (!named.Matches(name))
+            continue;
+        std::replace(name.begin(), name.end(), '\\', '/');
+        if (const auto slash = name.rfind('/'); slash != std::string::npos && slash > 0)
+            folders.insert(name.substr(0, slash));
+    }
+    return {folders.begin(), folders.end()};
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "engine/ZipMstr.h"
+#include "platform/Descriptor.h"
 
 #include <string>
 #include <vector>
@@ -28,10 +29,23 @@ public:
         NotWritten, // missing, or not a file the extraction wrote
         Unsafe      // written, but another user could change it or a folder on the way to it
     };
-    // After the extraction: the file under the path against the files it wrote.
-    Check Verify(const std::vector<FileIdentity>& written) const;
+    // After the extraction: the file under the path against the files it wrote. A Usable file's
+    // descriptor, the one it was checked on, goes to verified.
+    Check Verify(const std::vector<FileIdentity>& written, platform::Descriptor& verified) const;
 
 private:
     std::string folder_;
     std::string path_;
 };
+
+// A file an extraction wrote, as checked: its path, and the descriptor it was checked on, through
+// which it is started, so that what starts is what was checked.
+struct UsableFile {
+    std::string path;
+    platform::Descriptor verified;
+};
+
+// The folders, below the folder extracted into ("/" between their names), that extracting the
+// entries specs name writes into.
+std::vector<std::string> FoldersWrittenInto(const TZipMaster& zip,
+                                            const std::vector<std::string>& specs);

@@ -25,6 +25,8 @@ bool Listed(std::string_view storedName) {
 }
 
 void ListingRows::Attach(const ZipEntryList* entries) {
+    if (entries == entries_ && Current())
+        return;
     entries_ = entries;
     generation_ = entries ? entries->Generation() : 0;
     rows_.clear();

@@ -19,7 +19,9 @@ bool Listed(std::string_view storedName);
 
 class ListingRows : public platform::ui::RowSource {
 public:
-    // The entries whose keys are listed; forgets the rows.
+    // The entries whose keys are listed. The rows are forgotten unless they were made from these
+    // very entries as they are now (the same read of the directory): the Open command asks for
+    // the keys again after the directory update has filled the rows, and those rows stay.
     void Attach(const ZipEntryList* entries);
     const ZipEntryList* Entries() const { return entries_; }
     // The rows of these keys (entry indexes), in their order.

@@ -62,6 +62,17 @@ QString FormatDosDateTime(std::int32_t value) {
            locale.toString(dateTime->time(), QLocale::ShortFormat);
 }
 
+QStringList WidestDateTimeTexts() {
+    QStringList texts;
+    for (std::uint32_t month = 1; month <= 12; ++month)
+        for (const std::uint32_t hour : {0u, 12u, 23u})
+            // The 28th of the month in 2088 at hour:58:58 (the DOS form counts years from 1980
+            // and seconds in pairs).
+            texts << FormatDosDateTime(static_cast<std::int32_t>(
+                (108u << 25) | (month << 21) | (28u << 16) | (hour << 11) | (58u << 5) | 29u));
+    return texts;
+}
+
 std::int64_t RowRatio(std::int64_t packed, std::int64_t size) {
     if (size == 0)
         return 0;

@@ -5,6 +5,7 @@
 #include <QCollator>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 
@@ -24,6 +25,9 @@ QString PathPart(const QString& name);
 std::optional<QDateTime> DosDateTime(std::int32_t value);
 // "ddddd  t": the locale's short date, two blanks, the locale's short time; empty when invalid.
 QString FormatDosDateTime(std::int32_t value);
+// Date-times as the Date/Time column writes them, among them the widest the locale writes: a
+// two-digit day in every month, hours before and after noon, for fitting the column to them.
+QStringList WidestDateTimeTexts();
 
 // (1 - packed / size) x 100 rounded to the nearest whole number, halves to the even neighbour,
 // not clamped; 0 for a size of 0. A packed size far above the size gives a ratio beyond 32 bits

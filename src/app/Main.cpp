@@ -7,6 +7,8 @@
 #include "controls/PathDialog.h"
 #include "platform/Environment.h"
 #include "platform/Files.h"
+#include "platform/OwnedFiles.h"
+#include "platform/PathMap.h"
 #include "platform/Registry.h"
 #include "platform/SharedTemp.h"
 #include "platform/Volumes.h"
@@ -39,6 +41,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ZipMaster1(this) {
     BuildMenus();
     BuildPopupMenu();
     ConnectHandlers();
+    // A keyboard starts in the list: its entries, and what its keys do (View needs its focus).
+    ListView1->setFocus();
     PathDialog1 = new TPathDialog(this);
     PathDialog1->setObjectName("PathDialog1");
     PathDialog1->Title = "Extract to:";
@@ -167,19 +171,29 @@ void TMainForm::MoveDownloadToFolder(std::string& path) {
         !platform::InSharedTempFolder(path))
         return;
     const std::string target = DownloadDir + "\\" + win::ExtractFileName(path);
-    if (target == path)
+    // A path naming no file is opened as it is, and says so there.
+    if (target == path || !platform::FileExists(path))
         return;
+    const QString failed =
+        QString::fromStdString("Unable to move file to directory : " + DownloadDir);
     try {
         if (!DirExists(DownloadDir) && platform::ui::Confirm(QString::fromStdString(
                                            "Download directory " + DownloadDir +
                                            " does not exist. Do you want to create it ?")))
             win::CreateDirectoryA(DownloadDir.c_str(), nullptr);
-        // Never replaces a file already in the download folder.
-        if (win::MoveFileA(path.c_str(), target.c_str()))
+        // Only the user's own file moves. Another user's stays theirs, and the user works on a
+        // copy of their own, which nobody else can change once it is listed. Neither replaces a
+        // file already in the download folder.
+        const auto host = platform::HostPathOf(path);
+        const bool handedOver = host && platform::BelongsToUser(*host)
+                                    ? win::MoveFileA(path.c_str(), target.c_str())
+                                    : win::CopyFileA(path.c_str(), target.c_str(), win::TRUE);
+        if (handedOver)
             path = target;
+        else // listed where it lies, which the user must know
+            platform::ui::ShowMessage(failed);
     } catch (const std::exception&) {
-        platform::ui::ShowMessage(
-            QString::fromStdString("Unable to move file to directory : " + DownloadDir));
+        platform::ui::ShowMessage(failed);
     }
 }
 

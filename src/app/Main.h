@@ -12,6 +12,7 @@
 //   MainHelp.cpp     the wizard, the Help menu and the about window
 #pragma once
 
+#include "app/ExtractedFile.h"
 #include "app/ListingRows.h"
 #include "app/NameOrder.h"
 #include "app/SettingsFile.h"
@@ -84,6 +85,8 @@ public:
     void ExtractAllWithChoice();
     void btnViewSelectedClick();
     void ExtractSelected(const std::string& baseDir);
+    // The sum of the sizes of the entries of the selected rows.
+    std::int64_t SelectedSize() const;
     void ExtractAllTo(const std::string& baseDir);
     // The data of rows dragged out of the list: their entries extracted below the temp folder,
     // as file addresses. Nothing when no entry could be extracted.
@@ -109,7 +112,9 @@ public:
     std::string FindSetupEntry() const;
     void AutoInstall();
     void RunEntry(const std::string& name);
-    void RunFile(const std::string& path);
+    // Starts a program, or opens a document, that an extraction wrote and that was checked: a
+    // program starts from the descriptor it was checked on.
+    void RunFile(const UsableFile& file);
     void SpeedButton3Click();
     void btnInstallClick();
     void ZipMaster1Progress(ProgressType type, const std::string& filename, std::int32_t fileSize);
@@ -179,12 +184,14 @@ public:
     // Sums of the entries' sizes in 64 bits, so archives above 2 GiB show their real totals.
     std::int64_t TotalPacked = 0;
     std::int64_t TotalSize = 0;
-    std::int32_t ListingTotal = 0; // the progress bar's 32-bit scale, taken from TotalSize
+    // The progress bar's scale for Extract All, taken from TotalSize: 64-bit, since a total that
+    // wrapped above 2 GiB would leave the bar still.
+    std::int64_t ListingTotal = 0;
     listing::ListingRows SortRows; // the entries the keys name, and the rows the list shows
     listing::NameOrder KeyOrder;   // the name order of those entries' keys
 
     // Progress counters.
-    std::int32_t ProgressTotal = 0;
+    std::int64_t ProgressTotal = 0;
     double BytesDone = 0;
     std::int32_t CurrentSize = 0;
     std::int32_t StepCount = 0;
@@ -219,13 +226,18 @@ private:
     std::optional<std::string> ChooseExtractFolder();
     // The folder exists (the temp folder is made when missing); otherwise says so.
     bool BaseFolderReady(const std::string& baseDir);
+    // Whether an extraction into baseDir may go ahead (ExtractInto); says why not.
+    bool ExtractionAllowed(const std::string& baseDir);
     // Extracts FSpecArgs into baseDir with the folders of the entries, replacing files; asks
-    // for the password first when they include an encrypted entry.
+    // for the password first when they include an encrypted entry. Refuses, saying why, an
+    // archive that changed on disk since it was listed, and an extraction into the temp folder
+    // that would write into a folder there that another user owns or could change.
     void ExtractInto(const std::string& baseDir);
-    // Runs extract, then gives for each entry name the path of its file below the temp folder
-    // when this extraction wrote it there, reporting the entries that it did not.
-    std::vector<std::optional<std::string>> ExtractForUse(const std::vector<std::string>& names,
-                                                          const std::function<void()>& extract);
+    // Runs extract, then gives for each entry name its file below the temp folder when this
+    // extraction wrote it there, reporting the entries that it did not (unless the extraction
+    // was refused or cancelled: then nothing more is said).
+    std::vector<std::optional<UsableFile>> ExtractForUse(const std::vector<std::string>& names,
+                                                         const std::function<void()>& extract);
     // Wraps a command handler so that it does nothing while an engine call runs.
     std::function<void()> WhenIdle(std::function<void()> handler);
 
@@ -253,4 +265,8 @@ private:
     bool closePending_ = false;
     std::vector<std::string> engineMessages_;
     int wrongPasswords_ = 0; // entries the call left out for a wrong or missing password
+    // The last ExtractInto refused the archive or read one that changed meanwhile, and said so,
+    // or the user cancelled it (in the password box or during the engine call): none of what it
+    // wrote is used, and nothing more is said.
+    bool extractionStopped_ = false;
 };

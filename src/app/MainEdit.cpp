@@ -48,6 +48,7 @@ void TMainForm::NewArchive() {
     options.filter = "ZIP Files (*.ZIP)|*.zip";
     options.defaultExt = "zip";
     options.hideReadOnly = true;
+    options.createsFile = true;
     const auto chosen = platform::ui::OpenFileName(options);
     if (!chosen)
         return;

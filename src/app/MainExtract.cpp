@@ -9,6 +9,7 @@
 #include "controls/DirTree.h"
 #include "engine/EngineReport.h"
 #include "platform/Files.h"
+#include "platform/OwnedFiles.h"
 #include "platform/PathMap.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/HourGlass.h"
@@ -20,6 +21,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <climits>
+#include <cstdlib>
 
 namespace {
 
@@ -55,6 +58,7 @@ void TMainForm::EngineCall(const std::function<void()>& call) {
         throw;
     }
     if (engineCancelled_) {
+        extractionStopped_ = true;
         // The engine's own notes on what it left undone add nothing to this.
         engineMessages_.clear();
         wrongPasswords_ = 0;
@@ -122,7 +126,19 @@ void TMainForm::ExtractSelected(const std::string& baseDir) {
         platform::ui::ShowMessage("No files selected");
         return;
     }
+    // The bar follows these entries' bytes: without a total it would stand still however long
+    // the extraction takes.
+    ProgressTotal = SelectedSize();
     ExtractInto(baseDir);
+}
+
+std::int64_t TMainForm::SelectedSize() const {
+    std::int64_t size = 0;
+    const ZipEntryList& entries = ZipMaster1.Entries();
+    for (const int row : ListView1->SelectedRows())
+        if (row < SortRows.Count() && SortRows.EntryOf(row) < entries.size())
+            size += entries[SortRows.EntryOf(row)].UncompressedSize;
+    return size;
 }
 
 void TMainForm::ExtractAllTo(const std::string& baseDir) {
@@ -132,8 +148,47 @@ void TMainForm::ExtractAllTo(const std::string& baseDir) {
     ExtractInto(baseDir);
 }
 
+namespace {
+
+// An archive that changed since it was listed may hold anything: nothing is taken from it.
+QString ChangedSinceListed(const std::string& archive) {
+    return QString::fromStdString("Cannot extract from " + archive +
+                                  ": another program changed it meanwhile. Open it again to see "
+                                  "what it holds now.");
+}
+
+} // namespace
+
+bool TMainForm::ExtractionAllowed(const std::string& baseDir) {
+    // The listing is what the user chose from; a missing archive is the engine's to report.
+    if (!ZipMaster1.StillAsListed() && platform::FileExists(ZipMaster1.ZipFilename())) {
+        platform::ui::ShowMessage(ChangedSinceListed(ZipMaster1.ZipFilename()));
+        return false;
+    }
+    // What is viewed, run or installed is read from the temp folder: no folder there that
+    // another user owns or could change may receive any of it.
+    const auto hostTemp = platform::HostPathOf(TempDir);
+    char real[PATH_MAX];
+    if (baseDir != TempDir || !hostTemp || !::realpath(hostTemp->c_str(), real))
+        return true;
+    const auto unsafe =
+        platform::FolderBelowNotOwned(real, FoldersWrittenInto(ZipMaster1, ZipMaster1.FSpecArgs));
+    if (!unsafe)
+        return true;
+    platform::ui::ShowMessage(QString::fromStdString(
+        "The folder " + TempDir + "\\" + ToBackslashes(*unsafe) +
+        " can be changed by other users; nothing was extracted into the temporary folder."));
+    return false;
+}
+
 void TMainForm::ExtractInto(const std::string& baseDir) {
+    extractionStopped_ = false;
     if (!BaseFolderReady(baseDir)) {
+        ZipMaster1.FSpecArgs.clear();
+        return;
+    }
+    if (!ExtractionAllowed(baseDir)) {
+        extractionStopped_ = true;
         ZipMaster1.FSpecArgs.clear();
         return;
     }
@@ -142,6 +197,7 @@ void TMainForm::ExtractInto(const std::string& baseDir) {
     if (ZipMaster1.Password.empty() && NamesEncryptedEntry(ZipMaster1, ZipMaster1.FSpecArgs)) {
         auto typed = AskExtractionPassword(ZipMaster1.ZipFilename());
         if (!typed) {
+            extractionStopped_ = true;
             ZipMaster1.FSpecArgs.clear();
             return;
         }
@@ -151,30 +207,38 @@ void TMainForm::ExtractInto(const std::string& baseDir) {
     ZipMaster1.ExtrBaseDir = baseDir;
     ZipMaster1.ExtrOptions |= ExtrDirNames | ExtrOverWrite;
     EngineCall([this] { ZipMaster1.Extract(); });
+    // Changed while the engine read it: what was written came from something never listed.
+    if (!ZipMaster1.StillAsListed() && platform::FileExists(ZipMaster1.ZipFilename())) {
+        extractionStopped_ = true;
+        platform::ui::ShowMessage(ChangedSinceListed(ZipMaster1.ZipFilename()));
+    }
 }
 
-std::vector<std::optional<std::string>>
+std::vector<std::optional<UsableFile>>
 TMainForm::ExtractForUse(const std::vector<std::string>& names,
                          const std::function<void()>& extract) {
     std::vector<ExtractedFile> files;
+    std::vector<std::optional<UsableFile>> paths(names.size());
     for (const std::string& name : names) {
         files.emplace_back(TempDir, name);
         if (!files.back().InsideFolder()) {
             platform::ui::ShowMessage(QString::fromStdString(
                 "The entry " + name + " does not lie inside the temporary folder " + TempDir +
                 "; it is not opened."));
-            return std::vector<std::optional<std::string>>(names.size());
+            return paths;
         }
     }
+    extractionStopped_ = false;
     extract();
-    std::vector<std::optional<std::string>> paths;
+    if (extractionStopped_)
+        return paths; // refused (and said why) or cancelled: nothing more to say
     std::string failed;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const ExtractedFile& file = files[i];
-        paths.emplace_back();
-        switch (file.Verify(ZipMaster1.WrittenFiles())) {
+        platform::Descriptor verified;
+        switch (file.Verify(ZipMaster1.WrittenFiles(), verified)) {
         case ExtractedFile::Check::Usable:
-            paths.back() = file.Path();
+            paths[i] = UsableFile{file.Path(), std::move(verified)};
             break;
         case ExtractedFile::Check::NotWritten:
             failed += (failed.empty() ? "" : ", ") + names[i];
@@ -200,11 +264,11 @@ QMimeData* TMainForm::DragRowsOut(const std::vector<int>& rows) {
     for (const int row : rows)
         names.push_back(EntryPathOfRow(row));
     QList<QUrl> urls;
-    for (const auto& path : ExtractForUse(names, [this, &names] {
+    for (const auto& file : ExtractForUse(names, [this, &names] {
              ZipMaster1.FSpecArgs = names;
              ExtractInto(TempDir);
          }))
-        if (const auto host = path ? platform::HostPathOf(*path) : std::nullopt)
+        if (const auto host = file ? platform::HostPathOf(file->path) : std::nullopt)
             urls << QUrl::fromLocalFile(QString::fromStdString(*host));
     if (urls.isEmpty())
         return nullptr;
@@ -249,9 +313,10 @@ void TMainForm::btnViewSelectedClick() {
     // selected entries, as the Extract Selected command would.
     for (const int row : ListView1->SelectedRows()) {
         const std::string name = EntryPathOfRow(row);
-        const auto path = ExtractForUse({name}, [this] { ExtractSelected(TempDir); }).front();
-        if (!path)
+        const auto file =
+            std::move(ExtractForUse({name}, [this] { ExtractSelected(TempDir); }).front());
+        if (!file)
             return; // reported; the viewing ends
-        AppForms().frmTextViewer->ViewModal(*path);
+        AppForms().frmTextViewer->ViewModal(file->path);
     }
 }

@@ -51,25 +51,28 @@ void TMainForm::AutoInstall() {
         return;
     }
     // The setup program starts only when this extraction wrote it.
-    if (const auto path = ExtractForUse({name}, [this] { ExtractAllTo(TempDir); }).front())
-        RunFile(*path);
+    if (const auto file = ExtractForUse({name}, [this] { ExtractAllTo(TempDir); }); file.front())
+        RunFile(*file.front());
 }
 
 void TMainForm::RunEntry(const std::string& name) {
-    const auto path = ExtractForUse({name}, [this, &name] {
+    const auto file = ExtractForUse({name}, [this, &name] {
         ZipMaster1.FSpecArgs = {name};
         ExtractInto(TempDir);
     });
-    if (path.front())
-        RunFile(*path.front());
+    if (file.front())
+        RunFile(*file.front());
 }
 
-void TMainForm::RunFile(const std::string& path) {
-    // A program starts from its path as one argument, never split again at a blank or a quote
-    // (a name such as `foo" bar.exe` must not start foo.exe); a document opens in its program.
+void TMainForm::RunFile(const UsableFile& file) {
+    // A program starts as one argument, never split again at a blank or a quote (a name such as
+    // `foo" bar.exe` must not start foo.exe), from the descriptor it was checked on; a document
+    // opens in its program.
+    const std::string& path = file.path;
     const bool program = win::LowerCase(win::ExtractFileExt(path)) == ".exe";
     const platform::StartFailure failure =
-        program ? platform::StartProgramFile(path) : platform::OpenDocument(path);
+        program ? platform::StartVerifiedProgram(path, file.verified.Get())
+                : platform::OpenDocument(path);
     if (failure == platform::StartFailure::None)
         return;
     // Without a word the user would wait for an installer that never comes.
@@ -97,7 +100,8 @@ void TMainForm::btnInstallClick() {
 void TMainForm::ZipMaster1Progress(ProgressType type, const std::string&, std::int32_t fileSize) {
     switch (type) {
     case ProgressType::FileStart:
-        BytesDone += CurrentSize;
+        // A file above 2 GiB reports the largest 32-bit size: its blocks count beyond that.
+        BytesDone += std::max<double>(CurrentSize, StepCount * kBlockBytes);
         UpdateProgress(BytesDone);
         CurrentSize = fileSize;
         StepCount = 0;
@@ -118,12 +122,11 @@ void TMainForm::ZipMaster1Progress(ProgressType type, const std::string&, std::i
 void TMainForm::UpdateProgress(double bytes) {
     if (bytes <= LastShown)
         return;
-    // A zero total would divide by zero: the bar stays still. A total that wrapped (an archive
-    // above 2 GiB) can give any quotient, so it is kept within the bar's 0 to 100 before the
-    // conversion to an integer.
-    if (ProgressTotal != 0)
-        ProgressBar1->setValue(static_cast<int>(
-            std::nearbyint(std::clamp(100.0 * bytes / ProgressTotal, 0.0, 100.0))));
+    // A zero total would divide by zero: the bar stays still. Bytes beyond the total (an entry
+    // larger than listed) keep the bar at its end.
+    if (ProgressTotal > 0)
+        ProgressBar1->setValue(static_cast<int>(std::nearbyint(
+            std::clamp(100.0 * bytes / static_cast<double>(ProgressTotal), 0.0, 100.0))));
     LastShown = bytes;
 }
 

@@ -1,6 +1,7 @@
 // TMainForm: the toolbar, the list, the progress bar and the status bar.
 #include "app/Main.h"
 
+#include "platform/ui/ButtonKeys.h"
 #include "platform/ui/DesignScale.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/Pictures.h"
@@ -85,6 +86,11 @@ void TMainForm::BuildToolbar() {
         auto* button = new QToolButton(panel);
         button->setObjectName(spec.name);
         button->setToolTip(spec.hint);
+        // The picture's caption is a label of its own: a screen reader says it as the button's
+        // name, and the hint as its description.
+        button->setAccessibleName(spec.label);
+        button->setAccessibleDescription(spec.hint);
+        platform::ui::PressWithEnter(button);
         button->setAutoRaise(true);
         button->setFixedSize(design.Size(42, 46));
         button->setIconSize(QSize(32, 32));
@@ -109,6 +115,8 @@ void TMainForm::BuildToolbar() {
 
     ListView1 = new platform::ui::ListView(central);
     ListView1->setObjectName("ListView1");
+    ListView1->setAccessibleName("Files in the archive");
+    ListView1->SetColumnKeys(true); // a column clicked sorts the list
     ListView1->AddColumn("File", design.X(200));
     ListView1->AddColumn("Size", design.X(80), Qt::AlignRight);
     ListView1->AddColumn("Date/Time", design.X(100));
@@ -130,6 +138,7 @@ void TMainForm::BuildToolbar() {
     CancelButton->setToolTip("Cancel the running operation (Esc)");
     CancelButton->setFixedHeight(design.Y(13));
     CancelButton->setAutoRaise(true);
+    platform::ui::PressWithEnter(CancelButton);
     CancelButton->hide();
     auto* progressRow = new QHBoxLayout;
     progressRow->setSpacing(2);

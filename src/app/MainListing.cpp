@@ -37,7 +37,7 @@ void TMainForm::ZipMaster1DirUpdate() {
 
 void TMainForm::BuildSortKeys() {
     // The keys are the entries' indexes; their name order is worked out once per directory read
-    // (opening an archive asks for the keys twice).
+    // (opening an archive asks for the keys twice, and the rows shown stay).
     const ZipEntryList& entries = ZipMaster1.Entries();
     SortColumn = "Name";
     SortRows.Attach(&entries);
@@ -62,7 +62,7 @@ void TMainForm::FillList(int first, int last) {
         ListView1->Clear();
         return;
     }
-    ListingTotal = static_cast<std::int32_t>(TotalSize); // wraps as the 32-bit total always did
+    ListingTotal = TotalSize;
     const auto from = static_cast<std::size_t>(std::max(0, first));
     const auto to = std::min(SortKeys.size(), static_cast<std::size_t>(std::max(0, last + 1)));
     SortRows.Fill(from < to

@@ -2,6 +2,7 @@
 #include "app/Main.h"
 
 #include "app/Forms.h"
+#include "app/ListingText.h"
 #include "platform/Files.h"
 #include "platform/ui/DesignScale.h"
 #include "platform/ui/Dialogs.h"
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 
 namespace {
 
@@ -87,6 +89,15 @@ void TMainForm::LoadSettings() {
         QFont font = list->ListFont();
         font.setFamily(face);
         list->SetListFont(font);
+    }
+    // The designed width of Date/Time held the dates of the designed font and formats; left at
+    // its default it widens to the widest date and time the locale writes in the list's font,
+    // so no cell is cut.
+    if (Settings.ReadInteger("Columns", kColumnKeys[2], -1) == -1) {
+        int width = ListView1->ColumnWidth(2);
+        for (const QString& text : listing::WidestDateTimeTexts())
+            width = std::max(width, ListView1->CellWidth(text));
+        ListView1->SetColumnWidth(2, width);
     }
 
     // 6. The lists' colour. A hand-edited value that is no colour is passed over.

@@ -48,6 +48,7 @@ TfrmOptions::TfrmOptions(QWidget* parent)
     setFont(font);
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     PageControl1 = Place(new QTabWidget(this), "PageControl1", d, 6, 6, 364, 213);
+    PageControl1->setAccessibleName("Option pages");
     PageControl1->tabBar()->setStyleSheet("QTabBar::tab { padding: 3px 6px; }"); // all tabs in view
     const auto boldLabel = [&d](QWidget* page, const char* name, const QString& text, int top) {
         auto* label = Place(new QLabel(text, page), name, d, 16, top, 320, 16);
@@ -67,6 +68,8 @@ TfrmOptions::TfrmOptions(QWidget* parent)
     auto* panel = Place(new QFrame(folder), "Panel1", d, 32, 60, 300, 36);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     editDownloadDir = Place(new QLineEdit(panel), "editDownloadDir", d, 6, 6, 204, 24);
+    // Named by the page's heading: the option's text in front of it ends in "move it to:".
+    editDownloadDir->setAccessibleName("Download directory");
     btnBrowse = Place(new QPushButton("Browse...", panel), "btnBrowse", d, 216, 5, 78, 26);
     radiobtnKeepInTempDir = Place(new QRadioButton("Keep zip files in your temp folder", folder),
                                   "radiobtnKeepInTempDir", d, 16, 106, 330, 20);

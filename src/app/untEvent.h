@@ -4,6 +4,7 @@
 
 #include "platform/ui/Form.h"
 
+#include <QIcon>
 #include <functional>
 
 class QLabel;
@@ -18,7 +19,8 @@ public:
     std::function<void()> OnAutoInstall;
     std::function<void()> OnExtractAll;
 
-    QLabel* Image1;
+    QLabel* Image1; // shows Picture at the density of the window's screen
+    QIcon Picture;  // the window's picture, also twice as large for screens of two pixels a point
     QToolButton* SpeedButton1; // "Extract all files "
     QToolButton* SpeedButton2; // "Autoinstall program"
     QToolButton* SpeedButton3; // "Start Pakrune"
@@ -28,4 +30,7 @@ public:
     void SpeedButton2Click();
     void SpeedButton3Click();
     void SpeedButton4Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };

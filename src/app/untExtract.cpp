@@ -4,6 +4,7 @@
 #include "controls/DirTree.h"
 #include "engine/ZipMstr.h"
 #include "platform/Files.h"
+#include "platform/ui/ButtonKeys.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ErrorBox.h"
 #include "platform/ui/Pictures.h"
@@ -37,11 +38,14 @@ TExtractForm::TExtractForm(QWidget* parent)
     SpeedButton1->setObjectName("SpeedButton1");
     SpeedButton1->setAutoRaise(true); // flat
     SpeedButton1->setToolTip("Create new directory");
+    SpeedButton1->setAccessibleName("Create new directory"); // a picture alone
+    platform::ui::PressWithEnter(SpeedButton1);
     SpeedButton1->setIcon(platform::ui::Picture(":/toolbar/new-folder.png"));
     SpeedButton1->setGeometry(d.Rect(200, 4, 24, 24));
 
     DirTree1 = new TDirTree(this);
     DirTree1->setObjectName("DirTree1");
+    DirTree1->setAccessibleName("Folders");
     DirTree1->SetDirTypes(dtNormal | dtAll);
     DirTree1->SetDriveTypes(kAllDriveTypes);
     DirTree1->SetGoBelowRecycleBin(false);
@@ -55,6 +59,7 @@ TExtractForm::TExtractForm(QWidget* parent)
     DirTree1->setGeometry(d.Rect(8, 32, 214, 206));
     DirTree1->OnChange = [this](TDirTree*, TTreeNode*) { DirTree1Change(); };
     DirTree1->Loaded();
+    DirTree1->setFocus(); // a keyboard starts at the folders: Enter there takes the one picked
 
     BitBtn1 = new QPushButton("OK", this);
     BitBtn1->setObjectName("BitBtn1");

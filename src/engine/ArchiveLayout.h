@@ -3,10 +3,12 @@
 // offsets count from the archive start) and each entry's local header offset and sizes. The
 // engines use it to open self-extracting files and to refuse entries whose data overlap; the
 // conversion back to a plain archive uses it to find the offsets it must correct, and the
-// self-extractor stub reads its entries from it.
+// self-extractor stub reads its entries from it. The walk of the local headers reads the
+// directory in one pass of bounded memory instead (ScanCentralDirectory).
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,10 +22,13 @@ struct LayoutEntry {
     std::uint32_t crc32 = 0;
     std::uint16_t flags = 0;
     std::uint16_t method = 0;
-    std::size_t headerAt = 0;      // the central header, from the directory start
-    std::size_t offsetFieldAt = 0; // the field that holds localHeaderOffset, likewise
-    bool offsetIn64 = false;       // that field is 8 bytes of the Zip64 extra field
-    bool zip64 = false;            // some value came from the Zip64 extra field
+    std::uint16_t madeBy = 0;             // version made by: the system in the high byte
+    std::uint32_t externalAttributes = 0; // that system's attributes of the file
+    std::uint16_t extraLength = 0;        // of the extra field after the name
+    std::size_t headerAt = 0;             // the central header, from the directory start
+    std::size_t offsetFieldAt = 0;        // the field that holds localHeaderOffset, likewise
+    bool offsetIn64 = false;              // that field is 8 bytes of the Zip64 extra field
+    bool zip64 = false;                   // some value came from the Zip64 extra field
 };
 
 struct ArchiveLayout {
@@ -49,6 +54,28 @@ std::size_t ReadAt(int fd, std::uint64_t offset, unsigned char* out, std::size_t
 // The archive whose end record is the last one in the file (searching back over bytes that may
 // follow it) whose central directory checks out. Nothing when there is none.
 std::optional<ArchiveLayout> ReadArchiveLayout(int fd);
+
+// The extra field of an entry's central header, as stored.
+std::string_view StoredExtra(const ArchiveLayout& layout, const LayoutEntry& entry);
+
+// True when the entry's record makes it a folder by its attributes although its name does not end
+// in "/": made on a system whose attributes carry the directory bit (MS-DOS, OS/2, Windows NTFS
+// under either of its numbers, VFAT) with that bit set, or on Unix with a folder's mode; and it
+// holds no data.
+bool FolderByAttributes(const LayoutEntry& entry);
+
+// True when the file ends in the end record of the last part of an archive split over several
+// files (the end records name a disk other than the first), which cannot be read alone. Reads
+// only the end records and the directory's first signature.
+bool IsSplitArchivePart(int fd);
+
+// Hands each record of the central directory that ReadArchiveLayout would find (the same but in
+// files with false end records whose directory breaks only after its first signature) to visit,
+// in directory order, with the archive's start in the file, reading the directory a piece at a
+// time. The directory's offset in the file; nothing when there is no such directory or a record is
+// broken (visit may have seen records before).
+std::optional<std::uint64_t> ScanCentralDirectory(
+    int fd, const std::function<void(const LayoutEntry& entry, std::uint64_t archiveStart)>& visit);
 
 // True when the data of one entry reaches into the local header of another (more than the two
 // bytes some signed archives overlap by), or two entries share one header. Sorts by offset.

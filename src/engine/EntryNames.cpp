@@ -1,7 +1,11 @@
 // How stored entry names are read.
 #include "engine/EntryNames.h"
 
+#include "engine/ArchiveLayout.h"
+#include "engine/ExtraField.h"
 #include "platform/Utf8.h"
+
+#include <zlib.h>
 
 namespace {
 
@@ -50,4 +54,31 @@ std::string DecodeEntryName(std::string_view stored) {
     if (platform::IsValidUtf8(stored))
         return std::string(stored);
     return Cp437ToUtf8(stored);
+}
+
+std::optional<std::string_view> UnicodePathName(std::string_view storedName,
+                                                std::string_view extra) {
+    constexpr std::uint16_t kUnicodePath = 0x7075;
+    constexpr std::size_t kVersionAndCrc = 5;
+    const auto field = FindExtraBlock(extra, kUnicodePath);
+    if (!field || field->size() <= kVersionAndCrc || (*field)[0] != 1)
+        return std::nullopt;
+    const auto storedCrc = crc32(0, reinterpret_cast<const Bytef*>(storedName.data()),
+                                 static_cast<uInt>(storedName.size()));
+    const std::string_view name(field->data() + kVersionAndCrc, field->size() - kVersionAndCrc);
+    if (Le32(reinterpret_cast<const unsigned char*>(field->data() + 1)) != storedCrc ||
+        !platform::IsValidUtf8(name))
+        return std::nullopt;
+    return name;
+}
+
+std::string EntryNameOf(const ArchiveLayout& layout, const LayoutEntry& entry) {
+    const std::string_view stored = StoredName(layout, entry);
+    // A Unicode Path name is valid UTF-8, which decoding keeps as it is.
+    std::string name =
+        DecodeEntryName(UnicodePathName(stored, StoredExtra(layout, entry)).value_or(stored));
+    const char last = name.empty() ? '/' : name[name.size() - 1];
+    if (FolderByAttributes(entry) && last != '/' && last != '\\')
+        name += '/';
+    return name;
 }

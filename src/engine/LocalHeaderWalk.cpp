@@ -5,6 +5,8 @@
 #include "engine/LocalHeaderWalk.h"
 
 #include "engine/BufferedReader.h"
+#include "engine/CentralIndex.h"
+#include "engine/ExtraField.h"
 #include "engine/LittleEndian.h"
 #include "engine/StreamedEntry.h"
 
@@ -22,34 +24,22 @@ constexpr std::uint64_t kEndRecordSize = 22;
 constexpr std::uint32_t kInZip64 = 0xFFFFFFFF;
 constexpr std::uint16_t kSizesAfterData = 1 << 3; // general flag: sizes and CRC follow the data
 
-// The sizes of a header whose 32-bit fields hold 0xFFFFFFFF, from its Zip64 extra field (which
-// is read for that purpose, leaving the position where it was); a field without its 64-bit value
-// there keeps the 32-bit one.
-void ApplyLocalZip64(BufferedReader& in, std::uint16_t extraLength, WalkedHeader& header) {
-    if ((header.compressedSize != kInZip64 && header.uncompressedSize != kInZip64) ||
-        extraLength == 0)
+// The sizes of a header whose 32-bit fields hold 0xFFFFFFFF, from its Zip64 extra field; a field
+// without its 64-bit value there keeps the 32-bit one.
+void ApplyLocalZip64(std::string_view extra, WalkedHeader& header) {
+    if (header.compressedSize != kInZip64 && header.uncompressedSize != kInZip64)
         return;
-    const std::uint64_t start = in.Position();
-    std::vector<unsigned char> extra(extraLength);
-    const std::size_t got = in.Read(extra.data(), extra.size());
-    in.Seek(start);
-    for (std::size_t pos = 0; pos + 4 <= got;) {
-        const std::uint16_t tag = Le16(&extra[pos]);
-        const std::uint16_t size = Le16(&extra[pos + 2]);
-        std::size_t at = pos + 4;
-        if (tag == 0x0001) {
-            const std::size_t end = std::min(got, at + size);
-            for (std::uint64_t* field : {&header.uncompressedSize, &header.compressedSize}) {
-                if (*field != kInZip64)
-                    continue;
-                if (at + 8 > end)
-                    return;
-                *field = Le64(&extra[at]);
-                at += 8;
-            }
+    const auto block = FindExtraBlock(extra, 0x0001);
+    if (!block)
+        return;
+    std::size_t at = 0;
+    for (std::uint64_t* field : {&header.uncompressedSize, &header.compressedSize}) {
+        if (*field != kInZip64)
+            continue;
+        if (at + 8 > block->size())
             return;
-        }
-        pos = at + size;
+        *field = Le64(reinterpret_cast<const unsigned char*>(block->data() + at));
+        at += 8;
     }
 }
 
@@ -69,12 +59,14 @@ bool FitsBeforeEndRecord(std::uint64_t position, std::uint64_t extraLength,
 WalkResult WalkLocalHeaders(int fd, bool fromExeStart,
                             const std::function<void(const WalkedHeader&)>& accept) {
     BufferedReader in(fd);
-    StreamedEntries streamed(fd);
+    CentralIndex directory(fd);
+    StreamedEntries streamed(fd, directory);
     WalkResult result;
     enum class State { Scanning, Walking, LocalHeader } state = State::Scanning;
     int scanned = 0;
     bool accepted = false;
     std::vector<char> nameField;
+    std::vector<char> extraField;
     if (fromExeStart)
         in.Seek(kExeSearchStart);
 
@@ -124,7 +116,9 @@ WalkResult WalkLocalHeaders(int fd, bool fromExeStart,
                 state = State::LocalHeader;
             else if (value == kCentralHeader || value == kEndOfCentralDirectory)
                 return ended(WalkEnd::Complete);
-            continue; // anything else: on by 4 bytes
+            else if (const auto next = directory.NextHeaderAfter(in.Position() - 4))
+                in.Seek(*next); // bytes no record points into are stepped over
+            continue;           // otherwise on by 4 bytes
         }
 
         WalkedHeader header;
@@ -149,6 +143,11 @@ WalkResult WalkLocalHeaders(int fd, bool fromExeStart,
         header.compressedSize = Le32(fixed + 14);
         header.uncompressedSize = Le32(fixed + 18);
         const std::uint64_t afterName = in.Position();
+        // The extra field is read (it may hold Zip64 sizes and a Unicode name); a field cut short
+        // by the end of the file shows as data running past the end below.
+        extraField.resize(extraLength);
+        extraField.resize(in.Read(extraField.data(), extraLength));
+        header.extraField = std::string_view(extraField.data(), extraField.size());
         std::uint64_t descriptorLength = 0;
         std::uint64_t dataLength = 0;
         if (Le16(fixed + 2) & kSizesAfterData) {
@@ -167,7 +166,7 @@ WalkResult WalkLocalHeaders(int fd, bool fromExeStart,
             dataLength = sizes->compressedSize;
             descriptorLength = sizes->descriptorLength;
         } else {
-            ApplyLocalZip64(in, static_cast<std::uint16_t>(extraLength), header);
+            ApplyLocalZip64(header.extraField, header);
             // The data is stepped over by the header's own length, Zip64's when it has one.
             dataLength = header.compressedSize;
         }
@@ -176,12 +175,16 @@ WalkResult WalkLocalHeaders(int fd, bool fromExeStart,
                 return ended(*end);
             continue;
         }
-        if (extraLength > 0 && in.Skip(extraLength) != afterName + extraLength)
+        if (extraField.size() != extraLength)
             return ended(WalkEnd::ExtraFieldFailed);
         const std::uint64_t dataStart = in.Position();
         if (in.Skip(dataLength) != dataStart + dataLength)
             return ended(WalkEnd::DataFailed);
         in.Skip(descriptorLength);
+        if (header.uncompressedSize == 0 && nameLength > 0 && nameField.back() != '/') {
+            const CentralFacts* record = directory.At(header.offset);
+            header.folderByAttributes = record && record->folder;
+        }
         accepted = true;
         accept(header);
         state = State::Walking;

@@ -7,6 +7,6 @@
 
 #include <string>
 
-// Why the stub cannot extract the entry ("compression method 12", "AES encryption"), or nothing
-// when it can.
+// Why the stub cannot extract the entry ("compression method 14 (LZMA)", "AES encryption"), or
+// nothing when it can.
 std::string SfxCannotExtract(const LayoutEntry& entry);

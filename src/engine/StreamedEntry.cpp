@@ -1,6 +1,7 @@
 // Sizes of entries written with a data descriptor.
 #include "engine/StreamedEntry.h"
 
+#include "engine/ArchiveLayout.h"
 #include "engine/LittleEndian.h"
 
 #include <array>
@@ -55,7 +56,7 @@ std::optional<StreamedSizes> MatchDescriptor(const unsigned char* p, std::size_t
 
 } // namespace
 
-StreamedEntries::StreamedEntries(int fd) : fd_(fd) {
+StreamedEntries::StreamedEntries(int fd, CentralIndex& directory) : fd_(fd), directory_(directory) {
     struct stat st {};
     if (::fstat(fd, &st) == 0)
         fileSize_ = static_cast<std::uint64_t>(st.st_size);
@@ -73,26 +74,17 @@ std::optional<StreamedSizes> StreamedEntries::Find(std::uint64_t headerOffset,
 std::optional<StreamedSizes> StreamedEntries::FromCentralDirectory(std::uint64_t headerOffset,
                                                                    std::uint32_t nameLength,
                                                                    std::uint64_t dataStart) {
-    // The directory is read once, when the first such entry asks. Its offsets count from the
-    // archive's start, which lies after the stub of a self-extracting file.
-    if (!directoryRead_) {
-        directoryRead_ = true;
-        if (const auto layout = ReadArchiveLayout(fd_))
-            for (const LayoutEntry& entry : layout->entries)
-                byHeaderOffset_.emplace(layout->archiveStart + entry.localHeaderOffset, entry);
-    }
-    const auto found = byHeaderOffset_.find(headerOffset);
-    if (found == byHeaderOffset_.end() || found->second.nameLength != nameLength)
+    const CentralFacts* entry = directory_.At(headerOffset);
+    if (!entry || entry->nameLength != nameLength)
         return std::nullopt;
-    const LayoutEntry& entry = found->second;
-    StreamedSizes sizes{entry.crc32, entry.compressedSize, entry.uncompressedSize, 0};
+    StreamedSizes sizes{entry->crc32, entry->compressedSize, entry->uncompressedSize, 0};
 
     // The descriptor after the data, when it is there in one of its forms, is stepped over too.
-    if (entry.compressedSize <= fileSize_ && dataStart <= fileSize_ - entry.compressedSize) {
+    if (entry->compressedSize <= fileSize_ && dataStart <= fileSize_ - entry->compressedSize) {
         unsigned char tail[kLongestDescriptor];
         const std::size_t got =
-            ReadAt(fd_, dataStart + entry.compressedSize, tail, kLongestDescriptor);
-        if (const auto descriptor = MatchDescriptor(tail, got, entry.compressedSize))
+            ReadAt(fd_, dataStart + entry->compressedSize, tail, kLongestDescriptor);
+        if (const auto descriptor = MatchDescriptor(tail, got, entry->compressedSize))
             sizes.descriptorLength = descriptor->descriptorLength;
     }
     return sizes;

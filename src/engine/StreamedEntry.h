@@ -5,11 +5,10 @@
 // descriptor to the next header.
 #pragma once
 
-#include "engine/ArchiveLayout.h"
+#include "engine/CentralIndex.h"
 
 #include <cstdint>
 #include <optional>
-#include <unordered_map>
 
 struct StreamedSizes {
     std::uint32_t crc32 = 0;
@@ -21,7 +20,8 @@ struct StreamedSizes {
 
 class StreamedEntries {
 public:
-    explicit StreamedEntries(int fd);
+    // Reads the file fd; asks directory for the records.
+    StreamedEntries(int fd, CentralIndex& directory);
 
     // The sizes of the entry whose local header starts at headerOffset in the file, with a name of
     // nameLength bytes and data starting at dataStart: from the central directory record that
@@ -36,9 +36,7 @@ private:
     std::optional<StreamedSizes> FromDescriptorScan(std::uint64_t dataStart);
 
     int fd_;
+    CentralIndex& directory_;
     std::uint64_t fileSize_ = 0;
     std::uint64_t scanAllowance_ = 0; // bytes the descriptor searches may still read
-    bool directoryRead_ = false;
-    // Central directory records by the file offset of the local header they point at.
-    std::unordered_map<std::uint64_t, LayoutEntry> byHeaderOffset_;
 };

@@ -1,8 +1,12 @@
 // TZipMaster::ReadDirectory: lists an archive by walking its local file headers from the front
 // (LocalHeaderWalk): the first header is searched for, so a self-extracting .exe lists like a .zip.
-// Only an entry written by a streaming writer, whose local header leaves its sizes zero, takes them
-// from the central directory or from the data descriptor after its data. The reading after an add
-// or a delete walks aside while the windows have their turn.
+// The central directory is asked only where the local headers cannot tell (the sizes an entry's
+// writer put after its data, an empty entry made a folder by its attributes, where the next entry
+// starts after bytes that are no header); a name comes from the local header's Unicode Path field
+// when it has a valid one. The last part of a split archive is named as such, not listed. The
+// reading after an add or a delete walks aside while the windows have their turn.
+#include "engine/ArchiveLayout.h"
+#include "engine/EntryNames.h"
 #include "engine/LittleEndian.h"
 #include "engine/LocalHeaderWalk.h"
 #include "engine/WorkAside.h"
@@ -30,6 +34,8 @@ const char* const kError2 = "Error 2 reading Zip file";
 const char* const kError3 = "Error 3 reading Zip file";
 const char* const kError4 = "Error 4 reading Zip file";
 const char* const kError5 = "Error 5 reading Zip file";
+const char* const kSplitPart =
+    "This is the last part of a split archive; Pakrune needs the whole archive";
 
 // The entry a walked header lists: the fixed fields as the header stores them, and its real sizes
 // and CRC as the walk found them (the header's own, a Zip64 header's from its Zip64 extra field, a
@@ -53,11 +59,29 @@ ZipDirEntry EntryOf(const WalkedHeader& header) {
     return entry;
 }
 
-// What identifies a file's contents as read: the file, its size and its time.
+// The name a walked header lists: the UTF-8 name of a valid Unicode Path field, else the stored
+// bytes; cut at a NUL and at kMaxNameBytes (a UTF-8 name at the start of a character), with a "/"
+// when the directory marks the entry a folder by its attributes.
+std::string ListedName(const WalkedHeader& header) {
+    const auto unicode = UnicodePathName(header.nameField, header.extraField);
+    std::string_view name = unicode.value_or(header.nameField);
+    name = name.substr(0, std::min(name.find('\0'), kMaxNameBytes));
+    if (unicode && name.size() < unicode->size())
+        while (!name.empty() &&
+               (static_cast<unsigned char>((*unicode)[name.size()]) & 0xC0) == 0x80)
+            name.remove_suffix(1);
+    std::string listed(name);
+    if (header.folderByAttributes && listed.size() < kMaxNameBytes)
+        listed += '/';
+    return listed;
+}
+
+// What identifies a file's contents as read: the file, its size and its times.
 template <typename Listed> Listed ListedOf(const struct stat& st) {
     return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
             static_cast<std::int64_t>(st.st_size),
-            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
 }
 
 } // namespace
@@ -91,7 +115,7 @@ void TZipMaster::ReadListing(bool aside) {
     ListedFile listed;
     WalkResult walked;
     bool failed = false; // the walk itself failed (memory running out, say)
-    enum class Found { NoArchive, CannotOpen, Walked };
+    enum class Found { NoArchive, CannotOpen, SplitPart, Walked };
     const auto read = [&] {
         if (path.empty() || !platform::FileExists(path))
             return Found::NoArchive;
@@ -101,12 +125,16 @@ void TZipMaster::ReadListing(bool aside) {
             return Found::CannotOpen;
         if (struct stat st{}; ::fstat(fd, &st) == 0)
             listed = ListedOf<ListedFile>(st);
+        // The parts before it hold the entries' data; alone it would list as something else.
+        if (IsSplitArchivePart(fd)) {
+            ::close(fd);
+            return Found::SplitPart;
+        }
         const bool exe = win::UpperCase(win::ExtractFileExt(path)) == ".EXE";
         try {
             walked = WalkLocalHeaders(fd, exe, [&](const WalkedHeader& header) {
-                entries.Append(EntryOf(header),
-                               header.nameField.substr(
-                                   0, std::min(header.nameField.find('\0'), kMaxNameBytes)));
+                if (!IsPadding(header))
+                    entries.Append(EntryOf(header), ListedName(header));
             });
         } catch (const std::exception&) {
             failed = true;
@@ -130,6 +158,8 @@ void TZipMaster::ReadListing(bool aside) {
         OnDirUpdate(this);
     if (found == Found::NoArchive)
         return;
+    if (found == Found::SplitPart)
+        throw EZipMaster(kSplitPart);
     if (failed)
         throw EZipMaster(kErrorReading);
     switch (walked.end) {

@@ -120,6 +120,11 @@ public:
     // While set, the callback answers abort. Cleared before and after every engine call.
     bool AbortFlag = false;
 
+    // Whether the archive file is still the one ReadDirectory last read: the same file, with the
+    // same size, modification time and change time (which no program but the system's clock
+    // sets, so a file rewritten with its old time put back still counts as changed).
+    bool StillAsListed() const;
+
 private:
     void ClearEntries();
     // ReadDirectory; aside: the walk runs on a thread of its own while the windows process their
@@ -134,9 +139,6 @@ private:
     void FillUnzCommand();
     std::int32_t CallEngine(bool zipEngine);
     std::int32_t ReplaceInputWith(const ConversionTarget& converted);
-    // Whether the archive file is still the one ReadDirectory last read: the same file, with the
-    // same size and time.
-    bool StillAsListed() const;
     // ReadDirectory, with its error shown instead of raised; false after an error.
     bool ReadAgain();
 
@@ -149,6 +151,7 @@ private:
         std::uint64_t inode = 0;
         std::int64_t size = -1;    // no file was read
         std::int64_t modified = 0; // nanoseconds
+        std::int64_t changed = 0;  // nanoseconds
         bool operator==(const ListedFile&) const = default;
     } listed_;
     std::uint64_t readsStarted_ = 0;

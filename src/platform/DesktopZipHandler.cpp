@@ -3,6 +3,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/KeyFileText.h"
+#include "platform/OwnedFiles.h"
 #include "platform/Utf8.h"
 
 #include <algorithm>
@@ -218,6 +219,18 @@ std::string ZipHandlerRefusal(const std::string& hostProgram) {
     if (HasControlCharacter(hostProgram))
         return "the path of the program, " + hostProgram +
                ", holds a control character, which a desktop entry cannot name";
+    // The entry names the program's path for as long as it stays: no other user may be able to
+    // put a program of theirs there, now or once this one is gone (a sticky folder such as /tmp
+    // is emptied, and its names come free).
+    struct stat st {};
+    if (::lstat(hostProgram.c_str(), &st) != 0)
+        return "the program " + hostProgram + " cannot be found";
+    if ((st.st_uid != ::geteuid() && st.st_uid != 0) || WritableByOthers(st))
+        return "the program " + hostProgram + " can be changed by other users";
+    if (const std::string why = WhyFoldersAboveUnsafe(hostProgram, StickyBit::DoesNotCount);
+        !why.empty())
+        return "the program " + hostProgram + " " + why +
+               ", and a program of theirs could take its place";
     return {};
 }
 

@@ -2,9 +2,11 @@
 // inside it.
 #include "platform/Prefix.h"
 
+#include "platform/OwnedFiles.h"
 #include "platform/PrefixParts.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <ftw.h>
 #include <mutex>
@@ -16,7 +18,8 @@ namespace platform {
 namespace {
 
 std::mutex lock;
-std::string ensured;              // the prefix checked in this run
+std::string ensured;              // the prefix asked for (PAKRUNE_PREFIX or ~/.pakrune), checked
+std::string resolved;             // the folder it led to when checked, the only one used since
 std::string refusal;              // why the prefix asked for last could not be used
 std::vector<std::string> notices; // what was repaired and not yet told
 
@@ -50,9 +53,8 @@ std::string Refused(const std::string& dir, const std::string& why) {
            "folder of your own, and start Pakrune again.";
 }
 
-} // namespace
-
-std::string PrefixDir() {
+// The prefix as asked for: $PAKRUNE_PREFIX, else ~/.pakrune.
+std::string AskedPrefix() {
     if (const char* p = std::getenv("PAKRUNE_PREFIX"); p && *p)
         return p;
     // Without a home there is no folder of the user's own to fall back on.
@@ -60,30 +62,57 @@ std::string PrefixDir() {
     return home && home[0] == '/' ? std::string(home) + "/.pakrune" : std::string();
 }
 
-bool EnsurePrefix() {
-    const std::string dir = PrefixDir();
+std::string RealPath(const std::string& path) {
+    char buffer[PATH_MAX];
+    return ::realpath(path.c_str(), buffer) ? std::string(buffer) : std::string();
+}
+
+} // namespace
+
+std::string PrefixDir() {
+    const std::string asked = AskedPrefix();
     std::lock_guard guard(lock);
-    if (!dir.empty() && dir == ensured)
+    return !asked.empty() && asked == ensured ? resolved : asked;
+}
+
+bool EnsurePrefix() {
+    const std::string asked = AskedPrefix();
+    std::lock_guard guard(lock);
+    if (!asked.empty() && asked == ensured)
         return true;
     ensured.clear();
-    if (dir.empty()) {
+    resolved.clear();
+    if (asked.empty()) {
         refusal = "Pakrune keeps its settings, registry and temporary files in a folder of your "
                   "own, but HOME is not set. Set HOME, or PAKRUNE_PREFIX to a folder of your "
                   "own, and start Pakrune again.";
         return false;
     }
+    // A link on the way that another user could point elsewhere would hand them the prefix: it
+    // is refused before anything is made through it, and again once the prefix exists.
+    if (const std::string why = WhyLinksOnPathUnsafe(asked); !why.empty()) {
+        refusal = Refused(asked, why);
+        return false;
+    }
     struct stat st {};
-    if (::stat(dir.c_str(), &st) != 0)
-        CreatePrefix(dir);
-    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        refusal = "Pakrune cannot make the folder " + dir +
+    if (::stat(asked.c_str(), &st) != 0)
+        CreatePrefix(asked);
+    if (::stat(asked.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        refusal = "Pakrune cannot make the folder " + asked +
                   " for its settings, registry and temporary files. Set PAKRUNE_PREFIX to a "
                   "folder of your own and start Pakrune again.";
         return false;
     }
+    // From here on only the folder the path leads to now is used, never the path again: links
+    // on the way that change later change nothing.
+    const std::string dir = RealPath(asked);
+    if (const std::string why = WhyLinksOnPathUnsafe(asked); !why.empty() || dir.empty()) {
+        refusal = Refused(asked, why.empty() ? "it cannot be read" : why);
+        return false;
+    }
     // Nothing is written into a prefix that another user could have laid out.
     if (const std::string why = WhyPrefixNotOwned(dir); !why.empty()) {
-        refusal = Refused(dir, why);
+        refusal = Refused(asked, why);
         return false;
     }
     CompletePrefix(dir);
@@ -92,7 +121,8 @@ bool EnsurePrefix() {
         return false;
     }
     refusal.clear();
-    ensured = dir;
+    ensured = asked;
+    resolved = dir;
     return true;
 }
 

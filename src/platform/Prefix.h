@@ -10,12 +10,14 @@
 namespace platform {
 
 // $PAKRUNE_PREFIX, or ~/.pakrune by default; empty when neither that variable nor HOME is set
-// (a shared folder such as /tmp is never a fallback).
+// (a shared folder such as /tmp is never a fallback). Once EnsurePrefix has accepted it, the
+// folder it led to then, links resolved, whatever its links lead to since.
 std::string PrefixDir();
 
-// Once a run: creates the prefix on first use, completely or not at all; checks that only the
-// user can change it; makes its missing parts without touching what is there; makes its
-// temporary folder private. False when it cannot be used (PrefixRefusal says why).
+// Once a run: refuses a prefix reached through a link that another user could point elsewhere;
+// creates the prefix on first use, completely or not at all; resolves its path once; checks
+// that only the user can change it; makes its missing parts without touching what is there;
+// makes its temporary folder private. False when it cannot be used (PrefixRefusal says why).
 bool EnsurePrefix();
 
 // Why the prefix cannot be used, in words for the user; empty when it can.

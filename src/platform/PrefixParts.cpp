@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,6 +93,21 @@ bool InstallStub(const std::string& systemFolder) {
            ::utimensat(AT_FDCWD, target.c_str(), times, 0) == 0;
 }
 
+// Folders set aside at an earlier start that are the user's own and empty are removed; what
+// is in one, or one of another user's, stays for the user to look at.
+void RemoveEmptySetAside(const std::string& windowsFolder) {
+    DIR* d = ::opendir(windowsFolder.c_str());
+    while (const dirent* e = d ? ::readdir(d) : nullptr) {
+        const std::string path = windowsFolder + "/" + e->d_name;
+        struct stat st {};
+        if (std::string_view(e->d_name).starts_with("Temp.unsafe.") &&
+            ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid())
+            ::rmdir(path.c_str()); // fails, as meant, when the folder is not empty
+    }
+    if (d)
+        ::closedir(d);
+}
+
 // A new, unused name from pattern (ending in XXXXXX) for a folder or a file.
 std::string ReserveName(std::string pattern, bool folder) {
     if (folder)
@@ -129,6 +145,10 @@ bool CompletePrefix(const std::string& dir) {
     if (const std::string downloads = UserDownloadFolder();
         !downloads.empty() && !HasEntry(c, "download"))
         complete = ::symlink(downloads.c_str(), (c + "/download").c_str()) == 0 && complete;
+    // The user's home folder is drive H:, one step away in every folder tree, unless the prefix
+    // has a drive H: already (the user's own stays).
+    if (const std::string home = UserHomeFolder(); !home.empty() && !Exists(dir + "/dosdevices/h:"))
+        complete = ::symlink(home.c_str(), (dir + "/dosdevices/h:").c_str()) == 0 && complete;
     return complete;
 }
 
@@ -149,6 +169,9 @@ std::string WhyPrefixNotOwned(const std::string& dir) {
         if (!why.empty() && Exists(part))
             return part + " " + why;
     }
+    // Drive C: may be a folder elsewhere that the user linked: the folders above it count too.
+    if (const std::string why = c.empty() ? "" : WhyFoldersAboveUnsafe(c); !why.empty())
+        return c + " " + why;
     return {};
 }
 
@@ -157,18 +180,12 @@ bool MakeTempFolderPrivate(const std::string& dir, std::vector<std::string>& not
     if (c.empty())
         return false;
     const std::string temp = c + "/WINDOWS/Temp";
+    RemoveEmptySetAside(c + "/WINDOWS");
     struct stat st {};
     if (::lstat(temp.c_str(), &st) != 0)
         return errno == ENOENT && ::mkdir(temp.c_str(), 0700) == 0;
-    if (S_ISDIR(st.st_mode) && st.st_uid == ::geteuid()) {
-        if ((st.st_mode & 077) == 0)
-            return true;
-        if (::chmod(temp.c_str(), 0700) != 0)
-            return false;
-        notices.push_back("Other users could open Pakrune's temporary folder " + temp +
-                          ". It is now yours alone.");
+    if (S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0)
         return true;
-    }
     if (S_ISLNK(st.st_mode)) {
         // A link is kept only when it leads to a folder as private as the one it stands for.
         const std::string target = RealPath(temp);
@@ -186,7 +203,8 @@ bool MakeTempFolderPrivate(const std::string& dir, std::vector<std::string>& not
                           temp + ".");
         return true;
     }
-    // Another user's folder or not a folder at all: set aside, never deleted.
+    // Another user's folder, a folder others could open (and so could have put folders of their
+    // own into, or hold open still), or not a folder at all: set aside whole, never deleted.
     const std::string aside = ReserveName(temp + ".unsafe.XXXXXX", S_ISDIR(st.st_mode));
     if (aside.empty())
         return false;
@@ -196,10 +214,11 @@ bool MakeTempFolderPrivate(const std::string& dir, std::vector<std::string>& not
     }
     if (::mkdir(temp.c_str(), 0700) != 0)
         return false;
-    notices.push_back("Pakrune's temporary folder " + temp + " " +
-                      (S_ISDIR(st.st_mode) ? "belonged to another user" : "was not a folder") +
-                      ". It was moved to " + aside +
-                      ", and Pakrune now uses a new folder of your own.");
+    const char* why = !S_ISDIR(st.st_mode)       ? "was not a folder"
+                      : st.st_uid != ::geteuid() ? "belonged to another user"
+                                                 : "could be opened by other users";
+    notices.push_back("Pakrune's temporary folder " + temp + " " + why + ". It was moved to " +
+                      aside + ", and Pakrune now uses a new folder of your own.");
     return true;
 }
 

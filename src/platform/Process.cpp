@@ -43,19 +43,26 @@ std::string FindOnPath(const std::string& name) {
 
 // Starts argv without waiting and without leaving a zombie: an intermediate child spawns the
 // program and ends at once, so the program is adopted by init. The intermediate child's status
-// carries the error of the spawn. 0 when the program started, else the error number.
-int SpawnDetached(const std::vector<std::string>& argv) {
+// carries the error of the spawn. 0 when the program started, else the error number. A program
+// with a verified descriptor runs from it: the descriptor's own link in /proc opens that very
+// file, and a script's interpreter reads the script through the same link, which it inherits.
+int SpawnDetached(const std::vector<std::string>& argv, int verified) {
     std::vector<char*> args;
     for (const auto& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
+    const std::string run =
+        verified >= 0 ? "/proc/self/fd/" + std::to_string(verified) : std::string(args[0]);
     const pid_t child = ::fork();
     if (child < 0)
         return errno;
     if (child == 0) {
         ::setsid();
+        if (verified >= 0 && ::fcntl(verified, F_SETFD, 0) != 0)
+            ::_exit(errno & 0xFF);
         pid_t program = 0;
-        ::_exit(::posix_spawn(&program, args[0], nullptr, nullptr, args.data(), environ) & 0xFF);
+        ::_exit(::posix_spawn(&program, run.c_str(), nullptr, nullptr, args.data(), environ) &
+                0xFF);
     }
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
@@ -72,17 +79,49 @@ int Start(const ProgramStart& start) {
     }
     if (hook && hook(start))
         return 0;
-    return SpawnDetached(start.hostArgv);
+    return SpawnDetached(start.hostArgv, start.verified);
 }
 
-std::string FileHead(const std::string& hostPath) {
+// The first bytes of the file, read from its descriptor when it has one.
+std::string FileHead(const std::string& hostPath, int verified) {
     char head[4] = {};
-    const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = verified >= 0 ? verified : ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return {};
-    const ssize_t n = ::read(fd, head, sizeof head);
-    ::close(fd);
+    const ssize_t n = ::pread(fd, head, sizeof head, 0);
+    if (fd != verified)
+        ::close(fd);
     return n > 0 ? std::string(head, static_cast<std::size_t>(n)) : std::string();
+}
+
+StartFailure StartProgram(const std::string& program, const std::vector<std::string>& arguments,
+                          int verified) {
+    const auto host = HostPathOf(program);
+    if (!host || (verified < 0 && !FileExists(program)))
+        return StartFailure::Missing;
+    ProgramStart start{ProgramStart::Kind::Program, program, {}};
+    const std::string head = FileHead(*host, verified);
+    if (head.starts_with("MZ")) {
+        const std::string wine = FindOnPath("wine");
+        if (wine.empty())
+            return StartFailure::NoWindowsLoader;
+        start.hostArgv = {wine, *host};
+    } else if (head.starts_with("#!") || head.starts_with("\x7f"
+                                                          "ELF")) {
+        // A program run directly needs its execute bit, which an extracted file lacks.
+        struct stat st {};
+        const int fd = verified >= 0 ? verified : ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0 && ::fstat(fd, &st) == 0 && !(st.st_mode & S_IXUSR))
+            ::fchmod(fd, (st.st_mode | S_IXUSR) & 07777);
+        if (fd >= 0 && fd != verified)
+            ::close(fd);
+        start.hostArgv = {*host};
+        start.verified = verified;
+    } else {
+        return StartFailure::NotAProgram;
+    }
+    start.hostArgv.insert(start.hostArgv.end(), arguments.begin(), arguments.end());
+    return Start(start) == 0 ? StartFailure::None : StartFailure::Refused;
 }
 
 bool IsAddress(const std::string& target) {
@@ -163,28 +202,11 @@ std::string StartFailureText(StartFailure failure) {
 
 StartFailure StartProgramFile(const std::string& program,
                               const std::vector<std::string>& arguments) {
-    const auto host = HostPathOf(program);
-    if (!host || !FileExists(program))
-        return StartFailure::Missing;
-    ProgramStart start{ProgramStart::Kind::Program, program, {}};
-    const std::string head = FileHead(*host);
-    if (head.starts_with("MZ")) {
-        const std::string wine = FindOnPath("wine");
-        if (wine.empty())
-            return StartFailure::NoWindowsLoader;
-        start.hostArgv = {wine, *host};
-    } else if (head.starts_with("#!") || head.starts_with("\x7f"
-                                                          "ELF")) {
-        // A program run directly needs its execute bit, which an extracted file lacks.
-        struct stat st {};
-        if (::stat(host->c_str(), &st) == 0 && !(st.st_mode & S_IXUSR))
-            ::chmod(host->c_str(), (st.st_mode | S_IXUSR) & 07777);
-        start.hostArgv = {*host};
-    } else {
-        return StartFailure::NotAProgram;
-    }
-    start.hostArgv.insert(start.hostArgv.end(), arguments.begin(), arguments.end());
-    return Start(start) == 0 ? StartFailure::None : StartFailure::Refused;
+    return StartProgram(program, arguments, -1);
+}
+
+StartFailure StartVerifiedProgram(const std::string& program, int verified) {
+    return StartProgram(program, {}, verified);
 }
 
 StartFailure OpenDocument(const std::string& target) {

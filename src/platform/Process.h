@@ -21,6 +21,9 @@ struct ProgramStart {
     Kind kind;
     std::string request;               // the command line, or the document or address opened
     std::vector<std::string> hostArgv; // what runs on the host
+    // The descriptor of the checked file that runs in place of hostArgv[0]'s path, or -1 when
+    // the program is started by its path.
+    int verified = -1;
 };
 
 // Returns true when it took the start, which then counts as done. An empty hook restores the
@@ -54,6 +57,12 @@ std::string StartFailureText(StartFailure failure);
 // file and no other.
 StartFailure StartProgramFile(const std::string& program,
                               const std::vector<std::string>& arguments = {});
+// Starts the program file that the caller opened and checked, from its descriptor verified:
+// a host program or "#!" script runs from that descriptor, never by looking its path up again,
+// so it is the file checked even if the path names another file since. (A Windows program is
+// handed to wine by its path, since it looks for its files beside itself: only a path no other
+// user can change makes that safe.)
+StartFailure StartVerifiedProgram(const std::string& program, int verified);
 // Opens a document, a web address or a "mailto:" address with the desktop's default handler.
 StartFailure OpenDocument(const std::string& target);
 

@@ -5,6 +5,7 @@
 #include "platform/PathMap.h"
 #include "platform/TextLines.h"
 
+#include <climits>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,6 +46,15 @@ std::string UserDownloadFolder() {
         return {};
     const std::string named = NamedDownloadFolder(home);
     return named.empty() ? home + "/Downloads" : named;
+}
+
+std::string UserHomeFolder() {
+    const std::string home = Home();
+    struct stat st {};
+    if (home.empty() || ::stat(home.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return {};
+    char real[PATH_MAX];
+    return ::realpath(home.c_str(), real) && std::string(real) != "/" ? home : std::string();
 }
 
 std::string UserFallbackFolder() {

@@ -10,9 +10,13 @@ namespace platform {
 // $XDG_CONFIG_HOME, else ~/.config), else ~/Downloads; empty without HOME. It may not exist yet.
 std::string UserDownloadFolder();
 
+// The host path of the user's home folder (HOME), for drive H: of the prefix; empty without HOME,
+// when it is no folder, or when it is the machine's root (drive Z: already).
+std::string UserHomeFolder();
+
 // A folder the user owns, as a Windows path, for a folder tree whose folder is missing: the home
-// folder (on drive Z:) when it is the user's own, else the root of drive C: of the prefix. Never
-// the machine's root.
+// folder (drive H:, or its place on drive Z:) when it is the user's own, else the root of drive C:
+// of the prefix. Never the machine's root.
 std::string UserFallbackFolder();
 
 } // namespace platform

@@ -6,6 +6,7 @@
 #include "platform/PathMap.h"
 #include "platform/Prefix.h"
 #include "platform/ProgramFolder.h"
+#include "platform/UserFolders.h"
 #include "platform/WinPath.h"
 
 #include <algorithm>
@@ -63,6 +64,20 @@ win::DWORD VolumeSerial(const std::string& root, const struct stat& st) {
     const std::uint64_t mix = (static_cast<std::uint64_t>(st.st_dev) * 0x9E3779B97F4A7C15ULL) ^
                               static_cast<std::uint64_t>(st.st_ino);
     return static_cast<win::DWORD>(mix ^ (mix >> 32));
+}
+
+// A drive's volume name: the first line of .windows-label at its root; without one, "Home" for
+// the drive that is the user's home folder (drive H: of a new prefix), whose folder is the user's
+// and gets no file of ours.
+std::string VolumeName(const std::string& root) {
+    if (const auto label = ReadWholeFile(root + "/.windows-label"))
+        return FirstLine(*label);
+    const std::string home = UserHomeFolder();
+    char real[PATH_MAX], realHome[PATH_MAX];
+    return !home.empty() && ::realpath(root.c_str(), real) && ::realpath(home.c_str(), realHome) &&
+                   std::string(real) == realHome
+               ? "Home"
+               : "";
 }
 
 win::UINT CopyOut(const std::string& text, win::LPSTR buffer, win::UINT size) {
@@ -147,9 +162,7 @@ BOOL GetVolumeInformationA(LPCSTR rootPath, LPSTR volumeName, DWORD volumeNameSi
                                                               : ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
-    const auto label = platform::ReadWholeFile(root + "/.windows-label");
-    platform::CopyTruncated(label ? platform::FirstLine(*label) : std::string(), volumeName,
-                            volumeNameSize);
+    platform::CopyTruncated(platform::VolumeName(root), volumeName, volumeNameSize);
     if (serialNumber)
         *serialNumber = platform::VolumeSerial(root, st);
     if (maxComponentLength)

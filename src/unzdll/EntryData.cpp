@@ -1,9 +1,10 @@
-// Reads the data of stored and deflated entries straight from the archive file.
+// Reads the data of entries straight from the archive file.
 #include "unzdll/EntryData.h"
 
+#include "engine/CompressionMethods.h"
 #include "engine/DosDateTime.h"
 #include "engine/LittleEndian.h"
-#include "unzdll/Inflater.h"
+#include "unzdll/AesDecryption.h"
 
 #include <algorithm>
 #include <libdeflate.h>
@@ -14,18 +15,23 @@
 namespace {
 
 constexpr std::size_t kWindowSize = 1 << 20;
-constexpr std::size_t kStreamChunk = 1 << 20;
 constexpr std::uint32_t kLocalHeader = 0x04034B50;
 constexpr std::size_t kLocalHeaderSize = 30;
 constexpr std::uint16_t kEncrypted = 0x0001;
-constexpr std::uint16_t kAesMethod = 99;
+
+bool IsAes(const zip_stat_t& stat) {
+    return (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) &&
+           (stat.encryption_method == ZIP_EM_AES_128 || stat.encryption_method == ZIP_EM_AES_192 ||
+            stat.encryption_method == ZIP_EM_AES_256);
+}
 
 bool Checked(const zip_stat_t& stat) {
     constexpr zip_uint64_t kNeeded =
         ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD;
     return (stat.valid & kNeeded) == kNeeded &&
-           (!(stat.valid & ZIP_STAT_ENCRYPTION_METHOD) || stat.encryption_method == ZIP_EM_NONE) &&
-           (stat.comp_method == ZIP_CM_STORE || stat.comp_method == ZIP_CM_DEFLATE);
+           (!(stat.valid & ZIP_STAT_ENCRYPTION_METHOD) || stat.encryption_method == ZIP_EM_NONE ||
+            IsAes(stat)) &&
+           UnpackedHere(static_cast<std::uint16_t>(stat.comp_method));
 }
 
 } // namespace
@@ -81,8 +87,17 @@ bool EntryData::StatOf(zip_uint64_t index, zip_stat_t& stat) const {
     stat.crc = entry.crc32;
     stat.comp_method = entry.method;
     stat.encryption_method = !(entry.flags & kEncrypted)  ? ZIP_EM_NONE
-                             : entry.method == kAesMethod ? ZIP_EM_UNKNOWN
-                                                          : ZIP_EM_TRAD_PKWARE;
+                             : entry.method != kMethodAes ? ZIP_EM_TRAD_PKWARE
+                                                          : ZIP_EM_UNKNOWN;
+    // An AES entry: its real method and the key length from its AES field.
+    if (const auto aes = stat.encryption_method == ZIP_EM_UNKNOWN
+                             ? AesFieldOf(StoredExtra(layout_, entry))
+                             : std::nullopt) {
+        stat.comp_method = aes->method;
+        stat.encryption_method = aes->strength == 1   ? ZIP_EM_AES_128
+                                 : aes->strength == 2 ? ZIP_EM_AES_192
+                                                      : ZIP_EM_AES_256;
+    }
     stat.mtime = LocalTimeOfDos(Le16(header + 14), Le16(header + 12));
     return true;
 }
@@ -103,75 +118,84 @@ std::optional<std::uint64_t> EntryData::DataStart(zip_uint64_t index, const zip_
     return dataStart;
 }
 
-EntryData::Outcome EntryData::Decode(std::uint64_t dataStart, const zip_stat_t& stat,
-                                     const Sink& sink) {
-    if (stat.comp_size <= kWholeEntryLimit && stat.size <= kWholeEntryLimit)
+Unpacked EntryData::Decode(std::uint64_t dataStart, const zip_stat_t& stat,
+                           const std::string& password, const UnpackedOutput& sink) {
+    const bool inflatedWhole =
+        stat.comp_method == ZIP_CM_STORE || stat.comp_method == ZIP_CM_DEFLATE;
+    if (!IsAes(stat) && inflatedWhole && stat.comp_size <= kWholeEntryLimit &&
+        stat.size <= kWholeEntryLimit)
         return Whole(dataStart, stat, sink);
-    return Streamed(dataStart, stat, sink);
+    return Streamed(dataStart, stat, password, sink);
 }
 
-EntryData::Outcome EntryData::Whole(std::uint64_t dataStart, const zip_stat_t& stat,
-                                    const Sink& sink) {
+Unpacked EntryData::Whole(std::uint64_t dataStart, const zip_stat_t& stat,
+                          const UnpackedOutput& sink) {
     const auto packedSize = static_cast<std::size_t>(stat.comp_size);
     const auto size = static_cast<std::size_t>(stat.size);
     const unsigned char* packed = Range(dataStart, packedSize);
     if (!packed)
-        return Outcome::TooShort;
+        return Unpacked::TooShort;
     const unsigned char* bytes = packed;
     if (stat.comp_method == ZIP_CM_STORE) {
         if (packedSize != size)
-            return packedSize > size ? Outcome::TooLong : Outcome::TooShort;
+            return packedSize > size ? Unpacked::TooLong : Unpacked::TooShort;
     } else {
         unsigned char* out = unpacked_.Get(size);
         std::size_t produced = 0;
         const libdeflate_result result =
             libdeflate_deflate_decompress(decompressor_, packed, packedSize, out, size, &produced);
         if (result == LIBDEFLATE_INSUFFICIENT_SPACE)
-            return Outcome::TooLong;
+            return Unpacked::TooLong;
         if (result != LIBDEFLATE_SUCCESS)
-            return Outcome::Damaged;
+            return Unpacked::Damaged;
         if (produced != size)
-            return Outcome::TooShort;
+            return Unpacked::TooShort;
         bytes = out;
     }
     if (libdeflate_crc32(0, bytes, size) != stat.crc)
-        return Outcome::BadCrc;
-    return sink(bytes, size) ? Outcome::Good : Outcome::Stopped;
+        return Unpacked::BadCrc;
+    return sink(bytes, size) ? Unpacked::Good : Unpacked::Stopped;
 }
 
-EntryData::Outcome EntryData::Streamed(std::uint64_t dataStart, const zip_stat_t& stat,
-                                       const Sink& sink) {
-    std::optional<Inflater> inflater;
-    if (stat.comp_method == ZIP_CM_DEFLATE)
-        inflater.emplace(kStreamChunk);
-    unsigned char* in = packed_.Get(kStreamChunk);
-    std::uint64_t read = 0, produced = 0;
-    std::uint32_t crc = 0;
-    Outcome outcome = Outcome::Good;
-    // Hands on n bytes of the entry, unless that takes it beyond its declared size.
-    const auto deliver = [&](const unsigned char* bytes, std::size_t n) {
-        if (n > stat.size - produced) {
-            outcome = Outcome::TooLong;
-            return false;
-        }
-        produced += n;
-        crc = libdeflate_crc32(crc, bytes, n);
-        if (!sink(bytes, n)) {
-            outcome = Outcome::Stopped;
-            return false;
-        }
-        return true;
-    };
-    while (read < stat.comp_size && !(inflater && inflater->Ended())) {
+Unpacked EntryData::Streamed(std::uint64_t dataStart, const zip_stat_t& stat,
+                             const std::string& password, const UnpackedOutput& sink) {
+    // The packed data from the file, up to its declared size; a file that ends before makes the
+    // data shorter.
+    std::uint64_t read = 0;
+    const PackedInput fromFile = [&](unsigned char* buffer, std::size_t capacity) {
         const std::size_t want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(kStreamChunk, stat.comp_size - read));
-        if (ReadAt(fd_, dataStart + read, in, want) != want)
-            return Outcome::TooShort;
-        read += want;
-        if (!(inflater ? inflater->Feed(in, want, deliver) : deliver(in, want)))
-            return outcome == Outcome::Good ? Outcome::Damaged : outcome;
+            static_cast<std::size_t>(std::min<std::uint64_t>(capacity, stat.comp_size - read));
+        const std::size_t got = ReadAt(fd_, dataStart + read, buffer, want);
+        read += got;
+        return static_cast<std::ptrdiff_t>(got);
+    };
+    PackedEntry entry;
+    entry.method = static_cast<std::uint16_t>(stat.comp_method);
+    entry.packedSize = stat.comp_size;
+    entry.size = stat.size;
+    entry.crc = stat.crc;
+    if (!IsAes(stat))
+        return Unpack(entry, fromFile, sink);
+
+    const auto aes = AesFieldOf(StoredExtra(layout_, layout_.entries[stat.index]));
+    AesInput decrypted(fromFile, stat.comp_size, aes->strength);
+    switch (decrypted.Begin(password)) {
+    case AesInput::Start::Ready:
+        break;
+    case AesInput::Start::WrongPassword:
+        return Unpacked::WrongPassword;
+    case AesInput::Start::Damaged:
+        return Unpacked::Damaged;
     }
-    if ((inflater && !inflater->Ended()) || produced != stat.size)
-        return produced > stat.size ? Outcome::TooLong : Outcome::TooShort;
-    return crc == stat.crc ? Outcome::Good : Outcome::BadCrc;
+    entry.packedSize -= std::min(entry.packedSize, AesOverhead(aes->strength));
+    // AE-2 leaves the CRC 0: the authentication code stands for it.
+    entry.checkCrc = aes->version != 2;
+    const Unpacked outcome = Unpack(
+        entry,
+        [&](unsigned char* buffer, std::size_t capacity) {
+            return decrypted.Read(buffer, capacity);
+        },
+        sink);
+    return outcome == Unpacked::InputFailed && decrypted.Unauthentic() ? Unpacked::Unauthentic
+                                                                       : outcome;
 }

@@ -1,16 +1,20 @@
-// Reads the data of stored and deflated entries straight from the archive file, in large
-// sequential reads: small entries come out of a window of the file read a megabyte at a time,
-// larger ones are read whole, and both are inflated in one call of libdeflate. Entries beyond the
-// memory bound are streamed through zlib a megabyte at a time. Every entry is checked against its
-// declared size and CRC; nothing beyond the declared size is ever produced.
+// Reads the data of entries straight from the archive file, in large sequential reads: entries that
+// are not encrypted, or encrypted with AES (decrypted here, AesDecryption). Small stored and
+// deflated entries come out of a window of the file read a megabyte at a time, larger ones are
+// read whole, and both are inflated in one call of libdeflate. Entries beyond the memory bound,
+// entries of the other methods unpacked here (Deflate64, BZIP2, LZMA, XZ, Zstandard, PPMd) and
+// AES entries stream through their decoder a megabyte at a time at any size (Unpacking). Every
+// entry is checked against its declared size and its CRC or authentication code; nothing beyond the
+// declared size is ever produced.
 #pragma once
 
 #include "engine/ArchiveLayout.h"
+#include "unzdll/Unpacking.h"
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <zip.h>
 
 struct libdeflate_decompressor;
@@ -26,19 +30,19 @@ public:
     EntryData& operator=(const EntryData&) = delete;
 
     // Where the data of the entry at index (in central directory order), as StatOf describes it,
-    // starts in the file, when it can be read here: not encrypted, stored or deflated, and with a
-    // local header where the directory says.
+    // starts in the file, when it can be read here: not encrypted or encrypted with AES, of a
+    // method unpacked here, and with a local header where the directory says.
     std::optional<std::uint64_t> DataStart(zip_uint64_t index, const zip_stat_t& stat);
 
-    // The entry at index as libzip's stat would describe it (sizes, CRC, methods, time), from the
-    // central directory, so that libzip need not open the archive for the entries read here.
-    // False when there is no such entry.
+    // The entry at index as libzip's stat would describe it (sizes, CRC, methods, time; an AES
+    // entry by its real method and key length), from the central directory, so that libzip need
+    // not open the archive for the entries read here. False when there is no such entry.
     bool StatOf(zip_uint64_t index, zip_stat_t& stat) const;
 
-    enum class Outcome { Good, Damaged, TooLong, TooShort, BadCrc, Stopped };
-    // Receives the entry's bytes in order; false stops the decoding (Outcome::Stopped).
-    using Sink = std::function<bool(const unsigned char* bytes, std::size_t size)>;
-    Outcome Decode(std::uint64_t dataStart, const zip_stat_t& stat, const Sink& sink);
+    // Unpacks the entry into sink (whose false stops it: Unpacked::Stopped), decrypting an AES
+    // entry with the password.
+    Unpacked Decode(std::uint64_t dataStart, const zip_stat_t& stat, const std::string& password,
+                    const UnpackedOutput& sink);
 
 private:
     // A buffer that keeps its memory for the next entry and is never cleared.
@@ -50,8 +54,9 @@ private:
     // size bytes of the file at offset, through the window when they fit in it; nothing when the
     // file ends before.
     const unsigned char* Range(std::uint64_t offset, std::size_t size);
-    Outcome Whole(std::uint64_t dataStart, const zip_stat_t& stat, const Sink& sink);
-    Outcome Streamed(std::uint64_t dataStart, const zip_stat_t& stat, const Sink& sink);
+    Unpacked Whole(std::uint64_t dataStart, const zip_stat_t& stat, const UnpackedOutput& sink);
+    Unpacked Streamed(std::uint64_t dataStart, const zip_stat_t& stat, const std::string& password,
+                      const UnpackedOutput& sink);
 
     int fd_;
     const ArchiveLayout& layout_;

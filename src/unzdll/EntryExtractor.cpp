@@ -1,13 +1,14 @@
 // Extracts or tests the matching entries of an archive.
 #include "unzdll/EntryExtractor.h"
 
+#include "engine/CompressionMethods.h"
 #include "engine/EntryNames.h"
 #include "engine/EntrySpecs.h"
 #include "engine/WriteFailure.h"
 #include "platform/AtomicFile.h"
 #include "platform/TempFile.h"
 #include "platform/WinPath.h"
-#include "unzdll/Inflater.h"
+#include "unzdll/AesDecryption.h"
 #include "unzdll/OutputFile.h"
 #include "unzdll/SafeName.h"
 
@@ -17,11 +18,9 @@
 #include <fcntl.h>
 #include <optional>
 #include <unistd.h>
-#include <zlib.h>
 
 namespace {
 
-constexpr std::size_t kReadBlock = 1 << 16;
 // Decoded data goes to the file in pieces of this size: one write of a whole entry of several
 // megabytes copies into the page cache far more slowly (measured: the corpus of the benchmarks
 // extracts 1.4 times faster in 128 KiB pieces than in one write per entry, 64 KiB no faster).
@@ -30,29 +29,48 @@ constexpr std::size_t kWritePiece = 1 << 17;
 // longer than the caller's windows may wait.
 constexpr std::uint64_t kAsideSize = 1 << 20;
 
-// What of an entry's methods libzip cannot decode, or nothing when it can read the entry.
-const char* UnsupportedMethod(const zip_stat_t& stat) {
-    if ((stat.valid & ZIP_STAT_COMP_METHOD) &&
-        !zip_compression_method_supported(static_cast<zip_int32_t>(stat.comp_method), 0))
-        return "compression method";
+// Whether libzip hands the entry over decrypted but still packed, to be unpacked here: an entry
+// of a method libzip cannot decode.
+bool UnpackedAfterLibzip(const zip_stat_t& stat) {
+    const auto method = static_cast<std::uint16_t>(stat.comp_method);
+    return (stat.valid & ZIP_STAT_COMP_METHOD) && UnpackedHere(method) &&
+           !zip_compression_method_supported(method, 0);
+}
+
+// Why neither libzip nor the engine can read the entry ("its compression method 97 (WavPack) is
+// not supported"), or nothing when one of them can.
+std::string Unsupported(const zip_stat_t& stat) {
+    const auto method = static_cast<std::uint16_t>(stat.comp_method);
+    if ((stat.valid & ZIP_STAT_COMP_METHOD) && !UnpackedHere(method) &&
+        !zip_compression_method_supported(method, 0))
+        return "its " + CompressionMethodText(method) + " is not supported";
     if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE &&
         !zip_encryption_method_supported(stat.encryption_method, 0))
-        return "encryption method";
-    return nullptr;
+        return "its encryption method is not supported";
+    return {};
 }
 
-bool IsAes(const zip_stat_t& stat) {
-    return (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) &&
-           (stat.encryption_method == ZIP_EM_AES_128 || stat.encryption_method == ZIP_EM_AES_192 ||
-            stat.encryption_method == ZIP_EM_AES_256);
+// The bytes that encryption adds before and after the packed data: the traditional method's
+// header; AES's salt and password check before it and its authentication code after.
+std::uint64_t EncryptionOverhead(const zip_stat_t& stat) {
+    if (!(stat.valid & ZIP_STAT_ENCRYPTION_METHOD))
+        return 0;
+    switch (stat.encryption_method) {
+    case ZIP_EM_TRAD_PKWARE:
+        return 12;
+    case ZIP_EM_AES_128:
+        return AesOverhead(1);
+    case ZIP_EM_AES_192:
+        return AesOverhead(2);
+    case ZIP_EM_AES_256:
+        return AesOverhead(3);
+    default:
+        return 0;
+    }
 }
 
-// Whether libzip hands the entry over decrypted but still deflated, to be inflated here: libzip
-// 1.7.3 ends every deflated AES entry of the kind 7-Zip writes (whose authentication code takes
-// the place of the CRC, which is 0) with a CRC error, while the same data read without its
-// decompression layer decrypts and authenticates correctly.
-bool InflatedHere(const zip_stat_t& stat) {
-    return IsAes(stat) && (stat.valid & ZIP_STAT_COMP_METHOD) && stat.comp_method == ZIP_CM_DEFLATE;
+bool IsEncrypted(const zip_stat_t& stat) {
+    return (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE;
 }
 
 // The folder of an entry's file (its components but the last), as one text.
@@ -106,9 +124,7 @@ zip_t* EntryExtractor::Libzip() {
 
 std::int32_t EntryExtractor::Run(const std::vector<std::string>& specs) {
     // Names are decoded as they are needed, never all held at once.
-    const auto nameOf = [this](const LayoutEntry& entry) {
-        return DecodeEntryName(StoredName(layout_, entry));
-    };
+    const auto nameOf = [this](const LayoutEntry& entry) { return EntryNameOf(layout_, entry); };
     EntrySpecs patterns(
         specs,
         [&](const std::function<void(std::string_view)>& visit) {
@@ -181,54 +197,42 @@ EntryExtractor::Target EntryExtractor::TargetOf(int folder, const std::string& f
 
 bool EntryExtractor::CopyData(zip_file_t* file, int out, const std::string& name,
                               const zip_stat_t& stat) {
-    const bool encrypted =
-        (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE;
-    const auto dataError = [&](const std::string& what) {
-        report_.Message(encrypted ? kMsgWrongPassword : kMsgDataError,
-                        (encrypted ? "Wrong password or " + what : what) + " in " + name);
+    int libzipError = ZIP_ER_OK;
+    const PackedInput input = [&](unsigned char* buffer, std::size_t capacity) -> std::ptrdiff_t {
+        const zip_int64_t n = zip_fread(file, buffer, capacity);
+        if (n < 0)
+            libzipError = zip_error_code_zip(zip_file_get_error(file));
+        return static_cast<std::ptrdiff_t>(n);
+    };
+    PackedEntry entry;
+    entry.method = UnpackedAfterLibzip(stat) ? static_cast<std::uint16_t>(stat.comp_method)
+                                             : std::uint16_t{ZIP_CM_STORE};
+    entry.packedSize = stat.comp_size - std::min(stat.comp_size, EncryptionOverhead(stat));
+    entry.size = stat.size;
+    entry.crc = stat.crc;
+    entry.checkCrc = (stat.valid & ZIP_STAT_CRC) != 0;
+    Unpacked outcome = Unpack(entry, input, [&](const unsigned char* bytes, std::size_t size) {
+        return Write(out, bytes, size, name);
+    });
+    if (outcome == Unpacked::InputFailed && libzipError == ZIP_ER_CRC)
+        outcome = Unpacked::BadCrc;
+    return UnpackedWell(outcome, name, stat);
+}
+
+bool EntryExtractor::UnpackedWell(Unpacked outcome, const std::string& name,
+                                  const zip_stat_t& stat) {
+    if (outcome == Unpacked::WrongPassword) {
+        report_.Message(kMsgWrongPassword, "Wrong password for " + name);
         return false;
-    };
-    std::vector<char> buffer(kReadBlock);
-    uLong crc = crc32(0, Z_NULL, 0);
-    std::uint64_t total = 0;
-    bool tooLong = false, notWritten = false;
-    const auto take = [&](const unsigned char* bytes, std::size_t size) {
-        total += size;
-        tooLong = (stat.valid & ZIP_STAT_SIZE) && total > stat.size;
-        crc = crc32(crc, bytes, static_cast<uInt>(size));
-        notWritten = !tooLong && !Write(out, bytes, size, name); // reported
-        return !tooLong && !notWritten;
-    };
-    std::optional<Inflater> inflater;
-    if (InflatedHere(stat))
-        inflater.emplace(kReadBlock);
-    // Always read to the end: only the last read reports a CRC error.
-    for (;;) {
-        const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
-        if (n < 0) {
-            const int code = zip_error_code_zip(zip_file_get_error(file));
-            return dataError(code == ZIP_ER_CRC ? "CRC error" : "damaged data");
-        }
-        if (n == 0)
-            break;
-        const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
-        const auto size = static_cast<std::size_t>(n);
-        const bool taken = inflater ? inflater->Feed(bytes, size, take) : take(bytes, size);
-        if (tooLong)
-            return dataError("data longer than its declared size");
-        if (!taken)
-            return notWritten ? false : dataError("damaged data");
     }
-    if (inflater && !inflater->Ended())
-        return dataError("damaged data");
-    if ((stat.valid & ZIP_STAT_SIZE) && total != stat.size)
-        return dataError("data shorter than its declared size");
-    // An AES entry of the kind whose CRC is 0 is checked by its authentication code instead,
-    // which libzip verifies at the end of the data.
-    const bool authenticated = IsAes(stat) && stat.crc == 0;
-    if ((stat.valid & ZIP_STAT_CRC) && crc != stat.crc && !authenticated)
-        return dataError("CRC error");
-    return true;
+    const char* what = UnpackFailure(outcome);
+    if (!what)
+        return outcome == Unpacked::Good;
+    // With a wrong password, decrypted data looks damaged or fails its check.
+    const bool encrypted = IsEncrypted(stat) && outcome != Unpacked::NeedsMemory;
+    report_.Message(encrypted ? kMsgWrongPassword : kMsgDataError,
+                    (encrypted ? "Wrong password or " : "") + std::string(what) + " in " + name);
+    return false;
 }
 
 bool EntryExtractor::Write(int out, const unsigned char* bytes, std::size_t size,
@@ -247,23 +251,16 @@ bool EntryExtractor::Write(int out, const unsigned char* bytes, std::size_t size
 
 bool EntryExtractor::CopyDirect(std::uint64_t dataStart, int out, const std::string& name,
                                 const zip_stat_t& stat) {
-    using Outcome = EntryData::Outcome;
     const auto decode = [&] {
-        return data_.Decode(dataStart, stat, [&](const unsigned char* bytes, std::size_t size) {
-            return Write(out, bytes, size, name);
-        });
+        return data_.Decode(dataStart, stat, options_.password,
+                            [&](const unsigned char* bytes, std::size_t size) {
+                                return Write(out, bytes, size, name);
+                            });
     };
-    // A large entry is read and inflated aside, the caller kept alive meanwhile.
-    const Outcome outcome =
+    // A large entry is read and unpacked aside, the caller kept alive meanwhile.
+    const Unpacked outcome =
         std::max(stat.size, stat.comp_size) > kAsideSize ? report_.Meanwhile(decode) : decode();
-    const char* what = outcome == Outcome::Damaged    ? "damaged data"
-                       : outcome == Outcome::TooLong  ? "data longer than its declared size"
-                       : outcome == Outcome::TooShort ? "data shorter than its declared size"
-                       : outcome == Outcome::BadCrc   ? "CRC error"
-                                                      : nullptr;
-    if (what)
-        report_.Message(kMsgDataError, std::string(what) + " in " + name);
-    return outcome == Outcome::Good;
+    return UnpackedWell(outcome, name, stat);
 }
 
 EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const std::string& name,
@@ -294,9 +291,13 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
             return Result::Skipped;
     }
 
-    // Stored and deflated entries are read here; libzip reads the others (and decrypts), as it
-    // describes them.
+    // Entries of the methods unpacked here, unencrypted or encrypted with AES, are read here;
+    // libzip reads the others (and decrypts), as it describes them.
     const auto dataStart = data_.DataStart(index, stat);
+    if (dataStart && IsEncrypted(stat) && options_.password.empty()) {
+        report_.Message(kMsgWrongPassword, "Password needed for " + name);
+        return Result::Failed;
+    }
     zip_file_t* file = nullptr;
     zip_t* archive = dataStart ? nullptr : Libzip();
     if (archive && zip_stat_index(archive, index, 0, &stat) != 0)
@@ -305,19 +306,19 @@ EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const st
         // Only what is read here can be read from an archive that libzip refuses.
         report_.Message(kMsgDataError, "Cannot read " + name +
                                            ": the archive's directory is inconsistent, so only "
-                                           "unencrypted stored or deflated entries are read");
+                                           "unencrypted entries are read");
         return Result::Failed;
     }
     if (!dataStart) {
-        // A method libzip cannot read is refused before opening: its failed open leaks (1.7.3).
-        if (const char* unsupported = UnsupportedMethod(stat)) {
-            report_.Message(kMsgDataError,
-                            "Cannot read " + name + ": its " + unsupported + " is not supported");
+        // A method nobody here can read is refused before opening: libzip's failed open of one
+        // leaks (1.7.3).
+        if (const std::string unsupported = Unsupported(stat); !unsupported.empty()) {
+            report_.Message(kMsgDataError, "Cannot read " + name + ": " + unsupported);
             return Result::Failed;
         }
-        file = zip_fopen_index_encrypted(archive, index, InflatedHere(stat) ? ZIP_FL_COMPRESSED : 0,
-                                         options_.password.empty() ? nullptr
-                                                                   : options_.password.c_str());
+        file = zip_fopen_index_encrypted(
+            archive, index, UnpackedAfterLibzip(stat) ? ZIP_FL_COMPRESSED : 0,
+            options_.password.empty() ? nullptr : options_.password.c_str());
         if (!file) {
             const int code = zip_error_code_zip(zip_get_error(archive));
             zip_error_clear(archive);

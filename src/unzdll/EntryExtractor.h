@@ -47,6 +47,9 @@ private:
     bool CopyData(zip_file_t* file, int out, const std::string& name, const zip_stat_t& stat);
     bool CopyDirect(std::uint64_t dataStart, int out, const std::string& name,
                     const zip_stat_t& stat);
+    // True when the entry unpacked well; otherwise reports why not (a wrong password being one
+    // possible reason for an encrypted entry), unless the writing stopped it, which said why.
+    bool UnpackedWell(Unpacked outcome, const std::string& name, const zip_stat_t& stat);
     bool Write(int out, const unsigned char* bytes, std::size_t size, const std::string& name);
     // What becomes of the entry's file name in folder: Skip (after saying why, where the user is
     // told), Create (the name is free) or Replace (a file has it that the options let the entry

@@ -62,14 +62,25 @@ std::optional<std::string> ListingDisagreement(int fd, const ArchiveLayout& layo
             return;
         const auto found = std::lower_bound(byOffset.begin(), byOffset.end(),
                                             std::make_pair(header.offset, std::size_t{0}));
-        if (found == byOffset.end() || found->first != header.offset) {
-            difference =
-                "the listed entry " + Shown(header.nameField) + " has no record in the directory";
+        const bool recorded = found != byOffset.end() && found->first == header.offset;
+        if (!recorded) {
+            // Padding is no entry; the listing leaves it out too.
+            if (!IsPadding(header))
+                difference = "the listed entry " + Shown(header.nameField) +
+                             " has no record in the directory";
             return;
         }
-        const std::string_view central = StoredName(layout, layout.entries[found->second]);
+        const LayoutEntry& entry = layout.entries[found->second];
+        const std::string_view central = StoredName(layout, entry);
+        // The listing names the entry by its local header's Unicode Path, the engine by its
+        // record's: they must agree as the stored names do.
+        const auto localUnicode = UnicodePathName(header.nameField, header.extraField);
+        const auto centralUnicode = UnicodePathName(central, StoredExtra(layout, entry));
         if (central != header.nameField)
             difference = NamesDiffer(central, header.nameField);
+        else if (localUnicode != centralUnicode)
+            difference = NamesDiffer(centralUnicode.value_or(central),
+                                     localUnicode.value_or(header.nameField));
         listed[found->second] = true;
     });
     for (std::size_t i = 0; i < listed.size() && !difference; ++i)

@@ -40,7 +40,10 @@ std::int32_t Run(UnzCommand& command) {
             difference = ListingDisagreement(fd, *layout, exe);
     });
     bool sound = false;
-    if (!layout)
+    if (IsSplitArchivePart(fd))
+        report.Message(kMsgBadArchive, archiveName + " is the last part of a split archive; "
+                                                     "Pakrune needs the whole archive");
+    else if (!layout)
         report.Message(kMsgBadArchive, "No central directory found in " + archiveName);
     else if (overlap)
         report.Message(kMsgBadArchive, "Entries overlap, archive refused: " + archiveName);

@@ -5,6 +5,7 @@
 
 #include "controls/DirTree.h"
 #include "controls/FileDrop.h"
+#include "platform/ui/ButtonKeys.h"
 #include "platform/ui/ErrorBox.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/Pictures.h"
@@ -78,6 +79,7 @@ QToolButton* MakeFlatButton(QWidget* parent, const char* name, const char* label
     button->setIcon(icon);
     button->setAutoRaise(true);
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    platform::ui::PressWithEnter(button);
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     return button;
 }
@@ -152,6 +154,8 @@ QWidget* TAddform::BuildLeftPane() {
         return data;
     });
     column->addWidget(AddListView1, 1);
+    // The pane's header names the folder whose files the list shows.
+    PathLabel1->setBuddy(AddListView1);
     column->addWidget(BuildAddOptions(Panel2));
     return Panel2;
 }
@@ -162,6 +166,7 @@ QWidget* TAddform::BuildRightPane() {
     AddListView2 = MakeList(Panel4, "AddListView2", kSelectionFileColumnWidth, Design());
     AddListView2->setAcceptDrops(true); // rows dragged from the file list
     column->addWidget(AddListView2, 1);
+    PathLabel2->setBuddy(AddListView2); // the archive the selection goes to
     column->addWidget(BuildSelectionButtons(Panel4));
     return Panel4;
 }
@@ -169,6 +174,7 @@ QWidget* TAddform::BuildRightPane() {
 void TAddform::BuildTree() {
     DirTree1 = new TDirTree(Panel2);
     DirTree1->setObjectName("DirTree1");
+    DirTree1->setAccessibleName("Folders");
     DirTree1->ReadOnStart = true;
     DirTree1->SetDirTypes(dtNormal | dtAll);
     DirTree1->SetGoBelowRecycleBin(false);

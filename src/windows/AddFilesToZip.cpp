@@ -5,13 +5,13 @@
 #include "controls/DirTree.h"
 #include "controls/FileDrop.h"
 #include "platform/Find.h"
-#include "platform/PathMap.h"
 #include "platform/WinPath.h"
 #include "platform/ui/ColourCodec.h"
 #include "platform/ui/ErrorBox.h"
 #include "platform/ui/HourGlass.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/SystemImageList.h"
+#include "windows/PickedPaths.h"
 
 #include <QDropEvent>
 #include <QLabel>
@@ -45,14 +45,6 @@ std::optional<int> FileIcon(const std::string& path) {
     return info->iconIndex;
 }
 
-// Whether two paths name two different things on the disk, although their letters differ only in
-// case ("README.txt" beside "readme.txt"): then neither is a duplicate of the other.
-bool CaseTwins(std::string_view a, std::string_view b) {
-    const auto hostA = platform::HostPathOf(a);
-    const auto hostB = platform::HostPathOf(b);
-    return hostA && hostB && *hostA != *hostB;
-}
-
 // A header's colours, by the names of the colour table: navy with a white label when its pane is
 // active, the button face with a black label otherwise. A dark palette's button face takes the
 // palette's text colour instead of black, so the label stays readable.
@@ -73,7 +65,7 @@ void ShowHeaderState(QFrame* header, QLabel* label, bool active) {
 int TPathList::IndexOf(std::string_view path) const {
     for (int row = 0; row < Count(); ++row) {
         const std::string& item = items_[static_cast<std::size_t>(row)];
-        if (item == path || (win::SameText(item, path) && !CaseTwins(item, path)))
+        if (SamePickedPath(item, path))
             return row;
     }
     return -1;

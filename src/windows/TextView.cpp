@@ -72,6 +72,7 @@ TfrmTextViewer::TfrmTextViewer(QWidget* parent)
     : Form("TfrmTextViewer", "Text Viewer", 812, 612, parent), RichEdit1(new QPlainTextEdit(this)),
       FindDialog1(new platform::ui::FindDialog(this)) {
     RichEdit1->setObjectName("RichEdit1");
+    RichEdit1->setAccessibleName("Text");
     RichEdit1->setReadOnly(true);
     RichEdit1->setFont(ViewerFont());
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -53,6 +53,7 @@ bool TWiz2::NameNewArchive() {
     options.title = "Create new Zip file";
     options.filter = "ZIP Files (*.ZIP)|*.zip";
     options.hideReadOnly = true;
+    options.createsFile = true;
     const auto chosen = platform::ui::OpenFileName(options);
     if (!chosen)
         return false;

@@ -9,6 +9,7 @@
 #include "platform/ui/ListView.h"
 #include "platform/ui/Pictures.h"
 #include "platform/ui/SystemImageList.h"
+#include "windows/PickedPaths.h"
 #include "windows/Wizard1.h"
 #include "windows/Wizard2.h"
 #include "windows/Wizard4.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <algorithm>
 
 namespace {
 
@@ -46,6 +48,7 @@ TWiz3::TWiz3(QWidget* parent)
     ListView1->setObjectName("ListView1");
     ListView1->SetViewStyle(platform::ui::ListView::ViewStyle::Icon);
     ListView1->setGeometry(Design().Rect(8, 30, 123, 200));
+    caption->setBuddy(ListView1);
     // Each path on one line under its icon, the whole width of the list; a path longer than that
     // keeps its end, the name.
     QAbstractItemView* icons = ListView1->CurrentView();
@@ -150,12 +153,15 @@ bool TWiz3::PickFiles() {
         return false;
     bool added = false;
     for (const std::string& file : *files) {
-        const QString path = QString::fromStdString(file);
-        if (ListBox1.contains(path, Qt::CaseInsensitive))
+        // A path picked again in another letter case is skipped, unless it names a file of its
+        // own (README.txt beside readme.txt): both are added then.
+        if (std::any_of(ListBox1.begin(), ListBox1.end(), [&file](const QString& listed) {
+                return SamePickedPath(listed.toStdString(), file);
+            }))
             continue;
         // The path as chosen: in lower case it could name another file on a disk that tells
         // letter case apart.
-        ListBox1.append(path);
+        ListBox1.append(QString::fromStdString(file));
         AddFileItem(file);
         added = true;
     }

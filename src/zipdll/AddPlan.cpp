@@ -26,7 +26,7 @@ AddPlan PlanAdd(FileList& files, const ExistingArchive& archive, const ZipComman
     plan.replacedBy.assign(archive.Count(), AddPlan::kStays);
     // The entries by their names as read (the first of two of one name is the one found).
     NameTable entries([&](std::uint32_t i, std::string& name) {
-        name = DecodeEntryName(StoredName(archive.Layout(), archive.Entry(i)));
+        name = EntryNameOf(archive.Layout(), archive.Entry(i));
     });
     for (std::uint32_t i = 0; i < archive.Count(); ++i)
         entries.Insert(i);

@@ -18,7 +18,7 @@ std::int32_t DeleteFromArchive(const ZipCommand& command, EngineReport& report) 
         return 0;
     ExistingArchive archive;
     const auto nameOf = [&](std::size_t i) {
-        return DecodeEntryName(StoredName(archive.Layout(), archive.Entry(i)));
+        return EntryNameOf(archive.Layout(), archive.Entry(i));
     };
     // The archive read and the entries named found aside: a large directory takes a while.
     std::vector<bool> removed;

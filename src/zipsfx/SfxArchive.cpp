@@ -19,12 +19,20 @@ constexpr std::uint16_t kEncrypted = 0x0001;
 constexpr std::uint16_t kStreamed = 0x0008;
 constexpr std::uint16_t kStored = 0;
 
-// A name fit to print: control characters, which could steer a terminal, become "_".
-std::string Printable(std::string name) {
-    for (char& c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '_';
-    return name;
+// A name (UTF-8) fit to print: control characters, which could steer a terminal, become "_":
+// C0 and DEL, and C1 (U+0080 to U+009F, the two bytes C2 80 to C2 9F), which terminals take as
+// the escape sequences they stand for.
+std::string Printable(const std::string& name) {
+    std::string printable;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        const bool c1 = c == 0xC2 && i + 1 < name.size() &&
+                        static_cast<unsigned char>(name[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(name[i + 1]) <= 0x9F;
+        printable += c < 0x20 || c == 0x7F || c1 ? '_' : name[i];
+        i += c1;
+    }
+    return printable;
 }
 
 // The end records keep to one disk: disk numbers 0, this disk's entries all entries.
@@ -58,17 +66,15 @@ bool DirectoryIsExact(const ArchiveLayout& layout) {
 // One entry, or the reason it is refused.
 std::optional<SfxEntry> CheckEntry(const ArchiveLayout& layout, const LayoutEntry& stored,
                                    std::string& error) {
-    const auto* nameBytes =
-        reinterpret_cast<const char*>(&layout.directory[stored.headerAt + kCentralHeaderSize]);
-    const std::string raw(nameBytes, stored.nameLength);
-    const std::string decoded = DecodeEntryName(raw);
+    const std::string_view raw = StoredName(layout, stored);
+    const std::string decoded = EntryNameOf(layout, stored);
     SfxEntry entry;
     entry.name = Printable(decoded);
     entry.method = stored.method;
     entry.crc = stored.crc32;
     entry.compressedSize = stored.compressedSize;
     entry.uncompressedSize = stored.uncompressedSize;
-    entry.folder = !raw.empty() && (raw.back() == '/' || raw.back() == '\\');
+    entry.folder = !decoded.empty() && (decoded.back() == '/' || decoded.back() == '\\');
     const unsigned char* header = &layout.directory[stored.headerAt];
     entry.dosTime = Le16(header + 12);
     entry.dosDate = Le16(header + 14);
@@ -77,7 +83,7 @@ std::optional<SfxEntry> CheckEntry(const ArchiveLayout& layout, const LayoutEntr
     // after the data.
     entry.passwordCheck =
         static_cast<std::uint8_t>(stored.flags & kStreamed ? entry.dosTime >> 8 : entry.crc >> 24);
-    const auto parts = raw.find('\0') == std::string::npos ? SafeComponents(decoded) : std::nullopt;
+    const auto parts = raw.find('\0') == raw.npos ? SafeComponents(decoded) : std::nullopt;
     const std::uint64_t encryptionHeader = entry.encrypted ? kEncryptionHeaderSize : 0;
     // Where its data may lie: between the archive start and the directory.
     const std::uint64_t dataSpace = layout.directoryAt - layout.archiveStart;

@@ -9,7 +9,7 @@
 #include <vector>
 
 struct SfxEntry {
-    std::string name;               // as stored, decoded to UTF-8, fit to print
+    std::string name;               // as the engines name it (EntryNameOf), fit to print
     std::vector<std::string> parts; // its folders and file name, made safe to write
     bool folder = false;            // a folder entry: its name ends in "/"
     std::uint16_t method = 0;       // 0 stored, 8 deflated

@@ -5,6 +5,7 @@
 #include "engine/LittleEndian.h"
 #include "engine/TraditionalCipher.h"
 #include "platform/TempFile.h"
+#include "unzdll/DeflateDecoder.h"
 #include "unzdll/TargetTree.h"
 #include "zipsfx/SfxArchive.h"
 
@@ -70,13 +71,14 @@ public:
     }
 
 private:
-    // The next block of stored data into in_; false at the end or on a read error.
-    bool ReadBlock(std::size_t& size) {
-        size = static_cast<std::size_t>(std::min<std::uint64_t>(remaining_, kBlock));
-        if (size == 0 || !ReadAt(fd_, at_, in_, size))
+    // The next block of the entry's data, decrypted, into buffer; false at the end or on a read
+    // error.
+    bool ReadBlock(std::size_t& size, unsigned char* buffer, std::size_t capacity) {
+        size = static_cast<std::size_t>(std::min<std::uint64_t>(remaining_, capacity));
+        if (size == 0 || !ReadAt(fd_, at_, buffer, size))
             return false;
         if (cipher_)
-            cipher_->Decrypt(in_, size);
+            cipher_->Decrypt(buffer, size);
         at_ += size;
         remaining_ -= size;
         return true;
@@ -103,33 +105,26 @@ private:
     bool CopyStored() {
         std::size_t size = 0;
         while (remaining_ > 0)
-            if (!ReadBlock(size) || !Write(in_, size))
+            if (!ReadBlock(size, in_, kBlock) || !Write(in_, size))
                 return false;
         return true;
     }
 
     bool Inflate() {
-        z_stream z{};
-        if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
-            return false;
-        bool ended = false;
-        for (bool ok = true; ok && !ended;) {
+        const PackedInput input = [this](unsigned char* buffer, std::size_t capacity) {
             std::size_t size = 0;
-            if (z.avail_in == 0 && remaining_ > 0) {
-                ok = ReadBlock(size);
-                z.next_in = in_;
-                z.avail_in = static_cast<uInt>(size);
-            }
-            z.next_out = unpacked_;
-            z.avail_out = kBlock;
-            const int result = ok ? inflate(&z, Z_NO_FLUSH) : Z_DATA_ERROR;
-            ended = result == Z_STREAM_END;
-            ok = ok && (result == Z_OK || ended) && Write(unpacked_, kBlock - z.avail_out);
-        }
-        // The stream ends exactly where the entry's data does.
-        ended = ended && z.avail_in == 0 && remaining_ == 0;
-        inflateEnd(&z);
-        return ended;
+            if (remaining_ == 0)
+                return std::ptrdiff_t{0};
+            return ReadBlock(size, buffer, capacity) ? static_cast<std::ptrdiff_t>(size)
+                                                     : std::ptrdiff_t{-1};
+        };
+        PackedReader packed(input, kBlock);
+        return DecodeDeflate(
+                   packed,
+                   [this](const unsigned char* data, std::size_t size) {
+                       return Write(data, size);
+                   },
+                   DeflateVariant::Deflate) == StreamEnd::Ended;
     }
 
     int fd_;
@@ -142,7 +137,6 @@ private:
     uLong crc_ = crc32(0, Z_NULL, 0);
     bool writeFailed_ = false;
     unsigned char in_[kBlock];
-    unsigned char unpacked_[kBlock];
 };
 
 class Extraction {

@@ -6,6 +6,7 @@
 #include "zipsfx/SfxExtract.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -72,19 +73,37 @@ SfxReplace KeepExisting(const std::string&) {
     return SfxReplace::No;
 }
 
+// The terminal's settings before the typing was hidden, put back however the prompt ends.
+termios shown{};
+constexpr int kEndingSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP};
+
+// A signal that ends the program during the prompt: the echo comes back first, then the program
+// ends with the status a shell gives a program the signal ended.
+void ShowTypingAndEnd(int signal) {
+    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &shown);
+    ::_exit(128 + signal);
+}
+
 // Asked with the typing hidden.
 std::string AskPassword() {
-    termios shown{};
     const bool hidden = ::tcgetattr(STDIN_FILENO, &shown) == 0;
+    struct sigaction ending {};
+    ending.sa_handler = ShowTypingAndEnd;
     if (hidden) {
+        for (const int signal : kEndingSignals)
+            ::sigaction(signal, &ending, nullptr);
         termios quiet = shown;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     }
     Print(STDOUT_FILENO, "The archive is encrypted. Password: ", "");
     std::string password = ReadLine();
-    if (hidden)
+    if (hidden) {
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &shown);
+        ending.sa_handler = SIG_DFL;
+        for (const int signal : kEndingSignals)
+            ::sigaction(signal, &ending, nullptr);
+    }
     Print(STDOUT_FILENO, "");
     return password;
 }

@@ -2,6 +2,7 @@
 // options dialog bring in line with the Netscape and IE settings, and what a registry that cannot
 // be written does to start-up.
 #include "MainFormTest.h"
+#include "OtherUser.h"
 
 #include "platform/DesktopZipHandler.h"
 #include "platform/Registry.h"
@@ -10,6 +11,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <sys/stat.h>
 
@@ -206,7 +208,7 @@ TEST_F(Browsers, AProgramPathNoDesktopEntryCanNameIsRefusedOnceAndTheDefaultsSta
     const std::string list = "[Default Applications]\napplication/zip=other.desktop;\n";
     WriteHostFile(platform::MimeAppsListPath(), list);
     const auto placeProgram = [](const std::string& folder) {
-        std::filesystem::create_directories(DriveC() + "/" + folder);
+        WriteHostFile(DriveC() + "/" + folder + "/pakrune", "#!/bin/sh\n");
         platform::OverrideProgramPath(DriveC() + "/" + folder + "/pakrune");
     };
     const auto refusals = [this] {
@@ -256,4 +258,48 @@ TEST_F(Browsers, AReadOnlyListIsToldOnceNotAtEveryStart) {
                   platform::MimeAppsListPath() +
                   " is read-only. Your default applications for ZIP files stay as they were.")});
     EXPECT_EQ(ReadHostFile(platform::MimeAppsListPath()), list);
+}
+
+TEST_F(Browsers, AProgramThatAnotherUserCouldReplaceIsNotRegistered) {
+    // A copy run from a folder like /tmp: sticky or not, the folder can be emptied and another
+    // user's program put under the name the desktop entry would keep.
+    const std::string list = "[Default Applications]\napplication/zip=other.desktop;\n";
+    WriteHostFile(platform::MimeAppsListPath(), list);
+    struct Row {
+        const char* what;
+        std::string program;
+        std::function<void()> lay;
+        std::string said;
+    };
+    const std::string sticky = MachineRoot() + "/sticky";
+    const std::string open = MachineRoot() + "/open";
+    const std::string theirs = MachineRoot() + "/theirs";
+    std::vector<Row> rows = {
+        {"a folder like /tmp", sticky + "/vbin/pakrune", [&] { ::chmod(sticky.c_str(), 01777); },
+         "the program " + sticky + "/vbin/pakrune lies in " + sticky +
+             ", which other users can change, and a program of theirs could take its place"},
+        {"a file others can write to", open + "/pakrune",
+         [&] { ::chmod((open + "/pakrune").c_str(), 0757); },
+         "the program " + open + "/pakrune can be changed by other users"},
+    };
+    if (::geteuid() == 0)
+        rows.push_back({"another user's file", theirs + "/pakrune",
+                        [&] { ::chown((theirs + "/pakrune").c_str(), kOtherUser, kOtherUser); },
+                        "the program " + theirs + "/pakrune can be changed by other users"});
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        WriteHostFile(row.program, "#!/bin/sh\n");
+        ::chmod(row.program.c_str(), 0755);
+        row.lay();
+        platform::OverrideProgramPath(row.program);
+        const qsizetype seen = dialogs->Messages().size();
+        &row == &rows.front() ? Start() : Restart();
+        Restart(); // told once
+        EXPECT_EQ(dialogs->Messages().mid(seen),
+                  QStringList{QString::fromStdString(
+                      "Pakrune cannot register as the desktop's handler of ZIP files: " + row.said +
+                      ". Your default applications for ZIP files stay as they were.")});
+        EXPECT_EQ(ReadHostFile(platform::MimeAppsListPath()), list);
+        EXPECT_FALSE(HostExists(platform::ZipHandlerEntryPath()));
+    }
 }

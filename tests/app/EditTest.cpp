@@ -4,8 +4,10 @@
 
 #include "platform/ui/ListView.h"
 #include "windows/AddFilesToZip.h"
+#include "windows/Wizard2.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QPushButton>
 #include <QToolButton>
 #include <filesystem>
@@ -79,6 +81,25 @@ TEST_F(Edit, NamesOfNewArchives) {
                   *row.message ? QStringList{row.message} : QStringList{})
             << row.chosen;
     }
+}
+
+TEST_F(Edit, TheNewArchiveDialogsAreDialogsForANewFile) {
+    // The New command's and the wizard's: their button says what it does.
+    const std::function<void()> commands[] = {[this] { main->NewZipButClick(); },
+                                              [] { AppForms().Wiz2->NameNewArchive(); }};
+    for (const auto& command : commands) {
+        dialogs->Respond([](const platform::ui::DialogRequest& request) {
+            EXPECT_EQ(request.caption, "Create new Zip file");
+            QFileDialog dialog;
+            dialog.setOption(QFileDialog::DontUseNativeDialog);
+            platform::ui::PrepareFileDialog(dialog, request.file, false);
+            EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+            EXPECT_EQ(dialog.labelText(QFileDialog::Accept), "&Create");
+            return platform::ui::DialogAnswer{}; // Cancel
+        });
+        command();
+    }
+    EXPECT_EQ(dialogs->Shown().size(), 2u);
 }
 
 TEST_F(Edit, NewThenCancelLeavesANamedEmptyRecentArchive) {

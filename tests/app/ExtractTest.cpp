@@ -91,12 +91,19 @@ TEST_F(Extract, OnlyTheFileTheEngineReportedWritingIsUsed) {
     const std::vector<FileIdentity> written = {
         {1, 2}, {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)}};
     const ExtractedFile file("C:\\WINDOWS\\Temp", "setup.exe");
-    EXPECT_EQ(file.Verify(written), ExtractedFile::Check::Usable);
+    platform::Descriptor verified;
+    EXPECT_EQ(file.Verify(written, verified), ExtractedFile::Check::Usable);
     ::chmod(host.c_str(), 0755); // a change of its status alone is no new writing
-    EXPECT_EQ(file.Verify({}), ExtractedFile::Check::NotWritten);
-    WriteHostFile(host + ".new", kProgram);
+    platform::Descriptor none;
+    EXPECT_EQ(file.Verify({}, none), ExtractedFile::Check::NotWritten);
+    EXPECT_FALSE(none);
+    WriteHostFile(host + ".new", "#!/bin/sh\necho another\n");
     std::filesystem::rename(host + ".new", host); // another file under the same name
-    EXPECT_EQ(file.Verify(written), ExtractedFile::Check::NotWritten);
+    EXPECT_EQ(file.Verify(written, none), ExtractedFile::Check::NotWritten);
+    // The descriptor checked still reads the file that was checked.
+    ASSERT_TRUE(verified);
+    char head[64] = {};
+    EXPECT_EQ(std::string(head, ::pread(verified.Get(), head, sizeof head, 0)), kProgram);
 }
 
 TEST_F(Extract, NamesLeadingOutOfTheTempFolderAreNeverStarted) {

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <filesystem>
@@ -58,6 +59,12 @@ TEST_F(Help, ContentsOpensTheHelpFileInTheHelpWindow) {
         auto* text = (*window)->findChild<QTextBrowser*>("HelpText");
         ASSERT_NE(text, nullptr);
         EXPECT_EQ(text->toPlainText(), "Pakrune Help\nContents\nOpening an archive");
+        // A screen reader names the text by the window's title; Escape closes the window.
+        EXPECT_EQ(text->accessibleName(), "Pakrune Help");
+        (*window)->show();
+        (*window)->activateWindow();
+        QTest::keyClick(text, Qt::Key_Escape);
+        EXPECT_FALSE((*window)->isVisible());
     }
     EXPECT_EQ(main->findChildren<QWidget*>("HelpWindow").size(), 1); // one window, reused
     EXPECT_TRUE(dialogs->Messages().isEmpty());

@@ -9,9 +9,12 @@
 #include <QAction>
 #include <QProgressBar>
 #include <QToolButton>
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace testing_support;
@@ -118,17 +121,17 @@ TEST_F(Install, RunningAnEntryExtractsItToTheTempFolderFirst) {
 TEST_F(Install, TheBarMovesOnlyForLargerValuesAndAKnownTotal) {
     Start();
     struct Step {
-        std::int32_t total;
+        std::int64_t total;
         double bytes;
         int bar; // the bar's position afterwards
     };
     const Step steps[] = {
-        {0, 500, 7},            // no total: the bar stays still (7 set below)
-        {1000, 400, 7},         // not larger than the 500 last shown: no move
-        {1000, 625, 62},        // 62.5: to the even neighbour
-        {1000, 625, 62},        // the same value again: no move
-        {1000, 2000, 100},      // past the total: the bar's end
-        {-1294967296, 3000, 0}, // a wrapped total: kept at the bar's start
+        {0, 500, 7},                  // no total: the bar stays still (7 set below)
+        {1000, 400, 7},               // not larger than the 500 last shown: no move
+        {1000, 625, 62},              // 62.5: to the even neighbour
+        {1000, 625, 62},              // the same value again: no move
+        {1000, 2000, 100},            // past the total: the bar's end
+        {3000000000, 1500000000, 50}, // a total above 2 GiB
     };
     main->ProgressBar1->setValue(7);
     main->LastShown = 0;
@@ -137,7 +140,7 @@ TEST_F(Install, TheBarMovesOnlyForLargerValuesAndAKnownTotal) {
         main->UpdateProgress(step.bytes);
         EXPECT_EQ(main->ProgressBar1->value(), step.bar) << step.total << " " << step.bytes;
     }
-    EXPECT_EQ(main->LastShown, 3000);
+    EXPECT_EQ(main->LastShown, 1500000000);
 }
 
 TEST_F(Install, ProgressFollowsTheBytesOfAnExtractAll) {
@@ -150,6 +153,46 @@ TEST_F(Install, ProgressFollowsTheBytesOfAnExtractAll) {
     ASSERT_FALSE(positions.empty());
     EXPECT_GT(*std::max_element(positions.begin(), positions.end()), 50);
     EXPECT_EQ(positions.back(), 0); // the end of the batch resets the bar
+}
+
+TEST_F(Install, ProgressFollowsTheBytesOfTheSelectedEntries) {
+    Open({{"big.bin", std::string(3000000, 'b')}, {"small.txt", "s"}});
+    std::vector<int> positions;
+    QObject::connect(main->ProgressBar1, &QProgressBar::valueChanged,
+                     [&](int value) { positions.push_back(value); });
+    std::filesystem::create_directories(DriveC() + "/out");
+    main->ListView1->SetSelected(0, true); // big.bin
+    main->ExtractSelected("C:\\out");
+    EXPECT_EQ(main->ProgressTotal, 3000000);
+    ASSERT_FALSE(positions.empty());
+    EXPECT_GT(*std::max_element(positions.begin(), positions.end()), 90);
+}
+
+TEST_F(Install, ProgressOfAnArchiveAbove2GiBFollowsItsBytes) {
+    // Listed as 3 GiB (two entries whose headers claim 1.5 GiB each; the data is not there).
+    const std::uint32_t claimed = 3u << 29;
+    Open({{.name = "a.bin", .data = "a", .uncompressedSize = claimed},
+          {.name = "b.bin", .data = "b", .uncompressedSize = claimed}});
+    std::filesystem::create_directories(DriveC() + "/out");
+    main->ExtractAllTo("C:\\out"); // the entries fail their size check
+    ASSERT_EQ(main->ProgressTotal, 2 * std::int64_t{claimed});
+    // The engine's reports of an entry of 1.5 GiB, then one above 2 GiB, whose size is reported
+    // as the largest 32-bit size: the bar follows their blocks.
+    main->ResetProgress();
+    main->ProgressTotal = 6 * std::int64_t{claimed}; // 9 GiB
+    main->ZipMaster1Progress(ProgressType::FileStart, "a.bin", claimed);
+    for (int block = 0; block < (3 << 14); ++block) // 1.5 GiB
+        main->ZipMaster1Progress(ProgressType::BlockDone, " ", 0);
+    EXPECT_EQ(main->ProgressBar1->value(), 17);
+    main->ZipMaster1Progress(ProgressType::FileStart, "b.bin", INT32_MAX);
+    for (int block = 0; block < (3 << 15); ++block) // 3 GiB
+        main->ZipMaster1Progress(ProgressType::BlockDone, " ", 0);
+    EXPECT_EQ(main->ProgressBar1->value(), 50);
+    main->ZipMaster1Progress(ProgressType::FileStart, "c.bin", 1000);
+    EXPECT_EQ(main->ProgressBar1->value(), 50); // the 3 GiB counted, not 2 GiB
+    for (int block = 0; block < (3 << 14); ++block)
+        main->ZipMaster1Progress(ProgressType::BlockDone, " ", 0);
+    EXPECT_EQ(main->ProgressBar1->value(), 67);
 }
 
 TEST_F(Install, TheSetupProgramStartsBesideAnOlderOneWhoseNameDiffersOnlyInCase) {
@@ -166,17 +209,35 @@ TEST_F(Install, AFileThatOthersCouldChangeIsRefusedBeforeItStarts) {
         const char* what;
         std::function<void()> lay; // before the extraction
         std::function<void()> undo;
+        const char* said;
     };
     const std::string disk1 = HostTemp() + "/disk1";
+    const std::string data = HostTemp() + "/disk1/data";
+    const char* const folderRefused = "The folder C:\\WINDOWS\\Temp\\disk1 can be changed by other "
+                                      "users; nothing was extracted into the temporary folder.";
     std::vector<Row> rows = {
         {"a folder on the way that others can write to",
          [&] {
              std::filesystem::create_directory(disk1);
              ::chmod(disk1.c_str(), 0777);
          },
-         [&] { std::filesystem::remove_all(disk1); }},
+         [&] { std::filesystem::remove_all(disk1); }, folderRefused},
+        {"a folder beside the program that others can write to",
+         [&] {
+             std::filesystem::create_directories(data);
+             ::chmod(data.c_str(), 0777);
+         },
+         [&] { std::filesystem::remove_all(disk1); },
+         "The folder C:\\WINDOWS\\Temp\\disk1\\data can be changed by other users; nothing was "
+         "extracted into the temporary folder."},
         {"the temporary folder itself, opened to others during the run",
-         [&] { ::chmod(HostTemp().c_str(), 0777); }, [&] { ::chmod(HostTemp().c_str(), 0700); }},
+         [&] { ::chmod(HostTemp().c_str(), 0777); },
+         [&] {
+             ::chmod(HostTemp().c_str(), 0700);
+             std::filesystem::remove_all(disk1);
+         },
+         "The file C:\\WINDOWS\\Temp\\disk1\\setup.exe or a folder on the way to it can be changed "
+         "by other users; it is not opened."},
     };
     if (::geteuid() == 0)
         rows.push_back({"a folder on the way of another user",
@@ -184,22 +245,99 @@ TEST_F(Install, AFileThatOthersCouldChangeIsRefusedBeforeItStarts) {
                             std::filesystem::create_directory(disk1);
                             ::chown(disk1.c_str(), kOtherUser, kOtherUser);
                         },
-                        [&] { std::filesystem::remove_all(disk1); }});
-    Open({{"disk1/setup.exe", kSetup}});
+                        [&] { std::filesystem::remove_all(disk1); }, folderRefused});
+    Open({{"disk1/setup.exe", kSetup}, {"disk1/data/lib.sh", "echo ours"}});
     main->AutoExit = false;
+    // With the folders as they should be, it starts (and the engines have checked the prefix).
+    main->btnInstallClick();
+    ASSERT_EQ(Started(), HostTemp() + "/disk1/setup.exe");
+    starts.clear();
+    std::filesystem::remove_all(disk1);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         row.lay();
         const qsizetype seen = dialogs->Messages().size();
         main->btnInstallClick();
         EXPECT_TRUE(starts.empty());
-        EXPECT_EQ(dialogs->Messages().mid(seen),
-                  QStringList{"The file C:\\WINDOWS\\Temp\\disk1\\setup.exe or a folder on the way "
-                              "to it can be changed by other users; it is not opened."});
+        EXPECT_EQ(dialogs->Messages().mid(seen), QStringList{row.said});
+        if (std::string(row.said).starts_with("The folder")) {
+            EXPECT_FALSE(HostExists(data + "/lib.sh")); // nothing written into their folder
+        }
         row.undo();
     }
     main->btnInstallClick(); // with the folders as they should be, it starts
     EXPECT_EQ(Started(), HostTemp() + "/disk1/setup.exe");
+}
+
+TEST_F(Install, WhatStartsIsTheFileThatWasCheckedEvenIfItsNameIsTakenMeanwhile) {
+    // The program writes which file ran; between the check and the start, its name is given to
+    // another file, as a process racing the start would.
+    const std::string ran = MachineRoot() + "/ran";
+    const std::string script = "#!/bin/sh\necho \"$1\" > '" + ran + "'\n";
+    WriteHostFile(MachineRoot() + "/theirs", "#!/bin/sh\necho theirs > '" + ran + "'\n");
+    ::chmod((MachineRoot() + "/theirs").c_str(), 0755);
+    Open({{"setup.exe", "#!/bin/sh\necho ours > '" + ran + "'\n"}});
+    main->AutoExit = false;
+    platform::SetProgramStartHook([](const platform::ProgramStart& start) {
+        std::filesystem::rename(MachineRoot() + "/theirs", start.hostArgv.at(0));
+        return false; // the start goes on for real
+    });
+    main->btnInstallClick();
+    for (int i = 0; i < 250 && ReadHostFile(ran).empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(ReadHostFile(ran), "ours\n");
+    EXPECT_EQ(dialogs->Messages(), QStringList{});
+}
+
+TEST_F(Install, AnArchiveChangedSinceItWasListedIsNotExtractedAtAll) {
+    const std::vector<zipbytes::Entry> listed = {{"setup.exe", kSetup}, {"a.txt", "aaaa"}};
+    const std::vector<zipbytes::Entry> other = {{"setup.exe", "#!/bin/sh\necho other\n"}};
+    const std::string archive = DriveC() + "/dl/tool.zip";
+    struct Row {
+        const char* what;
+        std::function<void()> change;
+    };
+    const Row rows[] = {
+        {"replaced by another file",
+         [&] {
+             WriteArchive(archive + ".new", other);
+             std::filesystem::rename(archive + ".new", archive);
+         }},
+        {"rewritten in place, its size and time put back",
+         [&] {
+             struct stat before {};
+             ::stat(archive.c_str(), &before);
+             std::string bytes = ReadHostFile(archive);
+             bytes[bytes.find("aaaa")] = 'b';
+             const int fd = ::open(archive.c_str(), O_WRONLY);
+             ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), 0),
+                       static_cast<ssize_t>(bytes.size()));
+             const struct timespec times[2] = {before.st_atim, before.st_mtim};
+             ::futimens(fd, times);
+             ::close(fd);
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Open(listed);
+        main->AutoExit = false;
+        row.change();
+        std::filesystem::remove_all(HostTemp());
+        std::filesystem::create_directory(HostTemp(), DriveC());
+        ::chmod(HostTemp().c_str(), 0700);
+        const qsizetype seen = dialogs->Messages().size();
+        main->btnInstallClick();
+        main->ListView1->SetSelected(0, true);
+        main->SpeedButton3Click(); // Run
+        std::filesystem::create_directories(DriveC() + "/out");
+        main->ExtractAllTo("C:\\out");
+        const QString said = "Cannot extract from C:\\dl\\tool.zip: another program changed it "
+                             "meanwhile. Open it again to see what it holds now.";
+        EXPECT_EQ(dialogs->Messages().mid(seen), (QStringList{said, said, said}));
+        EXPECT_TRUE(starts.empty());
+        EXPECT_TRUE(std::filesystem::is_empty(HostTemp()));
+        EXPECT_TRUE(std::filesystem::is_empty(DriveC() + "/out"));
+    }
 }
 
 TEST_F(Install, WhatAnotherUserPlantsInTheSharedTemporaryFolderIsNeverStarted) {

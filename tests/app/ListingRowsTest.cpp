@@ -120,18 +120,22 @@ TEST(ListingRows, ARowShowsItsEntrysTextsAndFolderEntriesHaveNone) {
     EXPECT_TRUE(Listed("a/b"));
 }
 
-TEST(ListingRows, RowsOfEntriesReadAgainAreGoneUntilFilledAgain) {
+TEST(ListingRows, RowsStayForTheSameReadAndAreGoneAfterAnotherUntilFilledAgain) {
     ZipEntryList entries;
     Fill(entries, kEntries);
     ListingRows rows;
     rows.Attach(&entries);
     rows.Fill({4, 0});
+    rows.Attach(&entries); // the keys asked for again after the same read (the Open command)
     ASSERT_EQ(rows.Count(), 2);
+    EXPECT_EQ(rows.Text(0, 0), "c.bin");
     entries.Clear(); // a new read of the directory starts
     Append(entries, {"other.txt", 0, 1, 1});
     EXPECT_EQ(rows.Count(), 0);
     EXPECT_EQ(rows.Text(0, 0), "");
     EXPECT_EQ(rows.ImageIndex(0), -1);
+    rows.Attach(&entries);
+    EXPECT_EQ(rows.Count(), 0);
     rows.Fill({0});
     EXPECT_EQ(rows.Text(0, 0), "other.txt");
 }

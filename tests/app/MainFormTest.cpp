@@ -16,8 +16,11 @@ void MainFormTest::SetUp() {
     const std::string bin = std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
     for (const char* engine : {"libzipdll.so", "libunzdll.so"})
         std::filesystem::create_symlink(bin + "/" + engine, DriveC() + "/WINDOWS/SYSTEM/" + engine);
-    std::filesystem::create_directories(DriveC() + "/Program Files/Pakrune");
     std::filesystem::create_directories(DriveC() + "/download");
+    // The program as the desktop is told to start it: a file of the user's.
+    WriteHostFile(DriveC() + "/Program Files/Pakrune/pakrune", "#!/bin/sh\n");
+    std::filesystem::permissions(DriveC() + "/Program Files/Pakrune/pakrune",
+                                 std::filesystem::perms::owner_all);
     platform::OverrideProgramPath(DriveC() + "/Program Files/Pakrune/pakrune");
     platform::SetProgramStartHook([this](const platform::ProgramStart& start) {
         starts.push_back(start);

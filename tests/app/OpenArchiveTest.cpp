@@ -1,5 +1,6 @@
 // Start-up, the download hand-off, the choice window and the caption.
 #include "MainFormTest.h"
+#include "OtherUser.h"
 
 #include "app/MachineCheck.h"
 #include "app/untEvent.h"
@@ -114,7 +115,10 @@ TEST_P(HandOff, TheDownloadStaysWhereItIsWhenItCannotMove) {
     if (row.targetPresent) {
         EXPECT_EQ(ReadHostFile(DriveC() + "/download/Tool.zip"), "mine");
     }
-    EXPECT_TRUE(dialogs->Messages().isEmpty()); // a failed move says nothing
+    // A failed move says so: the archive listed is not the one the user expects.
+    EXPECT_EQ(dialogs->Messages(),
+              row.moved ? QStringList{}
+                        : QStringList{"Unable to move file to directory : c:\\download"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, HandOff,
@@ -122,6 +126,40 @@ INSTANTIATE_TEST_SUITE_P(Cases, HandOff,
                                            HandOffRow{"FolderMissingNo", false, true, false, false},
                                            HandOffRow{"FolderMissingYes", false, true, true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainFormTest, ADownloadOfAnotherUserIsCopiedAndTheirsStaysWhereItIs) {
+    SKIP_WITHOUT_OTHER_USER();
+    // Another user's download in the shared temporary folder (as /tmp is), and another user's
+    // archive in a team folder whose name holds "temp".
+    const std::string team = MachineRoot() + "/srv/team/Templates";
+    std::filesystem::create_directories(team);
+    for (const std::string& folder : {SharedTemp(), team})
+        ::chmod(folder.c_str(), folder == team ? 02777 : 01777);
+    ::chmod((MachineRoot() + "/srv").c_str(), 0755);
+    ::chmod((MachineRoot() + "/srv/team").c_str(), 0755);
+    WriteArchive(MachineRoot() + "/made.zip", kTool);
+    ::chmod((MachineRoot() + "/made.zip").c_str(), 0644);
+    for (const std::string& folder : {SharedTemp(), team}) {
+        SCOPED_TRACE(folder);
+        ASSERT_EQ(RunAsOtherUser({"/bin/cp", MachineRoot() + "/made.zip", folder + "/Tool.zip"}),
+                  0);
+        std::filesystem::remove(DriveC() + "/download/Tool.zip");
+        dialogs->Act([](QWidget*) { return 0; });
+        Start({folder + "/Tool.zip"});
+        EXPECT_EQ(main->ZipMaster1.ZipFilename(), "c:\\download\\Tool.zip");
+        EXPECT_EQ(main->ZipMaster1.Count(), 2);
+        struct stat theirs {
+        }, copy{};
+        ASSERT_EQ(::stat((folder + "/Tool.zip").c_str(), &theirs), 0); // the owner keeps it
+        EXPECT_EQ(theirs.st_uid, kOtherUser);
+        ASSERT_EQ(::stat((DriveC() + "/download/Tool.zip").c_str(), &copy), 0);
+        EXPECT_EQ(copy.st_uid, ::geteuid());
+        EXPECT_EQ(ReadHostFile(DriveC() + "/download/Tool.zip"),
+                  ReadHostFile(folder + "/Tool.zip"));
+        EXPECT_TRUE(dialogs->Messages().isEmpty());
+        DestroyForms();
+    }
+}
 
 TEST_F(MainFormTest, ArchivesOutsideATempFolderOrWithAutoMoveOffStayWhereTheyAre) {
     WriteArchive(DriveC() + "/archives/Tool.zip", kTool);
@@ -159,6 +197,23 @@ TEST_F(MainFormTest, TheChoiceWindowFollowsTheFirstArchiveThatOpens) {
     dialogs->AnswerText("C:\\next.zip");
     main->Open1Click(); // and only once per run
     EXPECT_EQ(ChoiceWindows(*dialogs), 1);
+}
+
+TEST_F(MainFormTest, TheOpenCommandShowsTheArchivesRowsAtOnce) {
+    WriteArchive(DriveC() + "/tool.zip", kTool);
+    Start();
+    for (const char* command : {"menu", "button"}) {
+        SCOPED_TRACE(command);
+        main->CloseArchive1Click();
+        dialogs->AnswerText("C:\\tool.zip");
+        if (command == std::string("menu"))
+            main->Item("Open1")->trigger();
+        else
+            main->Button("SpeedButton1")->click();
+        EXPECT_EQ(Column(0), (QStringList{"tool.exe", "readme.txt"}));
+        EXPECT_EQ(main->ListView1->RowCount(), 2);
+        EXPECT_EQ(main->PanelText(1), "Files in Zip: 2");
+    }
 }
 
 TEST_F(MainFormTest, AMissingArchiveIsListedEmptyAndStillOffersTheChoice) {

@@ -6,6 +6,9 @@
 
 #include "RunTool.h"
 
+#include "platform/ui/ListView.h"
+
+#include <QAbstractItemView>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -142,12 +145,22 @@ TEST_F(Password, RunAndViewAskOnlyForEncryptedEntries) {
     main->SpeedButton3Click();
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(ReadHostFile(HostTemp() + "/tool.exe"), kProgram);
-    // Cancelled, the run extracts and starts nothing, and says nothing more.
+    // Cancelled, the run extracts and starts nothing, and says nothing more: the user cancelled,
+    // nothing failed. So does a view.
     fs::remove(HostTemp() + "/tool.exe");
+    const QStringList said = dialogs->Messages();
     dialogs->AnswerCancel();
     main->SpeedButton3Click();
     EXPECT_EQ(starts.size(), 1u);
     EXPECT_FALSE(HostExists(HostTemp() + "/tool.exe"));
-    EXPECT_EQ(PasswordBoxes().size(), 2u);
+    Select("secret.txt");
+    main->ListView1->CurrentView()->setFocus();
+    main->activateWindow();
+    ASSERT_TRUE(main->ListView1->HasListFocus());
+    dialogs->AnswerCancel();
+    main->btnViewSelectedClick(); // a viewer nobody scripted would fail the test
+    EXPECT_FALSE(HostExists(HostTemp() + "/docs/secret.txt"));
+    EXPECT_EQ(dialogs->Messages(), said);
+    EXPECT_EQ(PasswordBoxes().size(), 3u);
     EXPECT_TRUE(main->ZipMaster1.Password.empty());
 }

@@ -2,6 +2,7 @@
 // restores every saved setting.
 #include "MainFormTest.h"
 
+#include "app/ListingText.h"
 #include "app/SettingsFile.h"
 #include "platform/ui/ListView.h"
 
@@ -61,7 +62,13 @@ TEST_F(Settings, DefaultsWithoutAFile) {
     Start();
     EXPECT_TRUE(main->AutoMove && main->AutoRun && main->AutoExit && main->Netscape && main->IE);
     EXPECT_EQ(main->DownloadDir, "c:\\download");
-    EXPECT_EQ(Widths(), (std::vector<int>{200, 80, 100, 60, 80, 300}));
+    std::vector<int> widths = Widths();
+    // Date/Time as designed, or as wide as the widest date and time the locale writes.
+    EXPECT_GE(widths[2], 100);
+    for (const QString& text : listing::WidestDateTimeTexts())
+        EXPECT_LE(main->ListView1->CellWidth(text), widths[2]) << text.toStdString();
+    widths[2] = 100;
+    EXPECT_EQ(widths, (std::vector<int>{200, 80, 100, 60, 80, 300}));
     EXPECT_FALSE(main->ListView1->GridLines());
     EXPECT_EQ(main->ListView1->ListFont().family(), "Arial");
     EXPECT_EQ(main->ListColor, colours::clWindow);
@@ -75,8 +82,9 @@ TEST_F(Settings, StoredValuesAreAppliedAndHandEditedOnesSurvive) {
         "; edited by "
         "hand\n[Mine]\nkeep=this\n[Options]\nAutoMove=0\nDownloadDir=\nAutoRun=$0\nAutoExit=junk\n"
         "[Browsers]\nIE=0x0\n[Settings]\nGridLines=1\nColor=not a colour\n[Last "
-        "Files]\n1=C:\\a.zip\n");
+        "Files]\n1=C:\\a.zip\n[Columns]\nTime=42\n");
     Start();
+    EXPECT_EQ(main->ListView1->ColumnWidth(2), 42); // the user's width, however narrow
     EXPECT_FALSE(main->AutoMove);
     EXPECT_EQ(main->DownloadDir, ""); // present and empty is not the default
     EXPECT_FALSE(main->AutoRun);

@@ -171,10 +171,21 @@ std::vector<std::pair<const char*, QWidget*>> Windows() {
             {"choice", forms.EventForm},   {"extract", forms.ExtractForm}};
 }
 
-const std::vector<zipbytes::Entry> kArchive = {
-    {"Banana split with cream and chocolate.txt", std::string(5251293, 'b')},
-    {"docs/readme.txt", "read me"},
-    {"setup.exe", "MZ"}};
+// The entries' times include the widest a date can be written: a two-digit day in each month,
+// hours before and after noon (for locales that write them so).
+std::vector<zipbytes::Entry> Archive() {
+    std::vector<zipbytes::Entry> entries = {
+        {"Banana split with cream and chocolate.txt", std::string(5251293, 'b')},
+        {"docs/readme.txt", "read me"},
+        {"setup.exe", "MZ"},
+        {.name = "reported.txt", .dosDateTime = 0x5D8A1232}}; // 10 Dec 2026 02:17:36
+    for (std::uint32_t month = 1; month <= 12; ++month)
+        for (const std::uint32_t hour : {0u, 12u, 23u})
+            entries.push_back({.name = "m" + std::to_string(month) + "h" + std::to_string(hour),
+                               .dosDateTime = (46u << 25) | (month << 21) | (28u << 16) |
+                                              (hour << 11) | (58u << 5) | 29u});
+    return entries;
+}
 
 class WindowGeometry : public MainFormTest {
 protected:
@@ -188,7 +199,7 @@ protected:
         Start();
     }
     void OpenArchive() {
-        WriteArchive(DriveC() + "/Tools/Fruit Salad.zip", kArchive);
+        WriteArchive(DriveC() + "/Tools/Fruit Salad.zip", Archive());
         dialogs->AnswerText("C:\\Tools\\Fruit Salad.zip");
         main->Open1Click();
     }
@@ -222,6 +233,11 @@ TEST_F(WindowGeometry, AtTheDesignedFontEveryWindowIsAsDesigned) {
     std::vector<int> widths;
     for (int column = 0; column < 6; ++column)
         widths.push_back(main->ListView1->ColumnWidth(column));
+    // Date/Time as designed, or wider where the locale writes dates longer than the designed
+    // formats (the C locale adds the seconds).
+    EXPECT_GE(widths[2], 100);
+    EXPECT_EQ(CutCells(*main->ListView1).filter("column 2"), QStringList{});
+    widths[2] = 100;
     EXPECT_EQ(widths, (std::vector<int>{200, 80, 100, 60, 80, 300}));
     // A total longer than the designed window leaves it takes its room from the path.
     EXPECT_EQ(CutTexts(main).filter("StatusPanel2"), QStringList{});
@@ -316,6 +332,23 @@ TEST_F(WindowGeometry, TheToolbarPicturesHaveRenderingsTwiceAsLargeForDenseScree
         const QPixmap shown = button->icon().pixmap(QSize(32, 32), 2.0);
         EXPECT_EQ(shown.size(), QSize(64, 64)) << button->objectName().toStdString();
     }
+}
+
+TEST_F(WindowGeometry, TheChoiceWindowsPicturesAreSharpAtTheScreensDensity) {
+    // ctest runs this again at two pixels a point (QT_SCALE_FACTOR=2).
+    StartAt(QApplication::font());
+    TEventForm* choice = AppForms().EventForm;
+    Show(choice);
+    const qreal density = choice->devicePixelRatioF();
+    const QPixmap picture = choice->Image1->pixmap();
+    EXPECT_EQ(picture.devicePixelRatio(), density);
+    EXPECT_EQ(picture.size(), QSize(295, 296) * density);
+    EXPECT_EQ(picture.deviceIndependentSize(), QSizeF(295, 296));
+    for (const QToolButton* button :
+         {choice->SpeedButton1, choice->SpeedButton2, choice->SpeedButton3})
+        EXPECT_EQ(button->icon().pixmap(QSize(32, 32), 2.0).size(), QSize(64, 64))
+            << button->objectName().toStdString();
+    choice->hide();
 }
 
 TEST_F(WindowGeometry, InADarkPaletteTheToolbarLabelsStayDarkOnSilver) {

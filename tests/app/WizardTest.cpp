@@ -203,6 +203,30 @@ TEST_F(Wizard, AFilePickedTwiceIsListedOnceAndNextWaitsForAFile) {
     EXPECT_TRUE(page.BitBtn2->isEnabled());
 }
 
+TEST_F(Wizard, CaseTwinsAreTwoFilesAndBothAreAdded) {
+    // On a disk that tells letter case apart, README.txt beside readme.txt is a file of its own;
+    // the same file picked again in another case is still one.
+    WriteHostFile(DriveC() + "/src/readme.txt", "lower case");
+    WriteHostFile(DriveC() + "/src/README.txt", "UPPER CASE");
+    UpToPage3("C:\\new\\twins");
+    dialogs->Act([this](QWidget* page) {
+        Click(page, "BitBtn1"); // Add Files, twice
+        Click(page, "BitBtn1");
+        EXPECT_EQ(Page3().ListBox1, (QStringList{"C:\\src\\readme.txt", "C:\\src\\README.txt",
+                                                 "C:\\src\\Notes.txt"}));
+        EXPECT_EQ(Page3().ListView1->RowCount(), 3);
+        Click(page, "Button2"); // Next
+        return 0;
+    });
+    dialogs->AnswerFiles({"C:\\src\\readme.txt", "C:\\src\\README.txt"});
+    dialogs->AnswerFiles({"C:\\SRC\\Readme.TXT", "C:\\src\\readme.txt", "C:\\src\\Notes.txt"});
+    dialogs->Act(Press({"BitBtn1"})); // page 4: OK
+    RunWizard();
+    EXPECT_EQ(dialogs->Messages(),
+              (QStringList{kCompressNotice, "CONGRATULATIONS! 3 files were successfully added"}));
+    EXPECT_EQ(Column(0), (QStringList{"Notes.txt", "readme.txt", "README.txt"}));
+}
+
 TEST_F(Wizard, BackFromPage3EmptiesTheList) {
     UpToPage3("C:\\new\\letters");
     dialogs->Act(Press({"BitBtn1", "Button3"})); // page 3: Add Files, << Back

@@ -17,7 +17,9 @@ void DirTreeFixture::SetUp() {
     // Notices about the previous test's machine are delivered before this one starts.
     platform::ui::DeviceWatch::Instance();
     QCoreApplication::processEvents();
+    // The drives each test makes, besides C:; the machine's root and the home folder are not.
     RemoveDrive('Z');
+    RemoveDrive('H');
     // Drive C: holds only what each test makes, besides the Windows folders.
     std::filesystem::remove(DriveC() + "/download");
     dialogs = std::make_unique<ScriptedDialogs>();

@@ -64,11 +64,18 @@ TEST_F(DirTreeFixture, AMissingFolderOpensTheHomeFolderNeverTheMachinesRoot) {
     std::filesystem::create_directory_symlink("/", platform::DriveLink('Z'));
     const std::string home = MachineRoot() + "/home";
     ASSERT_EQ(::chdir(home.c_str()), 0);
-    MakeTree();
-    Show();
-    tree->OpenPath("C:\\download");
-    EXPECT_EQ(tree->SelectedPath(), win::UpperCase(platform::WindowsPathOf(home)) + "\\");
-    EXPECT_TRUE(tree->SelectedPath().starts_with("Z:\\"));
+    // The home folder on Z:, and as drive H:, where a new prefix has it.
+    for (const bool homeDrive : {false, true}) {
+        SCOPED_TRACE(homeDrive ? "drive H:" : "no drive H:");
+        if (homeDrive)
+            std::filesystem::create_directory_symlink(home, platform::DriveLink('H'));
+        MakeTree();
+        Show();
+        tree->OpenPath("C:\\download");
+        EXPECT_EQ(tree->SelectedPath(),
+                  homeDrive ? "H:\\" : win::UpperCase(platform::WindowsPathOf(home)) + "\\");
+        EXPECT_TRUE(tree->SelectedPath().starts_with(homeDrive ? "H:\\" : "Z:\\"));
+    }
 }
 
 TEST_F(DirTreeFixture, AnEmptyPathIsRefusedAndAPathOutsideTheTreeChangesNothing) {

@@ -155,11 +155,12 @@ TEST_F(SfxConvert, RefusedRequestsSayWhyAndTouchNothing) {
         {"no header in the .exe", false, "C:\\plain.exe",
          [&](const std::string& h) { WriteHostFile(h, std::string(20000, 'x')); },
          "Error determining the type of SFX archive", ""},
-        {"a method the stub lacks", true, "C:\\bzip2.zip",
+        {"a method the stub lacks, named", true, "C:\\lzma.zip",
          [&](const std::string& h) {
-             WriteHostFile(h, zipbytes::Archive({{"a.txt", "a"}, {"b.bz2", "BZh9", 0, 12}}));
+             WriteHostFile(h, zipbytes::Archive({{"a.txt", "a"}, {"b.txt", "packed", 0, 14}}));
          },
-         "Error - the self-extractor cannot extract b.bz2: compression method 12", kSystemStub},
+         "Error - the self-extractor cannot extract b.txt: compression method 14 (LZMA)",
+         kSystemStub},
         {"AES encryption", true, "C:\\aes.zip",
          [&](const std::string& h) {
              WriteHostFile(h, zipbytes::Archive({{"secret.txt", std::string(40, 'x'), 1, 99}}));

@@ -36,10 +36,11 @@ std::uint32_t UncompressedOf(const Entry& e) {
 // zeros where the CRC and sizes go.
 std::string Common(const Entry& e, bool local) {
     const bool zeros = local && e.streamed;
+    const std::string& extra = local ? e.extra : e.centralExtra.value_or(e.extra);
     return U16(e.streamed ? e.flags | 0x0008 : e.flags) + U16(e.method) + U32(e.dosDateTime) +
            U32(zeros ? 0 : CrcOf(e)) + U32(zeros ? 0 : CompressedOf(e)) +
            U32(zeros ? 0 : UncompressedOf(e)) + U16(static_cast<std::uint16_t>(e.name.size())) +
-           U16(static_cast<std::uint16_t>(e.extra.size()));
+           U16(static_cast<std::uint16_t>(extra.size()));
 }
 
 std::string Descriptor(const Entry& e) {
@@ -64,8 +65,9 @@ std::string Archive(const std::vector<Entry>& entries, bool withDirectory) {
     for (const auto& e : entries) {
         const auto offset = static_cast<std::uint32_t>(out.size());
         out += LocalEntry(e);
-        directory += "PK\x01\x02" + U16(20) + U16(20) + Common(e, false) + U16(0) + U16(0) +
-                     U16(0) + U32(0) + U32(offset) + e.name + e.extra;
+        directory += "PK\x01\x02" + U16(e.madeBy) + U16(20) + Common(e, false) + U16(0) + U16(0) +
+                     U16(0) + U32(e.externalAttributes) + U32(offset) + e.name +
+                     e.centralExtra.value_or(e.extra);
     }
     if (!withDirectory)
         return out;
@@ -79,6 +81,11 @@ std::string Archive(const std::vector<Entry>& entries, bool withDirectory) {
 
 std::string Zip64Extra(std::uint64_t uncompressed, std::uint64_t compressed) {
     return U16(0x0001) + U16(16) + U64(uncompressed) + U64(compressed);
+}
+
+std::string UnicodePathExtra(const std::string& stored, const std::string& unicode) {
+    const std::string body = "\x01" + U32(Crc(stored)) + unicode;
+    return U16(0x7075) + U16(static_cast<std::uint16_t>(body.size())) + body;
 }
 
 } // namespace zipbytes

@@ -19,6 +19,11 @@ struct Entry {
     std::optional<std::uint32_t> uncompressedSize{}; // default: data.size()
     std::string extra{};
     std::optional<std::uint32_t> crc{}; // default: the data's CRC
+    // The central header's version made by (the system in its high byte; 20: MS-DOS) and
+    // external attributes.
+    std::uint16_t madeBy = 20;
+    std::uint32_t externalAttributes = 0;
+    std::optional<std::string> centralExtra{}; // the central header's extra field; default: extra
     // Written as a streaming writer does: flag bit 3, CRC and sizes zero in the local header and
     // given after the data in a data descriptor (with or without its signature, 4- or 8-byte
     // sizes); the central directory has the real values.
@@ -38,5 +43,8 @@ std::string LocalEntry(const Entry& entry);
 std::string Archive(const std::vector<Entry>& entries, bool withDirectory = true);
 // The Zip64 extra field holding the real sizes.
 std::string Zip64Extra(std::uint64_t uncompressed, std::uint64_t compressed);
+// The Unicode Path extra field that gives an entry stored as stored the UTF-8 name unicode:
+// version 1, the stored name's CRC, the name.
+std::string UnicodePathExtra(const std::string& stored, const std::string& unicode);
 
 } // namespace zipbytes

@@ -6,8 +6,21 @@
 # what the first start made: the user's program folder in the prefix, the registry's open
 # command naming it, and the desktop's ZIP handler naming the installed program.
 set -euo pipefail
+# The desktop is told of a program only where no other user could put one in its place, so the
+# installation must not lie in a folder others can write to, as /tmp is: as root the script runs
+# with a /tmp of its own (a folder only root can write to, mounted over /tmp for this script
+# alone), otherwise in the user's runtime folder.
+if [ "$(id -u)" = 0 ] && [ -z "${PAKRUNE_OWN_TMP:-}" ] && command -v unshare >/dev/null; then
+  own=$(mktemp -d /tmp/pakrune-install.XXXXXX)
+  chmod 755 "$own"
+  status=0
+  PAKRUNE_OWN_TMP=$own unshare --mount --propagation private \
+    bash -c 'mount --bind "$PAKRUNE_OWN_TMP" /tmp && exec bash "$@"' bash "$0" "$@" || status=$?
+  rm -rf "$own"
+  exit $status
+fi
 build=$1
-work=$(mktemp -d)
+work=$(mktemp -d -p "$([ -n "${PAKRUNE_OWN_TMP:-}" ] && echo /tmp || echo "${XDG_RUNTIME_DIR:-/tmp}")")
 pid=
 trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 fail() { echo "FAILED: $*" >&2; exit 1; }

@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,7 +77,7 @@ TEST(PrefixOwnership, TheTemporaryFolderIsMadeTheUsersOwnAndTheUserIsToldOnce) {
              WriteHostFile(temp + "/kept.txt", "kept");
              ::chmod(temp.c_str(), 0755);
          },
-         true, false, false},
+         true, false, true},
         {"a file", [&] { WriteHostFile(temp, "a file"); }, true, false, true},
     };
     if (::geteuid() == 0)
@@ -92,12 +94,20 @@ TEST(PrefixOwnership, TheTemporaryFolderIsMadeTheUsersOwnAndTheUserIsToldOnce) {
         fs::remove_all(temp);
         row.lay();
         ASSERT_TRUE(StartAgain(prefix));
-        EXPECT_EQ(platform::TakePrefixNotices().size(), row.told ? 1u : 0u);
+        const std::vector<std::string> notices = platform::TakePrefixNotices();
+        EXPECT_EQ(notices.size(), row.told ? 1u : 0u);
         EXPECT_EQ(fs::is_symlink(temp), row.linkKept);
         EXPECT_TRUE(PrivateFolder(row.linkKept ? mine : temp));
-        EXPECT_EQ(SetAside(windows).size(), row.setAside ? 1u : 0u); // never deleted
-        if (HostExists(temp + "/kept.txt")) {
-            EXPECT_EQ(ReadHostFile(temp + "/kept.txt"), "kept");
+        ASSERT_EQ(SetAside(windows).size(), row.setAside ? 1u : 0u); // never deleted
+        EXPECT_FALSE(HostExists(temp + "/kept.txt")); // nothing that was there is used
+        if (row.setAside) {
+            // The notice says where it went.
+            EXPECT_NE(notices.front().find("It was moved to " + SetAside(windows).front()),
+                      std::string::npos)
+                << notices.front();
+            if (HostExists(SetAside(windows).front() + "/kept.txt")) {
+                EXPECT_EQ(ReadHostFile(SetAside(windows).front() + "/kept.txt"), "kept");
+            }
         }
         // Told once: the next start finds nothing to repair.
         ASSERT_TRUE(StartAgain(prefix));
@@ -188,4 +198,118 @@ TEST(PrefixOwnership, APrefixAnotherUserLaidOutIsNotUsed) {
     EXPECT_FALSE(platform::HostPathOf("C:\\WINDOWS\\Temp\\setup.exe"));
     EXPECT_FALSE(HostExists(planted + "/drive_c/WINDOWS/SYSTEM")); // nothing made in it
     EXPECT_FALSE(HostExists(planted + "/HKEY_LOCAL_MACHINE.reg"));
+}
+
+TEST(PrefixOwnership, WhatAnotherUserLeftInAnOpenTemporaryFolderIsSetAsideWithIt) {
+    SKIP_WITHOUT_OTHER_USER();
+    const std::string prefix = platform::PrefixDir();
+    const std::string temp = HostTemp();
+    for (const std::string& folder : {prefix, DriveC(), DriveC() + "/WINDOWS"})
+        ::chmod(folder.c_str(), 0755);
+    ::chmod(temp.c_str(), 0777);
+    ASSERT_EQ(RunAsOtherUser({"/bin/sh", "-c", "mkdir -m 777 \"$0/data\"", temp}), 0);
+    ASSERT_TRUE(StartAgain(prefix));
+    EXPECT_TRUE(PrivateFolder(temp));
+    EXPECT_FALSE(HostExists(temp + "/data")); // the new folder holds nothing of theirs
+    const auto aside = SetAside(DriveC() + "/WINDOWS");
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(Status(aside.front() + "/data").st_uid, kOtherUser);
+    // Another user's folder cannot be written into, nor be reached, through the new one.
+    EXPECT_NE(RunAsOtherUser({"/bin/sh", "-c", "mkdir \"$0/data\"", temp}), 0);
+}
+
+TEST(PrefixOwnership, TheNextStartRemovesOnlyTheUsersOwnEmptySetAsideFolders) {
+    const std::string windows = DriveC() + "/WINDOWS";
+    const std::string prefix = platform::PrefixDir();
+    fs::create_directory(windows + "/Temp.unsafe.empty");
+    WriteHostFile(windows + "/Temp.unsafe.full/left.txt", "left");
+    WriteHostFile(windows + "/Temp.unsafe.file", ""); // a file set aside is no folder to remove
+    if (::geteuid() == 0) {
+        fs::create_directory(windows + "/Temp.unsafe.theirs");
+        ::chown((windows + "/Temp.unsafe.theirs").c_str(), kOtherUser, kOtherUser);
+    }
+    ASSERT_TRUE(StartAgain(prefix));
+    EXPECT_FALSE(HostExists(windows + "/Temp.unsafe.empty"));
+    EXPECT_EQ(ReadHostFile(windows + "/Temp.unsafe.full/left.txt"), "left");
+    EXPECT_TRUE(HostExists(windows + "/Temp.unsafe.file"));
+    EXPECT_EQ(HostExists(windows + "/Temp.unsafe.theirs"), ::geteuid() == 0);
+    EXPECT_TRUE(platform::TakePrefixNotices().empty());
+}
+
+TEST(PrefixOwnership, APrefixReachedThroughALinkOthersCouldChangeIsRefused) {
+    SKIP_WITHOUT_OTHER_USER();
+    const std::string prefix = platform::PrefixDir();
+    // Where a prefix could be asked for through a link: a folder like /tmp, and one everybody
+    // may change.
+    const std::string shared = MachineRoot() + "/shared";
+    const std::string open = MachineRoot() + "/open";
+    fs::create_directory(shared);
+    fs::create_directory(open);
+    ::chmod(shared.c_str(), 01777);
+    ::chmod(open.c_str(), 0777);
+    ASSERT_EQ(RunAsOtherUser({"/bin/ln", "-s", prefix, shared + "/theirs"}), 0);
+    fs::create_symlink(prefix, open + "/mine");
+    fs::create_symlink(shared + "/theirs", MachineRoot() + "/via-theirs");
+    struct Row {
+        std::string asked;
+        std::string why;
+    };
+    const Row rows[] = {
+        {shared + "/theirs", shared + "/theirs is a link that belongs to another user"},
+        {open + "/mine", open + "/mine lies in " + open + ", which other users can change"},
+        {MachineRoot() + "/via-theirs/drive_c/..",
+         shared + "/theirs is a link that belongs to another user"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.asked);
+        EXPECT_FALSE(StartAgain(row.asked));
+        EXPECT_NE(platform::PrefixRefusal().find("does not use the folder " + row.asked + ": " +
+                                                 row.why + "."),
+                  std::string::npos)
+            << platform::PrefixRefusal();
+        EXPECT_FALSE(platform::HostPathOf("C:\\WINDOWS\\Temp\\x.txt"));
+    }
+}
+
+TEST(PrefixOwnership, APrefixIsResolvedOnceAndItsLinkChangingLaterChangesNothing) {
+    const std::string prefix = platform::PrefixDir();
+    const std::string sticky = MachineRoot() + "/sticky";
+    fs::create_directory(sticky);
+    ::chmod(sticky.c_str(), 01777);
+    // The user's own link in a folder like /tmp: others cannot change it, so it is accepted.
+    const std::string link = sticky + "/mine";
+    fs::create_symlink(prefix, link);
+    ASSERT_TRUE(StartAgain(link));
+    EXPECT_EQ(platform::PrefixDir(), prefix);
+    // Pointed at another prefix afterwards: this run goes on using the one checked.
+    const std::string other = MachineRoot() + "/other";
+    ::setenv("PAKRUNE_PREFIX", other.c_str(), 1);
+    ASSERT_TRUE(platform::EnsurePrefix());
+    ::setenv("PAKRUNE_PREFIX", link.c_str(), 1);
+    ASSERT_TRUE(platform::EnsurePrefix());
+    fs::remove(link);
+    fs::create_symlink(other, link);
+    EXPECT_EQ(platform::PrefixDir(), prefix);
+    EXPECT_EQ(platform::HostPathOf("C:\\WINDOWS\\Temp\\x.txt"), HostTemp() + "/x.txt");
+    EXPECT_EQ(platform::WindowsPathOf(HostTemp() + "/x.txt"), "C:\\WINDOWS\\Temp\\x.txt");
+}
+
+TEST(PrefixOwnership, AGroupIsTheUsersAloneOnlyWhileNoOtherUserHasItAsTheirOwn) {
+    SKIP_WITHOUT_OTHER_USER();
+    const group* own = ::getgrgid(::getegid());
+    const passwd* user = ::getpwuid(::geteuid());
+    if (!own || !user || std::string(own->gr_name) != user->pw_name)
+        GTEST_SKIP() << "the test user's group is not named after the user";
+    const std::string prefix = platform::PrefixDir();
+    // As a desktop's umask 002 leaves it: the group may write, and the group is the user's.
+    ::chmod(prefix.c_str(), 0775);
+    ASSERT_TRUE(StartAgain(prefix));
+    // A user whose primary group it is, though the group lists no member.
+    GroupMateAccount account;
+    ASSERT_TRUE(account.Listed());
+    ASSERT_EQ(RunAsGroupMate({"/bin/sh", "-c", "echo planted > \"$0/planted.txt\"", prefix}), 0);
+    EXPECT_FALSE(StartAgain(prefix));
+    EXPECT_NE(platform::PrefixRefusal().find(prefix + " can be changed by other users"),
+              std::string::npos)
+        << platform::PrefixRefusal();
 }

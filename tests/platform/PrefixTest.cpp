@@ -1,6 +1,7 @@
 // The prefix: made completely on first use, never reset afterwards.
 #include "platform/Prefix.h"
 #include "platform/PathMap.h"
+#include "platform/UserFolders.h"
 #include "platform/Volumes.h"
 
 #include "TestMachine.h"
@@ -140,6 +141,38 @@ TEST(Prefix, ADownloadFolderLeadsToTheUsersOwn) {
     fs::create_directory_symlink("../drive_c", own + "/dosdevices/c:");
     ASSERT_TRUE(StartWith(own));
     EXPECT_FALSE(HostExists(own + "/drive_c/download"));
+}
+
+TEST(Prefix, TheHomeFolderIsDriveHUnlessTheUserHasADriveH) {
+    const std::string home = MachineRoot() + "/home";
+    const std::string prefix = platform::PrefixDir();
+    EXPECT_EQ(fs::read_symlink(prefix + "/dosdevices/h:"), home);
+    WriteHostFile(home + "/letters/a.txt", "a");
+    EXPECT_EQ(platform::WindowsPathOf(home + "/letters/a.txt"), "H:\\letters\\a.txt");
+    EXPECT_EQ(platform::HostPathOf("h:\\letters\\a.txt"), home + "/letters/a.txt");
+    EXPECT_EQ(platform::UserFallbackFolder(), "H:\\");
+    // The designed folders stay where they were: C:\download is still the download folder.
+    EXPECT_EQ(platform::WindowsPathOf(home + "/Downloads"), "C:\\download");
+
+    // Made again when it went missing; a drive H: of the user's own stays as it is.
+    fs::remove(prefix + "/dosdevices/h:");
+    ASSERT_TRUE(StartWith(prefix));
+    EXPECT_EQ(fs::read_symlink(prefix + "/dosdevices/h:"), home);
+    fs::remove(prefix + "/dosdevices/h:");
+    fs::create_directory_symlink(MachineRoot() + "/usb", prefix + "/dosdevices/h:");
+    ASSERT_TRUE(StartWith(prefix));
+    EXPECT_EQ(fs::read_symlink(prefix + "/dosdevices/h:"), MachineRoot() + "/usb");
+
+    // Without a home folder, or with the machine's root as home, there is no drive H:.
+    for (const char* noHome : {"/missing", "/"}) {
+        SCOPED_TRACE(noHome);
+        ::setenv("HOME", (noHome[1] ? MachineRoot() + noHome : std::string(noHome)).c_str(), 1);
+        const std::string fresh = MachineRoot() + "/fresh" + (noHome[1] ? "1" : "2");
+        ASSERT_TRUE(StartWith(fresh));
+        EXPECT_FALSE(HostExists(fresh + "/dosdevices/h:"));
+        EXPECT_TRUE(HostExists(fresh + "/dosdevices/z:"));
+    }
+    ::setenv("HOME", home.c_str(), 1);
 }
 
 TEST(Prefix, ANewerStubBesideTheProgramReplacesTheSystemFoldersCopy) {

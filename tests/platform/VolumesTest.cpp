@@ -22,7 +22,9 @@ void AddDrive(char letter, const std::string& target, const char* type) {
 } // namespace
 
 TEST(Volumes, DrivesAndTheirTypes) {
-    EXPECT_EQ(GetLogicalDrives(), (1u << 2) | (1u << 25)); // C: and Z: by default
+    // C:, H: (the home folder) and Z: by default.
+    EXPECT_EQ(GetLogicalDrives(), (1u << 2) | (1u << 7) | (1u << 25));
+    EXPECT_EQ(GetDriveTypeA("H:\\"), DRIVE_FIXED);
     struct Row {
         char letter;
         const char* declared;
@@ -66,6 +68,12 @@ TEST(Volumes, VolumeNameSerialAndMissingMedium) {
     ASSERT_TRUE(
         GetVolumeInformationA("E:\\", name, sizeof name, &second, nullptr, nullptr, nullptr, 0));
     EXPECT_EQ(first, second);
+
+    // The home folder's drive is called Home, with no file of ours in the user's folder.
+    ASSERT_TRUE(
+        GetVolumeInformationA("H:\\", name, sizeof name, nullptr, nullptr, nullptr, nullptr, 0));
+    EXPECT_STREQ(name, "Home");
+    EXPECT_FALSE(HostExists(MachineRoot() + "/home/.windows-label"));
 
     // A drive whose root is missing has no medium.
     AddDrive('D', MachineRoot() + "/no-disc", "cdrom");

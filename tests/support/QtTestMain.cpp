@@ -4,6 +4,7 @@
 // never reads or writes the real user's settings. The tests run at a font of the measures the
 // windows were designed for, so every window shows its designed geometry unless a test gives the
 // application another font.
+#include "PrivateMounts.h"
 #include "ScriptedDialogs.h"
 #include "TestMachine.h"
 
@@ -16,7 +17,9 @@
 #include <sys/stat.h>
 
 int main(int argc, char** argv) {
-    std::string session = std::filesystem::temp_directory_path().string() + "/pakrune-qt.XXXXXX";
+    // Chosen before anything is made in it, and before the runtime folder below replaces the
+    // user's.
+    std::string session = testing_support::TestsTemporaryFolder() + "/pakrune-qt.XXXXXX";
     if (!::mkdtemp(session.data()))
         return 2;
     ::chmod(session.c_str(), 0700);

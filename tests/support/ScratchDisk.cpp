@@ -1,6 +1,7 @@
 // A small disk of a test's own.
 #include "ScratchDisk.h"
 
+#include "PrivateMounts.h"
 #include "TestMachine.h"
 
 #include "platform/Prefix.h"
@@ -9,7 +10,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <sched.h>
 #include <sys/mount.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -19,14 +19,6 @@ namespace testing_support {
 namespace {
 
 const char* const kFiller = "/.filler";
-
-// The test process's mounts become its own, so that a disk goes with the process even when a
-// crash skips the unmounting; children (the engines' workers, Python) see them too.
-void PrivateMounts() {
-    static const bool done = ::unshare(CLONE_NEWNS) == 0 &&
-                             ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-    (void)done;
-}
 
 } // namespace
 

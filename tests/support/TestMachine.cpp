@@ -1,6 +1,8 @@
 // A fresh machine for every test.
 #include "TestMachine.h"
 
+#include "PrivateMounts.h"
+
 #include "platform/Prefix.h"
 
 #include <cstdlib>
@@ -38,8 +40,7 @@ void SaveArchives(const std::string& corpus) {
 
 class MachineListener : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override {
-        std::string pattern =
-            std::filesystem::temp_directory_path().string() + "/pakrune-test.XXXXXX";
+        std::string pattern = TestsTemporaryFolder() + "/pakrune-test.XXXXXX";
         if (!::mkdtemp(pattern.data()))
             std::abort();
         root = pattern;
@@ -69,6 +70,7 @@ class MachineListener : public ::testing::EmptyTestEventListener {
 } // namespace
 
 void InstallTestMachine() {
+    TestsTemporaryFolder();
     startFolder = std::filesystem::current_path().string();
     // The listener owns nothing of the real machine; the real home is never read.
     ::testing::UnitTest::GetInstance()->listeners().Append(new MachineListener);

@@ -108,10 +108,11 @@ TEST_F(UnzSafety, MethodsThatCannotBeReadAreNamedAndTheOtherEntriesExtracted) {
     zipbytes::Entry unknownCompression{"method97.bin", "packed"};
     unknownCompression.method = 97;
     EXPECT_EQ(ExtractEntries({strongEncryption, unknownCompression, {"fine.txt", "fine"}}), 1);
-    EXPECT_EQ(MessagesWith(kMsgDataError),
-              (std::vector<std::string>{
-                  "Cannot read strong.bin: its encryption method is not supported",
-                  "Cannot read method97.bin: its compression method is not supported"}));
+    EXPECT_EQ(
+        MessagesWith(kMsgDataError),
+        (std::vector<std::string>{
+            "Cannot read strong.bin: its encryption method is not supported",
+            "Cannot read method97.bin: its compression method 97 (WavPack) is not supported"}));
     EXPECT_EQ(TreeOf(DriveC() + "/target/inner"), (std::vector<std::string>{"fine.txt"}));
 }
 

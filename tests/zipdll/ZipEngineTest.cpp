@@ -265,3 +265,17 @@ TEST_F(ZipEngine, DeletesMatchingEntriesAndKeepsAnEmptyArchive) {
     EXPECT_EQ(Delete("C:\\d.zip", {"*.*"}), 5);
     EXPECT_EQ(Python("d.zip"), "testzip: None\n"); // still an archive, without entries
 }
+
+TEST_F(ZipEngine, AnEntryIsDeletedByTheNameTheListingShows) {
+    // A name given by its Unicode Path field: deleting the row the listing shows deletes it.
+    const std::string euro = "\u20ac_for_Dollar.txt";
+    zipbytes::Entry named{"%U20AC_for_Dollar.txt", "dollar"};
+    named.extra = zipbytes::UnicodePathExtra(named.name, euro);
+    WriteHostFile(DriveC() + "/u.zip", zipbytes::Archive({named, {"other.txt", "other"}}));
+    zip.SetZipFilename("C:\\u.zip");
+    ASSERT_EQ(zip.Count(), 2);
+    EXPECT_EQ(zip.Entries()[0].FileName, euro);
+    EXPECT_EQ(Delete("C:\\u.zip", {euro}), 1);
+    ASSERT_EQ(zip.Count(), 1);
+    EXPECT_EQ(zip.Entries()[0].FileName, "other.txt");
+}

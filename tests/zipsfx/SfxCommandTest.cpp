@@ -8,15 +8,19 @@
 #include "ZipBytes.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 using namespace testing_support;
@@ -303,5 +307,65 @@ with zipfile.ZipFile(sys.argv[2], "w", zipfile.ZIP_STORED) as z:
         EXPECT_EQ(TreeOf(Target() + "/docs"), TreeOf(HostTemp() + "/in/docs")) << run.output;
         EXPECT_EQ(ReadHostFile(Target() + "/docs/a.txt"), std::string(5000, 'a'));
         EXPECT_EQ(ReadHostFile(Target() + "/b.bin"), std::string(70000, '\3'));
+    }
+}
+
+TEST_F(SfxCommand, TheTypingShowsAgainHoweverThePasswordPromptEnds) {
+    WriteHostFile(DriveC() + "/data/secret.txt", "secret");
+    zip.Password = "right one";
+    ASSERT_EQ(Add("C:\\pack.zip", {"C:\\data\\secret.txt"}, AddEncrypt), 1);
+    zip.Password.clear();
+    const std::string program = Program(ReadHostFile(DriveC() + "/pack.zip"));
+    struct Row {
+        const char* how;
+        std::function<void(int master, pid_t pid)> end;
+    };
+    const Row rows[] = {
+        {"Ctrl+C", [](int master, pid_t) { EXPECT_EQ(::write(master, "\x03", 1), 1); }},
+        {"Ctrl+\\", [](int master, pid_t) { EXPECT_EQ(::write(master, "\x1c", 1), 1); }},
+        {"terminated", [](int, pid_t pid) { ::kill(pid, SIGTERM); }},
+        {"hung up", [](int, pid_t pid) { ::kill(pid, SIGHUP); }},
+        {"end of input", [](int master, pid_t) { EXPECT_EQ(::write(master, "\x04", 1), 1); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.how);
+        fs::remove_all(Target());
+        // The terminal stays open on this side too, so its settings can be read afterwards.
+        int master = -1, terminal = -1;
+        ASSERT_EQ(::openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::setsid();
+            ::ioctl(terminal, TIOCSCTTY, 0);
+            for (int fd = 0; fd < 3; ++fd)
+                ::dup2(terminal, fd);
+            ::execl(program.c_str(), program.c_str(), Target().c_str(), nullptr);
+            ::_exit(127);
+        }
+        std::string shown;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (shown.find("Password: ") == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline) {
+            pollfd in{master, POLLIN, 0};
+            char buffer[256];
+            if (::poll(&in, 1, 100) > 0) {
+                const ssize_t n = ::read(master, buffer, sizeof buffer);
+                shown.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+            }
+        }
+        ASSERT_NE(shown.find("Password: "), std::string::npos) << shown;
+        termios during{};
+        ::tcgetattr(terminal, &during);
+        EXPECT_FALSE(during.c_lflag & ECHO); // the typing is hidden while asked
+        row.end(master, pid);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        termios after{};
+        ::tcgetattr(terminal, &after);
+        EXPECT_TRUE(after.c_lflag & ECHO);
+        EXPECT_NE(status, 0);
+        EXPECT_EQ(TreeOf(Target()), std::vector<std::string>{});
+        ::close(master);
+        ::close(terminal);
     }
 }

@@ -81,6 +81,23 @@ TEST_F(SfxStub, AConvertedArchiveExtractsEveryEntryWithItsFolders) {
     EXPECT_EQ(TreeOf(DriveC() + "/here"), TreeOf(Target()));
 }
 
+TEST_F(SfxStub, EntriesAreNamedAndMadeFoldersAsTheEnginesDo) {
+    // A name in its Unicode Path field beside a legacy one, and a folder made on MS-DOS, known
+    // only by its directory attribute.
+    const std::string stored = "%U20AC_for_Dollar.txt", euro = "\u20ac_for_Dollar.txt";
+    const std::string field = "\x01" + zipbytes::U32(Crc(stored)) + euro;
+    zipbytes::Entry named{stored, "dollar"}, folder{"DOCS", ""};
+    named.extra =
+        zipbytes::U16(0x7075) + zipbytes::U16(static_cast<std::uint16_t>(field.size())) + field;
+    folder.externalAttributes = 0x10;
+    const auto run = RunTool(
+        {Program(zipbytes::Archive({named, folder, {"DOCS/README.TXT", "read me"}})), Target()});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("folder:    DOCS/"), std::string::npos) << run.output;
+    EXPECT_EQ(TreeOf(Target()), (std::vector<std::string>{"DOCS/", "DOCS/README.TXT", euro}));
+    EXPECT_EQ(ReadHostFile(Target() + "/" + euro), "dollar");
+}
+
 TEST_F(SfxStub, OffsetsCountedFromTheStartOfTheFileWorkToo) {
     // "cat stub x.zip" and then the offsets moved by the stub's length, as zip -A does.
     const auto made = RunPython(R"(
@@ -235,4 +252,37 @@ TEST_F(SfxStub, EntriesThatDifferOnlyInLetterCaseAreFilesOfTheirOwn) {
     EXPECT_EQ(ReadHostFile(Target() + "/readme.txt"), "lower");
     EXPECT_EQ(ReadHostFile(Target() + "/Docs/a.txt"), "in Docs");
     EXPECT_EQ(ReadHostFile(Target() + "/DOCS/a.txt"), "in DOCS");
+}
+
+TEST_F(SfxStub, NamesArePrintedWithoutTheControlCharactersATerminalWouldObey) {
+    // C0 controls and DEL, and C1 controls written in UTF-8 (CSI U+009B, OSC U+009D, ST U+009C
+    // and the ends of the range), each printed as one "_"; the characters beside them stay.
+    struct Row {
+        std::string name;
+        std::string printed;
+    };
+    const Row rows[] = {
+        {"bell\x07.txt", "bell_.txt"},
+        {"del\x7f.txt", "del_.txt"},
+        {"csi\xc2\x9b"
+         "31mred.txt",
+         "csi_31mred.txt"},
+        {"osc\xc2\x9d"
+         "0;title\xc2\x9c.txt",
+         "osc_0;title_.txt"},
+        {"ends\xc2\x80\xc2\x9f.txt", "ends__.txt"},
+        {"nbsp\xc2\xa0"
+         "caf\xc3\xa9.txt",
+         "nbsp\xc2\xa0"
+         "caf\xc3\xa9.txt"},
+    };
+    std::vector<zipbytes::Entry> entries;
+    for (const Row& row : rows)
+        entries.push_back({row.name, "x"});
+    const auto run = RunTool({Program(zipbytes::Archive(entries)), Target()});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    for (const Row& row : rows)
+        EXPECT_NE(run.output.find(row.printed), std::string::npos) << row.printed;
+    for (const char* control : {"\x07", "\x7f", "\xc2\x9b", "\xc2\x9d", "\xc2\x9c", "\xc2\x80"})
+        EXPECT_EQ(run.output.find(control), std::string::npos) << run.output;
 }

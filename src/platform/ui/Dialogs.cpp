@@ -85,7 +85,10 @@ private:
 } // namespace
 
 void PrepareFileDialog(QFileDialog& dialog, const FileDialogOptions& options, bool save) {
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(save || options.createsFile ? QFileDialog::AcceptSave
+                                                     : QFileDialog::AcceptOpen);
+    if (options.createsFile)
+        dialog.setLabelText(QFileDialog::Accept, QStringLiteral("&Create"));
     // The callers ask before replacing a file where they mean to: the dialog asking first would
     // make it two questions.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);

@@ -46,6 +46,9 @@ struct FileDialogOptions {
     bool pathMustExist = false;
     bool hideReadOnly = false;
     bool allowMultiSelect = false; // the open dialog: several files can be chosen at once
+    // The chosen file is one the program makes: the dialog is one for a new file, whose button
+    // says "Create" (never "Open").
+    bool createsFile = false;
 };
 
 // An open folder browser, as its caller sees it: while it is open it can be told to select a
@@ -108,7 +111,8 @@ std::optional<std::string> OpenFileName(const FileDialogOptions& options);
 std::optional<std::vector<std::string>> OpenFileNames(FileDialogOptions options);
 std::optional<std::string> SaveFileName(const FileDialogOptions& options);
 // Sets up the real open or save dialog for options: each text of the filter shown as written and
-// its patterns choosing the files; a save dialog that does not ask about replacing a file itself.
+// its patterns choosing the files; a save dialog (also an open dialog for a file the program
+// makes) that does not ask about replacing a file itself.
 void PrepareFileDialog(QFileDialog& dialog, const FileDialogOptions& options, bool save);
 // The font dialog with effects: face, size, style and the text colour.
 struct FontChoice {

@@ -51,6 +51,8 @@ FolderBrowseDialog::FolderBrowseDialog(const FolderBrowseOptions& options, QWidg
     status_->setObjectName("StatusText");
     status_->setVisible(options_.showStatus);
     tree_->setObjectName("FolderTree");
+    // The title says what the folder is for; a tree takes no name from a label.
+    tree_->setAccessibleName(options_.title.isEmpty() ? QString("Folders") : options_.title);
     tree_->setHeaderHidden(true);
     // A folder's name is only shown here: renaming it on screen would change nothing on disk.
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);

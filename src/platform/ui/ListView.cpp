@@ -3,6 +3,8 @@
 
 #include "platform/ui/RowsView.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -24,6 +26,8 @@ ListView::ListView(QWidget* parent) : QWidget(parent), view_(new RowsView) {
     view_->SetCaptionMeasure(
         [this](const QFontMetrics& metrics) { return model_.Source().WidestCaption(metrics); });
     view_->installEventFilter(this);
+    // The list takes the focus for its rows: from a label whose buddy it is, too.
+    setFocusProxy(view_);
     connect(view_, &QAbstractItemView::doubleClicked, this, &ListView::doubleClicked);
     connect(view_, &QAbstractItemView::clicked, this, &ListView::clicked);
     connect(view_->Header(), &QHeaderView::sectionClicked, this, &ListView::columnClicked);
@@ -48,11 +52,19 @@ int ListView::ColumnWidth(int column) const {
     return view_->Header()->sectionSize(column);
 }
 
+int ListView::CellWidth(const QString& text) const {
+    return view_->CellWidth(text);
+}
+
 void ListView::SetColumnWidth(int column, int width) {
     if (column < 0 || column >= ColumnCount())
         return;
     widths_[static_cast<std::size_t>(column)] = width;
     ApplyWidths();
+}
+
+void ListView::SetColumnKeys(bool on) {
+    view_->Header()->setFocusPolicy(on ? Qt::TabFocus : Qt::NoFocus);
 }
 
 void ListView::ApplyWidths() {
@@ -206,20 +218,7 @@ void ListView::SetSelected(int row, bool selected) {
 }
 
 std::vector<std::pair<int, int>> ListView::SelectedRanges() const {
-    // The selection's ranges may overlap or touch: sorted and joined.
-    std::vector<std::pair<int, int>> ranges;
-    for (const QItemSelectionRange& range : view_->selectionModel()->selection())
-        if (range.isValid())
-            ranges.emplace_back(range.top(), range.bottom());
-    std::sort(ranges.begin(), ranges.end());
-    std::vector<std::pair<int, int>> joined;
-    for (const auto& range : ranges) {
-        if (!joined.empty() && range.first <= joined.back().second + 1)
-            joined.back().second = std::max(joined.back().second, range.second);
-        else
-            joined.push_back(range);
-    }
-    return joined;
+    return view_->SelectedRowRanges();
 }
 
 std::vector<int> ListView::SelectedRows() const {
@@ -267,9 +266,23 @@ QAbstractItemView* ListView::CurrentView() const {
 bool ListView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
+        // Shift+F10 opens the list's menu, as the context-menu key does (keyboards without one).
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+            OpenMenuByKey();
+            return true;
+        }
         emit keyPressed(key->key(), key->modifiers());
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void ListView::OpenMenuByKey() {
+    // At the row with the focus mark while it is in sight, otherwise in the middle of the rows.
+    const QRect rows = view_->viewport()->rect();
+    const QRect current = view_->visualRect(view_->currentIndex());
+    const QPoint at = rows.contains(current.center()) ? current.center() : rows.center();
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, view_->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view_->viewport(), &menu);
 }
 
 } // namespace platform::ui

@@ -108,6 +108,11 @@ public:
     // The width set last: 0 for a hidden column; a fitted column reports its fitted width.
     int ColumnWidth(int column) const;
     void SetColumnWidth(int column, int width);
+    // The column headers take the focus after the rows, for a list whose column clicks do
+    // something: arrows pick a column, Enter or Space clicks it (ColumnHeader).
+    void SetColumnKeys(bool on);
+    // The width a column needs to show a cell of this text whole, in the list's font.
+    int CellWidth(const QString& text) const;
 
     void SetViewStyle(ViewStyle style);
     // The width of an item in the icon style, for a list narrower than usual (0: the designed
@@ -171,6 +176,7 @@ protected:
 
 private:
     void ApplyWidths();
+    void OpenMenuByKey();
     void SetPaletteColor(QPalette::ColorRole role, const QColor& colour);
     // The selected rows as ascending ranges that do not touch.
     std::vector<std::pair<int, int>> SelectedRanges() const;

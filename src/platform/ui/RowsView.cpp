@@ -1,6 +1,7 @@
 // The view inside a list view.
 #include "platform/ui/RowsView.h"
 
+#include "platform/ui/AccessibleRows.h"
 #include "platform/ui/DesignScale.h"
 
 #include <QEvent>
@@ -8,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionFocusRect>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -36,33 +38,35 @@ protected:
 
 } // namespace
 
-RowsView::RowsView(QWidget* parent)
-    : QAbstractItemView(parent), header_(new QHeaderView(Qt::Horizontal, this)) {
+RowsView::RowsView(QWidget* parent) : QAbstractItemView(parent), header_(new ColumnHeader(this)) {
     setItemDelegate(new RowDelegate(this));
     header_->setSectionsClickable(true);
     header_->setHighlightSections(false);
     header_->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    header_->setFocusPolicy(Qt::NoFocus);
     connect(header_, &QHeaderView::sectionResized, this, [this] {
         updateGeometries();
         viewport()->update();
     });
     connect(header_, &QHeaderView::geometriesChanged, this, &RowsView::updateGeometries);
     setIconSize(kSmallIcon);
+    InstallRowsAccessibility();
 }
 
 void RowsView::setModel(QAbstractItemModel* model) {
     QAbstractItemView::setModel(model);
     header_->setModel(model);
     RowsChanged();
+    RowsMoved();
 }
 
 void RowsView::SetStyle(Style style) {
     style_ = style;
     setIconSize(style == Style::Icon ? kLargeIcon : kSmallIcon);
     RowsChanged();
+    RowsMoved();
     scheduleDelayedItemsLayout();
     viewport()->update();
+    AnnounceNewLayout(this); // a table becomes a list, or a list a table
 }
 
 void RowsView::SetGridLines(bool on) {
@@ -88,6 +92,12 @@ void RowsView::SetCaptionMeasure(std::function<int(const QFontMetrics&)> measure
 
 void RowsView::RowsChanged() {
     widestCaption_ = -1;
+}
+
+void RowsView::RowsMoved() {
+    // Cells a reader was given name places that now hold other rows, or are gone.
+    if (accessible_)
+        accessible_->ForgetCells();
 }
 
 RowLayout::Flow RowsView::FlowOf() const {
@@ -323,6 +333,25 @@ QModelIndexList RowsView::selectedIndexes() const {
     return indexes;
 }
 
+std::vector<std::pair<int, int>> RowsView::SelectedRowRanges() const {
+    // The selection's ranges may overlap or touch: sorted and joined.
+    std::vector<std::pair<int, int>> ranges;
+    if (!selectionModel())
+        return ranges;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        if (range.isValid())
+            ranges.emplace_back(range.top(), range.bottom());
+    std::sort(ranges.begin(), ranges.end());
+    std::vector<std::pair<int, int>> joined;
+    for (const auto& range : ranges) {
+        if (!joined.empty() && range.first <= joined.back().second + 1)
+            joined.back().second = std::max(joined.back().second, range.second);
+        else
+            joined.push_back(range);
+    }
+    return joined;
+}
+
 int RowsView::FittedColumnWidth(int column) const {
     int width = header_->sectionSizeHint(column);
     if (!model())
@@ -337,6 +366,15 @@ int RowsView::FittedColumnWidth(int column) const {
         width = std::max(width, itemDelegateForIndex(index)->sizeHint(option, index).width());
     }
     return width + (gridLines_ ? 1 : 0);
+}
+
+int RowsView::CellWidth(const QString& text) const {
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    option.text = text;
+    return style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, {}, this).width() +
+           (gridLines_ ? 1 : 0);
 }
 
 void RowsView::PaintItem(QPainter& painter, QStyleOptionViewItem option, int row, int column,
@@ -367,6 +405,16 @@ void RowsView::PaintGrid(QPainter& painter, int rows) const {
             const int x = header_->sectionViewportPosition(section) + header_->sectionSize(section);
             painter.drawLine(x - 1, 0, x - 1, height - 1);
         }
+}
+
+void RowsView::PaintFocusFrame(QPainter& painter) const {
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    frame.rect = viewport()->rect();
+    frame.backgroundColor = palette().color(QPalette::Base);
+    // Drawn for the mouse too: the frame stands for the mark no row shows.
+    frame.state |= QStyle::State_KeyboardFocusChange | QStyle::State_HasFocus;
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
 }
 
 void RowsView::paintEvent(QPaintEvent* event) {
@@ -406,6 +454,10 @@ void RowsView::paintEvent(QPaintEvent* event) {
     }
     if (style_ == Style::Report && gridLines_)
         PaintGrid(painter, to - from + 1);
+    // The focus stays in sight in an empty list and while its current row is scrolled away.
+    const int current = currentIndex().isValid() ? currentIndex().row() : -1;
+    if (hasFocus() && (current < from || current > to))
+        PaintFocusFrame(painter);
 }
 
 bool RowsView::event(QEvent* event) {
@@ -419,19 +471,41 @@ bool RowsView::event(QEvent* event) {
 void RowsView::reset() {
     QAbstractItemView::reset();
     RowsChanged();
+    RowsMoved();
     scheduleDelayedItemsLayout();
 }
 
 void RowsView::rowsInserted(const QModelIndex& parent, int start, int end) {
     QAbstractItemView::rowsInserted(parent, start, end);
     RowsChanged();
+    RowsMoved();
     scheduleDelayedItemsLayout();
 }
 
 void RowsView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) {
     QAbstractItemView::rowsAboutToBeRemoved(parent, start, end);
     RowsChanged();
+    RowsMoved();
     scheduleDelayedItemsLayout();
+}
+
+void RowsView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QAbstractItemView::currentChanged(current, previous);
+    AnnounceCurrentRow(this, current);
+}
+
+void RowsView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+    QAbstractItemView::selectionChanged(selected, deselected);
+    AnnounceSelection(this, selected, deselected);
+}
+
+void RowsView::focusInEvent(QFocusEvent* event) {
+    // Entering the list makes its first row current when none is; either way the reader hears the
+    // row with the focus mark, not only the list's name, once the list's own focus is announced
+    // (which follows this event).
+    QAbstractItemView::focusInEvent(event);
+    QMetaObject::invokeMethod(
+        this, [this] { AnnounceCurrentRow(this, currentIndex()); }, Qt::QueuedConnection);
 }
 
 void RowsView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,

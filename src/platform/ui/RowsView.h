@@ -2,16 +2,18 @@
 // clicks and drags into the current row and the selection. Every answer comes from the layout
 // (RowLayout) and the rows shown, never from a walk over all rows, so repainting, scrolling,
 // hit tests and keyboard moves cost the same for a million rows as for a thousand. Only the
-// list and small-icon styles measure every caption, once, for the width of their items.
+// list and small-icon styles measure every caption, once, for the width of their items. A screen
+// reader sees it as a table (or a list) through AccessibleRows, which asks for the rows read only.
 #pragma once
 
+#include "platform/ui/ColumnHeader.h"
 #include "platform/ui/RowLayout.h"
 
 #include <QAbstractItemView>
 
-class QHeaderView;
-
 namespace platform::ui {
+
+class AccessibleRows;
 
 class RowsView : public QAbstractItemView {
     Q_OBJECT
@@ -23,7 +25,7 @@ public:
     void setModel(QAbstractItemModel* model) override;
     void SetStyle(Style style);
     Style GetStyle() const { return style_; }
-    QHeaderView* Header() const { return header_; }
+    ColumnHeader* Header() const { return header_; }
     void SetGridLines(bool on);
     bool GridLines() const { return gridLines_; }
     // The icon style's cell: 0 for the designed width fitted to the font; captions over two lines
@@ -35,8 +37,16 @@ public:
     void SetCaptionMeasure(std::function<int(const QFontMetrics&)> measure);
     // The width that shows a column's caption and its cells in the rows shown.
     int FittedColumnWidth(int column) const;
+    // The width a cell needs to show text whole.
+    int CellWidth(const QString& text) const;
     // The layout as it stands (for the keys, hit tests and painting).
     RowLayout Layout() const;
+    // The selected rows as ascending ranges (first and last row) that do not touch.
+    std::vector<std::pair<int, int>> SelectedRowRanges() const;
+    // The view's accessible table while it exists (it tells the view itself), which forgets its
+    // cells when the rows change.
+    AccessibleRows* Accessible() const { return accessible_; }
+    void SetAccessible(AccessibleRows* table) { accessible_ = table; }
 
     QRect visualRect(const QModelIndex& index) const override;
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
@@ -59,6 +69,10 @@ protected:
     void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
     void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                      const QList<int>& roles) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     RowLayout::Flow FlowOf() const;
@@ -69,16 +83,21 @@ private:
     void PaintItem(QPainter& painter, QStyleOptionViewItem option, int row, int column,
                    const QRect& rect, bool selected) const;
     void PaintGrid(QPainter& painter, int rows) const;
+    // The focus frame around the rows, while the list has the focus and no row shows the mark.
+    void PaintFocusFrame(QPainter& painter) const;
     // Forgets the measured width of the items: the rows or the font changed.
     void RowsChanged();
+    // Rows came, went or were arranged anew.
+    void RowsMoved();
 
-    QHeaderView* header_;
+    ColumnHeader* header_;
     Style style_ = Style::Report;
     bool gridLines_ = false;
     int iconCellWidth_ = 0;
     bool iconCaptionWrap_ = true;
     std::function<int(const QFontMetrics&)> measure_;
     mutable int widestCaption_ = -1; // measured when first needed
+    AccessibleRows* accessible_ = nullptr;
 };
 
 } // namespace platform::ui

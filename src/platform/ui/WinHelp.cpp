@@ -5,6 +5,7 @@
 #include "platform/PathMap.h"
 #include "platform/ui/Dialogs.h"
 
+#include <QKeyEvent>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -33,6 +34,16 @@ public:
         browser_->scrollToAnchor(kContentsAnchor);
         const QString title = browser_->documentTitle();
         setWindowTitle(title.isEmpty() ? QStringLiteral("Help") : title);
+        browser_->setAccessibleName(windowTitle()); // a reader names the text by its title
+    }
+
+protected:
+    // Escape closes it, as it closes the program's other windows (the text passes it on).
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+            close();
+        else
+            QWidget::keyPressEvent(event);
     }
 
 private:

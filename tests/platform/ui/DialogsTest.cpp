@@ -140,4 +140,11 @@ TEST(Dialogs, FileDialogsShowTheFilterTextsAsWrittenAndLeaveTheOverwriteQuestion
         EXPECT_EQ(dialog.acceptMode(),
                   row.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     }
+    // An open dialog for a file the program makes is a dialog for a new file.
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    PrepareFileDialog(dialog, {.filter = "ZIP Files (*.ZIP)|*.zip", .createsFile = true}, false);
+    EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(dialog.labelText(QFileDialog::Accept), "&Create");
+    EXPECT_TRUE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
 }

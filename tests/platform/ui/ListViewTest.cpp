@@ -2,6 +2,8 @@
 // clicks find the row under the mouse, keys move the focus mark where the style has it; select
 // all, "every row selected" and the selected rows answer for the whole list; rows of its own are
 // deleted in one pass.
+#include "CountingRows.h"
+
 #include "platform/ui/ListView.h"
 
 #include <QAbstractItemView>
@@ -17,29 +19,6 @@ using platform::ui::RowSource;
 using Style = ListView::ViewStyle;
 
 namespace {
-
-// Rows made up from their number, which note the rows they were asked for.
-class CountingRows : public RowSource {
-public:
-    explicit CountingRows(int count) : count_(count) {}
-    int Count() const override { return count_; }
-    int ImageIndex(int) const override { return 0; }
-    QString Text(int row, int column) const override {
-        asked.push_back(row);
-        return column == 0 ? QString("row %1").arg(row) : QString::number(column);
-    }
-    int WidestCaption(const QFontMetrics& metrics) const override {
-        return metrics.horizontalAdvance(Text(count_ - 1, 0));
-    }
-    void Forget() const { asked.clear(); }
-    int Lowest() const { return *std::min_element(asked.begin(), asked.end()); }
-    int Highest() const { return *std::max_element(asked.begin(), asked.end()); }
-
-    mutable std::vector<int> asked;
-
-private:
-    int count_;
-};
 
 constexpr int kMillion = 1000000;
 
