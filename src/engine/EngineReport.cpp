@@ -10,6 +10,12 @@ EngineReport::EngineReport(EngineCallbackProc callback, void* owner, void* calle
     : callback_(callback), owner_(owner), caller_(caller), zipEngine_(zipEngine),
       verbose_(verbose) {}
 
+bool EngineReport::OnEngineThread(const std::function<bool()>& report) {
+    bool goOn = false;
+    WorkAside::Hand([&] { goOn = report(); });
+    return goOn;
+}
+
 bool EngineReport::Send(std::int32_t action, std::int32_t error, std::int64_t size,
                         const std::string& text) {
     if (!callback_)
@@ -32,21 +38,25 @@ bool EngineReport::Send(std::int32_t action, std::int32_t error, std::int64_t si
 }
 
 bool EngineReport::FileStart(const std::string& name, std::int64_t size) {
-    pending_ = 0;
-    return Send(kActionFileStart, 0, size, name);
+    return OnEngineThread([&] {
+        pending_ = 0;
+        return Send(kActionFileStart, 0, size, name);
+    });
 }
 
 bool EngineReport::Progress(std::int64_t bytes) {
-    pending_ += bytes;
-    while (pending_ >= kBlockSize && !aborted_) {
-        pending_ -= kBlockSize;
-        Send(kActionBlockDone, 0, 0, {});
-    }
-    return !aborted_;
+    return OnEngineThread([&] {
+        pending_ += bytes;
+        while (pending_ >= kBlockSize && !aborted_) {
+            pending_ -= kBlockSize;
+            Send(kActionBlockDone, 0, 0, {});
+        }
+        return !aborted_;
+    });
 }
 
 bool EngineReport::Message(EngineMessage code, const std::string& text) {
-    return Send(kActionMessage, code, 0, text);
+    return OnEngineThread([&] { return Send(kActionMessage, code, 0, text); });
 }
 
 bool EngineReport::Verbose(const std::string& text) {
@@ -54,15 +64,18 @@ bool EngineReport::Verbose(const std::string& text) {
 }
 
 bool EngineReport::FileWritten(std::uint64_t device, std::uint64_t inode) {
-    return Send(kActionFileWritten, 0, 0, std::to_string(device) + ":" + std::to_string(inode));
+    return OnEngineThread([&] {
+        return Send(kActionFileWritten, 0, 0, std::to_string(device) + ":" + std::to_string(inode));
+    });
 }
 
 void EngineReport::BatchEnd() {
-    Send(kActionBatchEnd, 0, 0, {});
+    OnEngineThread([&] { return Send(kActionBatchEnd, 0, 0, {}); });
 }
 
 bool EngineReport::KeepAlive() {
-    if (std::chrono::steady_clock::now() - lastSent_ < kKeepAliveQuiet)
+    // Work aside asks in vain: the engine's thread keeps alive while it waits for the work.
+    if (WorkAside::Aside() || std::chrono::steady_clock::now() - lastSent_ < kKeepAliveQuiet)
         return !aborted_;
     return Send(kActionKeepAlive, 0, 0, {});
 }

@@ -3,11 +3,13 @@
 // The central directory is asked only where the local headers cannot tell (the sizes an entry's
 // writer put after its data, an empty entry made a folder by its attributes, where the next entry
 // starts after bytes that are no header); a name comes from the local header's Unicode Path field
-// when it has a valid one. The last part of a split archive is named as such, not listed.
+// when it has a valid one. The last part of a split archive is named as such, not listed. The
+// reading after an add or a delete walks aside while the windows have their turn.
 #include "engine/ArchiveLayout.h"
 #include "engine/EntryNames.h"
 #include "engine/LittleEndian.h"
 #include "engine/LocalHeaderWalk.h"
+#include "engine/WorkAside.h"
 #include "engine/ZipMstr.h"
 
 #include "platform/Files.h"
@@ -101,52 +103,68 @@ bool TZipMaster::ReadAgain() {
 }
 
 void TZipMaster::ReadDirectory() {
-    ClearEntries();
-    listed_ = ListedFile{};
-    if (zipFilename_.empty() || !platform::FileExists(zipFilename_)) {
-        if (OnDirUpdate)
-            OnDirUpdate(this);
-        return;
-    }
-    const auto host = platform::HostPathOf(zipFilename_);
-    const int fd = host ? platform::OpenReadDenyWrite(*host) : -1;
-    if (fd < 0)
-        throw EZipMaster("Cannot open file " + zipFilename_);
-    if (struct stat st{}; ::fstat(fd, &st) == 0)
-        listed_ = ListedOf<ListedFile>(st);
-    std::exception_ptr error;
-    try {
-        WalkLocalHeaders(fd, zipFilename_);
-    } catch (const EZipMaster&) {
-        error = std::current_exception();
-    } catch (const std::exception&) {
-        // Only the component's own error leaves the reader (memory running out, say).
-        error = std::make_exception_ptr(EZipMaster(kErrorReading));
-    }
-    // However the walk ended: the file is closed, the listing updated, then an error travels on.
-    ::close(fd);
-    if (OnDirUpdate)
-        OnDirUpdate(this);
-    if (error)
-        std::rethrow_exception(error);
+    ReadListing(false);
 }
 
-void TZipMaster::WalkLocalHeaders(int fd, const std::string& path) {
-    firstHeaderOffset_ = 0;
-    // The parts before it hold the entries' data; alone it would list as something else.
-    if (IsSplitArchivePart(fd))
-        throw EZipMaster(kSplitPart);
-    const bool exe = win::UpperCase(win::ExtractFileExt(path)) == ".EXE";
-    const WalkResult walked = ::WalkLocalHeaders(fd, exe, [this](const WalkedHeader& header) {
-        if (!IsPadding(header))
-            entries_.Append(EntryOf(header), ListedName(header));
-    });
+void TZipMaster::ReadListing(bool aside) {
+    const std::uint64_t ticket = ++readsStarted_;
+    // The walk fills a list of its own, which takes the place of the listing only at the end: a
+    // walk aside leaves the listing the windows show as it is while they have their turn.
+    const std::string path = zipFilename_;
+    ZipEntryList entries;
+    ListedFile listed;
+    WalkResult walked;
+    bool failed = false; // the walk itself failed (memory running out, say)
+    enum class Found { NoArchive, CannotOpen, SplitPart, Walked };
+    const auto read = [&] {
+        if (path.empty() || !platform::FileExists(path))
+            return Found::NoArchive;
+        const auto host = platform::HostPathOf(path);
+        const int fd = host ? platform::OpenReadDenyWrite(*host) : -1;
+        if (fd < 0)
+            return Found::CannotOpen;
+        if (struct stat st{}; ::fstat(fd, &st) == 0)
+            listed = ListedOf<ListedFile>(st);
+        // The parts before it hold the entries' data; alone it would list as something else.
+        if (IsSplitArchivePart(fd)) {
+            ::close(fd);
+            return Found::SplitPart;
+        }
+        const bool exe = win::UpperCase(win::ExtractFileExt(path)) == ".EXE";
+        try {
+            walked = WalkLocalHeaders(fd, exe, [&](const WalkedHeader& header) {
+                if (!IsPadding(header))
+                    entries.Append(EntryOf(header), ListedName(header));
+            });
+        } catch (const std::exception&) {
+            failed = true;
+        }
+        ::close(fd);
+        return Found::Walked;
+    };
+    const Found found = aside ? WorkAside::Run(read, platform::ProcessPendingEvents) : read();
+    // A read that the windows started meanwhile (another archive opened, say) told the newer state.
+    if (aside && readsStarted_ != ticket)
+        return;
+    entries_.TakeFrom(entries);
+    listed_ = listed;
     firstHeaderOffset_ = static_cast<std::int32_t>(walked.firstHeaderOffset);
+    if (found == Found::CannotOpen)
+        throw EZipMaster("Cannot open file " + path);
+    if (found == Found::Walked && !failed && walked.end == WalkEnd::NoEntries)
+        platform::ShowMessage(kNoEntries);
+    // However the walk ended: the listing updated, then an error travels on.
+    if (OnDirUpdate)
+        OnDirUpdate(this);
+    if (found == Found::NoArchive)
+        return;
+    if (found == Found::SplitPart)
+        throw EZipMaster(kSplitPart);
+    if (failed)
+        throw EZipMaster(kErrorReading);
     switch (walked.end) {
     case WalkEnd::Complete:
-        return;
     case WalkEnd::NoEntries:
-        platform::ShowMessage(kNoEntries);
         return;
     case WalkEnd::ErrorReading:
         throw EZipMaster(kErrorReading);

@@ -6,6 +6,7 @@
 #include <new>
 #include <sys/mman.h>
 #include <type_traits>
+#include <utility>
 
 static_assert(std::is_trivially_copyable_v<ZipDirEntry> &&
                   std::is_trivially_destructible_v<ZipDirEntry>,
@@ -51,4 +52,15 @@ void ZipEntryList::Clear() {
     size_ = 0;
     nameBlockUsed_ = 0;
     ++generation_;
+}
+
+void ZipEntryList::TakeFrom(ZipEntryList& other) {
+    Clear();
+    recordBlocks_ = std::move(other.recordBlocks_);
+    nameBlocks_ = std::move(other.nameBlocks_);
+    size_ = std::exchange(other.size_, 0);
+    nameBlockUsed_ = std::exchange(other.nameBlockUsed_, 0);
+    other.recordBlocks_.clear();
+    other.nameBlocks_.clear();
+    ++other.generation_;
 }

@@ -79,6 +79,8 @@ public:
     void Append(const ZipDirEntry& entry, std::string_view name);
     // Forgets every entry.
     void Clear();
+    // Forgets every entry and takes those of other in their place; other is left empty.
+    void TakeFrom(ZipEntryList& other);
     // Changes whenever the list is emptied, so that whoever keeps facts about the entries can tell
     // that they are no longer the ones described.
     std::uint64_t Generation() const { return generation_; }

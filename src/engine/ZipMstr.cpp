@@ -186,7 +186,7 @@ bool TZipMaster::RunEngine(bool zipEngineCall, const std::function<void()>& fill
 
 void TZipMaster::RunZipEngine(bool deleting) {
     if (RunEngine(true, [this, deleting] { FillZipCommand(deleting); }) && resultCount_ > 0)
-        ReadDirectory();
+        ReadListing(true);
 }
 
 void TZipMaster::FillZipCommand(bool deleting) {

@@ -127,7 +127,10 @@ public:
 
 private:
     void ClearEntries();
-    void WalkLocalHeaders(int fd, const std::string& path);
+    // ReadDirectory; aside: the walk runs on a thread of its own while the windows process their
+    // events (after an add or a delete), and its result is dropped when the windows started
+    // another read meanwhile.
+    void ReadListing(bool aside);
     void RunZipEngine(bool deleting);
     // One engine call: refuses a nested one, loads the library for the call when it is not loaded
     // (and frees it again), fills the record and calls. False when the call was not made.
@@ -151,6 +154,7 @@ private:
         std::int64_t changed = 0;  // nanoseconds
         bool operator==(const ListedFile&) const = default;
     } listed_;
+    std::uint64_t readsStarted_ = 0;
     std::int32_t resultCount_ = 0;
     std::vector<FileIdentity> writtenFiles_;
     bool zipBusy_ = false;

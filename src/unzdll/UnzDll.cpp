@@ -28,18 +28,26 @@ std::int32_t Run(UnzCommand& command) {
         return 0;
     }
     std::int32_t count = 0;
-    const auto layout = ReadArchiveLayout(fd);
     const bool exe = win::UpperCase(win::ExtractFileExt(archiveName)) == ".EXE";
+    // The directory read and checked aside: for a large archive that takes a while.
+    std::optional<ArchiveLayout> layout;
     std::optional<std::string> difference;
+    bool overlap = false;
+    report.Meanwhile([&] {
+        layout = ReadArchiveLayout(fd);
+        overlap = layout && EntriesOverlap(layout->entries);
+        if (layout && !overlap)
+            difference = ListingDisagreement(fd, *layout, exe);
+    });
     bool sound = false;
     if (IsSplitArchivePart(fd))
         report.Message(kMsgBadArchive, archiveName + " is the last part of a split archive; "
                                                      "Pakrune needs the whole archive");
     else if (!layout)
         report.Message(kMsgBadArchive, "No central directory found in " + archiveName);
-    else if (EntriesOverlap(layout->entries))
+    else if (overlap)
         report.Message(kMsgBadArchive, "Entries overlap, archive refused: " + archiveName);
-    else if ((difference = ListingDisagreement(fd, *layout, exe)))
+    else if (difference)
         report.Message(kMsgBadArchive, "The listing and the directory disagree (" + *difference +
                                            "), archive refused: " + archiveName);
     else

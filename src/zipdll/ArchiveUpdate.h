@@ -1,6 +1,6 @@
-// Adding files to an archive and deleting entries from it. libzip writes the new archive beside the
-// old one and renames it into place only when it is complete, so a failed or aborted call leaves
-// the archive exactly as it was.
+// Adding files to an archive and deleting entries from it. The new archive is written beside the
+// old one and renamed into place only when it is complete, so a failed or aborted call leaves the
+// archive exactly as it was.
 #pragma once
 
 #include "engine/EngineReport.h"

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <libdeflate.h>
 #include <sys/stat.h>
@@ -15,10 +16,24 @@ std::uint64_t Footprint(std::uint64_t size) {
     return size + libdeflate_deflate_compress_bound(nullptr, static_cast<std::size_t>(size));
 }
 
-// Reads the whole file, which must be no larger than limit, into a buffer that the worker keeps
-// for the next file (so its pages are touched once); false with errno set otherwise.
-bool ReadWhole(int fd, std::uint64_t limit, std::unique_ptr<unsigned char[]>& buffer,
-               std::size_t& capacity, std::size_t& size) {
+// A buffer that a worker keeps from one file to the next, so its pages are touched once.
+struct Scratch {
+    std::unique_ptr<unsigned char[]> bytes;
+    std::size_t capacity = 0;
+
+    unsigned char* Get(std::size_t size) {
+        if (size > capacity) {
+            bytes.reset();
+            bytes = std::make_unique_for_overwrite<unsigned char[]>(size);
+            capacity = size;
+        }
+        return bytes.get();
+    }
+};
+
+// Reads the whole file, which must be no larger than limit, into input; false with errno set
+// otherwise.
+bool ReadWhole(int fd, std::uint64_t limit, Scratch& input, std::size_t& size) {
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         return false;
@@ -27,14 +42,10 @@ bool ReadWhole(int fd, std::uint64_t limit, std::unique_ptr<unsigned char[]>& bu
         return false;
     }
     const auto wanted = static_cast<std::size_t>(st.st_size);
-    if (wanted > capacity) {
-        buffer.reset();
-        buffer = std::make_unique_for_overwrite<unsigned char[]>(wanted);
-        capacity = wanted;
-    }
+    unsigned char* bytes = input.Get(wanted);
     size = 0;
     while (size < wanted) {
-        const ssize_t n = ::read(fd, buffer.get() + size, wanted - size);
+        const ssize_t n = ::read(fd, bytes + size, wanted - size);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -48,11 +59,10 @@ bool ReadWhole(int fd, std::uint64_t limit, std::unique_ptr<unsigned char[]>& bu
 
 } // namespace
 
-DeflatePool::DeflatePool(std::vector<Job> jobs, int level)
-    : jobs_(std::move(jobs)), level_(std::clamp(level, 1, 9)), results_(jobs_.size()),
-      held_(jobs_.size(), 0), done_(jobs_.size(), false) {
+DeflatePool::DeflatePool(std::size_t jobs, JobOf jobOf, int level)
+    : jobs_(jobs), jobOf_(std::move(jobOf)), level_(std::clamp(level, 1, 9)) {
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t count = std::min<std::size_t>(cores, jobs_.size());
+    const std::size_t count = std::min<std::size_t>(cores, jobs_);
     for (std::size_t i = 0; i < count; ++i)
         workers_.emplace_back([this] { Work(); });
 }
@@ -69,54 +79,61 @@ DeflatePool::~DeflatePool() {
 
 void DeflatePool::Work() {
     libdeflate_compressor* compressor = libdeflate_alloc_compressor(level_);
-    // The worker's own buffer for the files it reads, kept from file to file: at most the
-    // largest file it compresses, beside what the budget counts.
-    std::unique_ptr<unsigned char[]> input;
-    std::size_t inputCapacity = 0;
+    Scratch input, output;
     for (;;) {
         std::size_t job = 0;
+        Job file;
         {
             std::unique_lock lock(mutex_);
             // Files are taken in order, each once the budget has room for it. The writer takes
             // them in the same order, so the file it waits for never waits for memory: whatever
             // is held belongs to files at or after it, and it is the first of them.
+            std::uint64_t footprint = 0;
+            std::size_t asked = jobs_; // the job that file and footprint describe
             changed_.wait(lock, [&] {
-                if (stopping_ || next_ >= jobs_.size())
+                if (stopping_ || next_ >= jobs_)
                     return true;
-                return inUse_ == 0 || inUse_ + Footprint(jobs_[next_].size) <= kDeflateBudget;
+                if (asked != next_) {
+                    asked = next_;
+                    file = jobOf_(next_);
+                    footprint = Footprint(file.size);
+                }
+                return inUse_ == 0 || inUse_ + footprint <= kDeflateBudget;
             });
-            if (stopping_ || next_ >= jobs_.size())
+            if (stopping_ || next_ >= jobs_)
                 break;
             job = next_++;
-            held_[job] = Footprint(jobs_[job].size);
-            inUse_ += held_[job];
+            taken_[job].held = footprint;
+            inUse_ += footprint;
         }
-        const int fd = ::open(jobs_[job].hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+        const int fd = ::open(file.hostPath.c_str(), O_RDONLY | O_CLOEXEC);
         DeflatedFile result;
         std::size_t size = 0;
         if (!compressor) {
             result.systemError = ENOMEM;
-        } else if (fd < 0 || !ReadWhole(fd, kWholeFileLimit, input, inputCapacity, size)) {
+        } else if (fd < 0 || !ReadWhole(fd, kWholeFileLimit, input, size)) {
             result.systemError = errno;
         } else {
             result.size = size;
-            result.crc32 = libdeflate_crc32(0, input.get(), size);
-            result.streamCapacity = libdeflate_deflate_compress_bound(compressor, size);
-            result.stream = std::make_unique_for_overwrite<unsigned char[]>(result.streamCapacity);
-            result.streamSize = libdeflate_deflate_compress(
-                compressor, input.get(), size, result.stream.get(), result.streamCapacity);
+            result.crc32 = libdeflate_crc32(0, input.bytes.get(), size);
+            const std::size_t bound = libdeflate_deflate_compress_bound(compressor, size);
+            result.streamSize = libdeflate_deflate_compress(compressor, input.bytes.get(), size,
+                                                            output.Get(bound), bound);
+            // Only the stream waits for the writer, in memory of exactly its size.
+            result.stream = std::make_unique_for_overwrite<unsigned char[]>(result.streamSize);
+            std::memcpy(result.stream.get(), output.bytes.get(), result.streamSize);
             result.ok = true;
         }
         if (fd >= 0)
             ::close(fd);
         {
             std::lock_guard lock(mutex_);
-            // Only the stream stays until the writer has taken it.
-            inUse_ -= held_[job];
-            held_[job] = result.streamCapacity;
-            inUse_ += held_[job];
-            results_[job] = std::move(result);
-            done_[job] = true;
+            Taken& taken = taken_[job];
+            inUse_ -= taken.held;
+            taken.held = result.streamSize;
+            inUse_ += taken.held;
+            taken.result = std::move(result);
+            taken.done = true;
         }
         changed_.notify_all();
     }
@@ -125,7 +142,11 @@ void DeflatePool::Work() {
 
 const DeflatedFile* DeflatePool::Wait(std::size_t job, const std::function<bool()>& keepAlive) {
     std::unique_lock lock(mutex_);
-    while (!changed_.wait_for(lock, kKeepAliveInterval, [&] { return done_[job]; })) {
+    const auto done = [&] {
+        const auto taken = taken_.find(job);
+        return taken != taken_.end() && taken->second.done;
+    };
+    while (!changed_.wait_for(lock, kKeepAliveInterval, done)) {
         // The workers go on without the lock; the caller's windows get their turn.
         lock.unlock();
         const bool goOn = keepAlive();
@@ -133,20 +154,20 @@ const DeflatedFile* DeflatePool::Wait(std::size_t job, const std::function<bool(
         if (!goOn)
             return nullptr;
     }
-    return &results_[job];
+    return &taken_[job].result;
 }
 
 void DeflatePool::Release(std::size_t job) {
     {
-        std::lock_guard lock(mutex_);
-        inUse_ -= held_[job];
-        held_[job] = 0;
-        results_[job] = DeflatedFile{};
+        std::unique_lock lock(mutex_);
+        // A file not taken yet, or not done, is waited for: a worker may be reading it.
+        changed_.wait(lock, [&] {
+            const auto taken = taken_.find(job);
+            return job < next_ && taken != taken_.end() && taken->second.done;
+        });
+        const auto taken = taken_.find(job);
+        inUse_ -= taken->second.held;
+        taken_.erase(taken);
     }
     changed_.notify_all();
-}
-
-void DeflatePool::Discard(std::size_t job) {
-    Wait(job, [] { return true; });
-    Release(job);
 }

@@ -1,9 +1,11 @@
 // Compresses files on all cores while the archive is being written. Worker threads take the files
-// in order, read each one whole, deflate it in memory and keep the result until the writer has
+// in order, read each one whole, deflate it in memory and keep the stream until the writer has
 // taken it; the memory held by files being read, compressed or waiting stays within a fixed
-// budget, so adding any number of files costs a bounded amount of memory. Only files up to
-// kWholeFileLimit come here; larger ones are streamed by the writer itself. Each worker also keeps
-// the buffer it reads files into (at most kWholeFileLimit) from one file to the next.
+// budget, so adding any number of files costs a bounded amount of memory, and the pool holds
+// nothing for a file before a worker takes it or after the writer is done with it. Only files up
+// to kWholeFileLimit come here; larger ones are streamed by the writer itself. Each worker also
+// keeps the buffers it reads and compresses files in (at most the largest file it met and its
+// bound) from one file to the next.
 #pragma once
 
 #include <chrono>
@@ -14,24 +16,24 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
-// The largest file compressed whole in memory, and the memory all workers together may hold.
+// The largest file compressed whole in memory, and the memory all workers together may hold for
+// the files they read and the streams that wait for the writer.
 constexpr std::uint64_t kWholeFileLimit = 8 << 20;
-constexpr std::uint64_t kDeflateBudget = 36 << 20;
-// How often a wait for a file lets the caller's windows process their events.
-constexpr std::chrono::milliseconds kKeepAliveInterval{40};
+constexpr std::uint64_t kDeflateBudget = 24 << 20;
+// How often a wait for a file asks the caller whether to go on (the caller's keep-alive decides
+// how often that reaches the windows).
+constexpr std::chrono::milliseconds kKeepAliveInterval{5};
 
 struct DeflatedFile {
     bool ok = false;
     int systemError = 0; // when reading the file failed
     std::uint32_t crc32 = 0;
-    std::uint64_t size = 0; // of the file as it was read
-    // The raw deflate stream, in a buffer as large as the worst case; only what was written of
-    // it is ever touched, so the rest costs no memory.
-    std::unique_ptr<unsigned char[]> stream;
+    std::uint64_t size = 0;                  // of the file as it was read
+    std::unique_ptr<unsigned char[]> stream; // the raw deflate stream, exactly its size
     std::size_t streamSize = 0;
-    std::size_t streamCapacity = 0;
 };
 
 class DeflatePool {
@@ -40,8 +42,11 @@ public:
         std::string hostPath;
         std::uint64_t size; // as the file was found; it may still grow up to kWholeFileLimit
     };
-    // level: 1 (fastest) to 9 (smallest).
-    DeflatePool(std::vector<Job> jobs, int level);
+    // The file of job number i, asked on a worker thread once, when a worker takes it.
+    using JobOf = std::function<Job(std::size_t i)>;
+
+    // jobs: how many files; level: 1 (fastest) to 9 (smallest).
+    DeflatePool(std::size_t jobs, JobOf jobOf, int level);
     ~DeflatePool(); // stops the workers and waits for them
     DeflatePool(const DeflatePool&) = delete;
     DeflatePool& operator=(const DeflatePool&) = delete;
@@ -50,19 +55,24 @@ public:
     // waits, keepAlive runs every kKeepAliveInterval; when it answers false (the caller aborts),
     // the wait ends with nothing.
     const DeflatedFile* Wait(std::size_t job, const std::function<bool()>& keepAlive);
-    // The writer is done with the file: its memory goes back to the budget.
+    // The writer is done with the file (or will not take it after all): its memory goes back to
+    // the budget.
     void Release(std::size_t job);
-    // The writer will not take the file after all.
-    void Discard(std::size_t job);
 
 private:
+    // A file a worker has taken and the writer has not released.
+    struct Taken {
+        std::uint64_t held = 0; // budget bytes
+        bool done = false;
+        DeflatedFile result;
+    };
+
     void Work();
 
-    std::vector<Job> jobs_;
+    std::size_t jobs_;
+    JobOf jobOf_;
     int level_;
-    std::vector<DeflatedFile> results_;
-    std::vector<std::uint64_t> held_; // budget bytes each job holds
-    std::vector<bool> done_;
+    std::unordered_map<std::size_t, Taken> taken_;
     std::size_t next_ = 0; // the next job a worker takes
     std::uint64_t inUse_ = 0;
     bool stopping_ = false;

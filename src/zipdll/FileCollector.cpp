@@ -4,6 +4,7 @@
 #include "platform/Find.h"
 #include "platform/PathMap.h"
 #include "platform/WinPath.h"
+#include "zipdll/NameTable.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,19 +12,6 @@
 #include <unordered_set>
 
 namespace {
-
-// A file can be added when it opens for reading and is a regular file: a dangling link or an
-// unreadable file would make the whole archive fail to write, a pipe would block the engine and a
-// device never end.
-bool Readable(const std::string& host) {
-    const int fd = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    return regular;
-}
 
 bool HasWildcard(const std::string& name) {
     return name.find_first_of("*?") != std::string::npos;
@@ -59,8 +47,10 @@ std::time_t ToUnixTime(const win::FILETIME& time) {
 
 class Collector {
 public:
-    Collector(const CollectOptions& options, EngineReport& report)
-        : options_(options), report_(report) {}
+    Collector(const CollectOptions& options, EngineReport& report, FileList& files)
+        : options_(options), report_(report), files_(files),
+          storedNames_(
+              [this](std::uint32_t i, std::string& name) { files_.StoredName(files_[i], name); }) {}
 
     void Spec(const std::string& spec) {
         const std::string full = platform::FullWindowsPath(spec);
@@ -78,21 +68,22 @@ public:
             report_.Message(kMsgNotFound, "File not found: " + spec);
             return;
         }
-        const std::string path = win::ExtractFilePath(full) + data.cFileName;
-        const auto host = platform::HostPathOf(path);
+        const std::string folder = win::ExtractFilePath(full);
+        const auto hostFolder = platform::HostPathOf(folder);
+        if (!hostFolder)
+            return;
+        const std::uint32_t listed = ListFolder(*hostFolder, folder, storedFolder);
         if (!(data.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY)) {
-            File(path, *host, data, storedFolder);
+            File(listed, data);
         } else if (options_.recurse) {
             auto inside = storedFolder;
             inside.push_back(data.cFileName);
-            Folder(*host, data, storedFolder);
-            Walk(path + "\\", kEveryName, inside);
+            Folder(listed, data);
+            Walk(folder + data.cFileName + "\\", kEveryName, inside);
         } else {
             report_.Message(kMsgSkipped, "A folder is added with its subfolders only: " + spec);
         }
     }
-
-    std::vector<FileToAdd> Take() { return std::move(files_); }
 
 private:
     // The stored folder of a specification: a relative one keeps its path as given, an absolute
@@ -115,6 +106,16 @@ private:
         return stored;
     }
 
+    // The folder in the list: its host and Windows paths and the stored names' folder part.
+    std::uint32_t ListFolder(const std::string& host, const std::string& windows,
+                             const std::vector<std::string>& stored) {
+        std::string prefix;
+        if (!options_.noDirNames)
+            for (const auto& part : stored)
+                prefix += (options_.forceDos ? DosNameComponent(part) : part) + "/";
+        return files_.AddFolder({host, windows, prefix});
+    }
+
     bool Visible(const win::WIN32_FIND_DATAA& data) {
         if (options_.hiddenFiles ||
             !(data.dwFileAttributes & (win::FILE_ATTRIBUTE_HIDDEN | win::FILE_ATTRIBUTE_SYSTEM)))
@@ -123,56 +124,70 @@ private:
         return false;
     }
 
-    std::string Stored(const std::vector<std::string>& folder, const std::string& name) {
-        if (options_.noDirNames)
-            return options_.forceDos ? DosNameComponent(name) : name;
-        std::string out;
-        for (const auto& part : folder)
-            out += (options_.forceDos ? DosNameComponent(part) : part) + "/";
-        return out + (options_.forceDos ? DosNameComponent(name) : name);
+    // A file can be added when it opens for reading and is a regular file: a dangling link or an
+    // unreadable file would make the whole archive fail to write, a pipe would block the engine
+    // and a device never end. The archive itself never goes in and needs no word.
+    enum class Use { Add, Unreadable, Excluded };
+    Use Usable(const std::string& host) const {
+        const int fd = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            return Use::Unreadable;
+        struct stat st {};
+        const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+        ::close(fd);
+        if (regular && options_.excluded &&
+            *options_.excluded == std::pair<dev_t, ino_t>{st.st_dev, st.st_ino})
+            return Use::Excluded;
+        return regular ? Use::Add : Use::Unreadable;
     }
 
-    void Append(FileToAdd file) {
-        // One entry per stored name: the first specification that names it wins. Names that
-        // differ in letter case are files of their own.
-        if (seen_.insert(file.storedName).second)
-            files_.push_back(std::move(file));
+    // One entry per stored name: the first specification that names it wins. Names that differ
+    // in letter case are files of their own.
+    void Append(std::uint32_t folder, const win::WIN32_FIND_DATAA& data, bool isFolder) {
+        ListedFile file;
+        file.folder = folder;
+        file.isFolder = isFolder;
+        file.modified = ToUnixTime(data.ftLastWriteTime);
+        if (!isFolder)
+            file.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        const std::uint32_t number = files_.Add(file, data.cFileName);
+        if (!storedNames_.Insert(number))
+            files_[number].fate = ListedFile::Fate::Left;
     }
 
-    // The file of data, path its Windows path (for messages) and host its host path.
-    void File(const std::string& path, const std::string& host, const win::WIN32_FIND_DATAA& data,
-              const std::vector<std::string>& folder) {
+    void File(std::uint32_t folder, const win::WIN32_FIND_DATAA& data) {
         if (!Visible(data))
             return;
-        report_.KeepAlive(); // a large tree takes a while to walk
-        if (!Readable(host)) {
+        const FileList::Folder& where = files_.FolderAt(folder);
+        const std::string host = where.host + "/" + data.cFileName;
+        const Use use = Usable(host);
+        if (use == Use::Unreadable) {
             if (reported_.insert(host).second)
-                report_.Message(kMsgWriteFailed, "Cannot read " + path + ", not added");
-            return;
+                report_.Message(kMsgWriteFailed,
+                                "Cannot read " + where.windows + data.cFileName + ", not added");
+        } else if (use == Use::Add) {
+            Append(folder, data, false);
         }
-        Append({host, Stored(folder, data.cFileName), false, ToUnixTime(data.ftLastWriteTime),
-                (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
     }
 
-    void Folder(const std::string& host, const win::WIN32_FIND_DATAA& data,
-                const std::vector<std::string>& parent) {
+    void Folder(std::uint32_t parent, const win::WIN32_FIND_DATAA& data) {
         if (!options_.noDirNames)
-            Append({host, Stored(parent, data.cFileName) + "/", true,
-                    ToUnixTime(data.ftLastWriteTime), 0});
+            Append(parent, data, true);
     }
 
     void Walk(const std::string& folder, const std::string& mask,
               const std::vector<std::string>& stored) {
         const auto hostFolder = platform::HostPathOf(folder);
-        if (!hostFolder)
+        if (!hostFolder || report_.Aborted())
             return;
+        const std::uint32_t listed = ListFolder(*hostFolder, folder, stored);
         win::WIN32_FIND_DATAA data{};
         win::HANDLE find = win::FindFirstFileA((folder + mask).c_str(), &data);
         if (find != win::INVALID_HANDLE_VALUE) {
             do {
                 if (!(data.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY))
-                    File(folder + data.cFileName, *hostFolder + "/" + data.cFileName, data, stored);
-            } while (win::FindNextFileA(find, &data));
+                    File(listed, data);
+            } while (!report_.Aborted() && win::FindNextFileA(find, &data));
             win::FindClose(find);
         }
         if (!options_.recurse)
@@ -186,10 +201,10 @@ private:
             if ((data.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY) && name != "." &&
                 name != ".." && Visible(data) && !LinkLeftOut(*hostFolder, folder, name))
                 folders.push_back(data);
-        } while (win::FindNextFileA(find, &data));
+        } while (!report_.Aborted() && win::FindNextFileA(find, &data));
         win::FindClose(find);
         for (const auto& sub : folders) {
-            Folder(*hostFolder + "/" + sub.cFileName, sub, stored);
+            Folder(listed, sub);
             auto inside = stored;
             inside.push_back(sub.cFileName);
             Walk(folder + sub.cFileName + "\\", mask, inside);
@@ -211,39 +226,17 @@ private:
 
     CollectOptions options_;
     EngineReport& report_;
-    std::vector<FileToAdd> files_;
-    std::unordered_set<std::string> seen_;
+    FileList& files_;
+    NameTable storedNames_;
     std::unordered_set<std::string> reported_; // host paths left out with a message
 };
 
 } // namespace
 
-std::vector<FileToAdd> CollectFiles(const std::vector<std::string>& specs,
-                                    const CollectOptions& options, EngineReport& report) {
-    Collector collector(options, report);
+void CollectFiles(const std::vector<std::string>& specs, const CollectOptions& options,
+                  EngineReport& report, FileList& files) {
+    Collector collector(options, report, files);
     for (const auto& spec : specs)
-        collector.Spec(spec);
-    return collector.Take();
-}
-
-std::string DosNameComponent(const std::string& name) {
-    const std::string upper = win::UpperCase(name);
-    const auto dot = upper.rfind('.');
-    auto clean = [](const std::string& part, std::size_t limit) {
-        std::string out;
-        for (const char c : part) {
-            if (out.size() == limit)
-                break;
-            const auto b = static_cast<unsigned char>(c);
-            const bool allowed =
-                b > 0x20 && b < 0x7F &&
-                std::string_view(" .\"*+,/:;<=>?[\\]|").find(c) == std::string_view::npos;
-            out += allowed ? c : '_';
-        }
-        return out;
-    };
-    if (dot == std::string::npos || dot == 0)
-        return clean(upper, 8);
-    const std::string ext = clean(upper.substr(dot + 1), 3);
-    return clean(upper.substr(0, dot), 8) + (ext.empty() ? "" : "." + ext);
+        if (!report.Aborted())
+            collector.Spec(spec);
 }

@@ -4,33 +4,28 @@
 // in every subfolder below, and a folder named without a wildcard stands for its whole tree. A
 // name with wildcards that a file has exactly is that file alone ("*.*" excepted: it is always
 // every name). Names are stored in the letter case they have on the disk, so two files whose
-// names differ only in case are two entries. Links to folders met while walking are not followed.
+// names differ only in case are two entries; of two files stored under one name the first one
+// found is taken. Links to folders met while walking are not followed. The walk ends early when
+// the caller answers abort.
 #pragma once
 
 #include "engine/EngineReport.h"
+#include "zipdll/FileList.h"
 
-#include <cstdint>
-#include <ctime>
+#include <optional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
-
-struct FileToAdd {
-    std::string hostPath;
-    std::string storedName; // "/" separators; folders end in "/"
-    bool folder = false;
-    std::time_t modified = 0;
-    std::uint64_t size = 0;
-};
 
 struct CollectOptions {
     bool recurse = false;
     bool noDirNames = false; // store the file name alone
     bool hiddenFiles = false;
     bool forceDos = false; // upper-case 8.3 names
+    // A file never added (the archive itself), by device and inode.
+    std::optional<std::pair<dev_t, ino_t>> excluded;
 };
 
-std::vector<FileToAdd> CollectFiles(const std::vector<std::string>& specs,
-                                    const CollectOptions& options, EngineReport& report);
-
-// A name component in upper-case 8.3 form: "Long name.text" gives "LONG_NAM.TEX".
-std::string DosNameComponent(const std::string& name);
+// Appends what the specifications name to files, made with options.forceDos as its dosNames.
+void CollectFiles(const std::vector<std::string>& specs, const CollectOptions& options,
+                  EngineReport& report, FileList& files);

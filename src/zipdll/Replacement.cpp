@@ -10,10 +10,6 @@
 
 namespace {
 
-// The file goes to the disk in pieces of this size, with the caller asked between them, so that
-// its windows stay responsive while a large archive is written out.
-constexpr off_t kFlushPiece = 16 << 20;
-
 // While the file is written, its writing to the disk starts whenever this much more is there.
 constexpr std::uint64_t kWritebackPiece = 2 << 20;
 
@@ -73,30 +69,27 @@ void Replacement::Written(std::uint64_t length) {
     writebackStarted_ = length;
 }
 
-bool Replacement::Flush(const std::function<bool()>& keepAlive) {
-    struct stat st {};
-    if (keepAlive && ::fstat(fd_, &st) == 0) {
-        for (off_t at = 0; at < st.st_size; at += kFlushPiece) {
-            if (!keepAlive()) {
-                errno = ECANCELED;
-                return false;
-            }
-            // Errors here are reported again by the fsync below, which stays the only judge.
-            ::sync_file_range(fd_, at, kFlushPiece,
-                              SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
-                                  SYNC_FILE_RANGE_WAIT_AFTER);
-        }
+bool Replacement::Commit(EngineReport& report) {
+    const bool committed = report.Meanwhile([&] { return CommitHere(report); });
+    if (committed) {
+        temporary_.clear();
+        inUse_.Release();
+        return true;
     }
-    return ::fsync(fd_) == 0;
+    const int error = errno;
+    Discard();
+    errno = error;
+    return false;
 }
 
-bool Replacement::Commit(const std::function<bool()>& keepAlive) {
-    int error = 0;
-    if (!Flush(keepAlive))
-        error = errno;
+bool Replacement::CommitHere(const EngineReport& report) {
+    int error = ::fsync(fd_) == 0 ? 0 : errno;
     if (::close(fd_) != 0 && error == 0)
         error = errno;
     fd_ = -1;
+    // An abort answered while the file went to the disk still leaves the archive as it was.
+    if (error == 0 && report.Aborted())
+        error = ECANCELED;
     // Another program that replaced or changed the archive meanwhile keeps what it wrote.
     struct stat now {};
     if (error == 0 && original_ &&
@@ -104,14 +97,8 @@ bool Replacement::Commit(const std::function<bool()>& keepAlive) {
         error = ESTALE;
     if (error == 0 && ::rename(temporary_.c_str(), path_.c_str()) != 0)
         error = errno;
-    if (error != 0) {
-        errno = error;
-        Discard();
-        return false;
-    }
-    temporary_.clear();
-    inUse_.Release();
-    return true;
+    errno = error;
+    return error == 0;
 }
 
 void Replacement::Discard() {

@@ -5,10 +5,10 @@
 // that the next operation in that folder removes (platform/TempFile.h).
 #pragma once
 
+#include "engine/EngineReport.h"
 #include "platform/TempFile.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -41,16 +41,17 @@ public:
     // the disk without waiting, so that the disk works while the rest is written and the flush at
     // the commit waits only for the last of it.
     void Written(std::uint64_t length);
-    // Flushes and closes the file and renames it over the archive. False with errno set when
-    // anything fails (ESTALE: another program changed the archive since it was read; ECANCELED:
-    // keepAlive, asked between pieces of the flush, answered false); the temporary file is then
-    // gone and the archive as it was.
-    bool Commit(const std::function<bool()>& keepAlive = nullptr);
+    // Flushes and closes the file and renames it over the archive, aside from the engine's
+    // thread, which keeps the caller's windows responsive meanwhile (flushing a large archive
+    // takes a while). False with errno set when anything fails (ESTALE: another program changed
+    // the archive since it was read; ECANCELED: the caller answered abort during the flush); the
+    // temporary file is then gone and the archive as it was.
+    bool Commit(EngineReport& report);
     // Closes and removes the temporary file.
     void Discard();
 
 private:
-    bool Flush(const std::function<bool()>& keepAlive);
+    bool CommitHere(const EngineReport& report);
 
     std::string path_;
     std::string temporary_;

@@ -3,11 +3,11 @@
 
 #include "engine/DosDateTime.h"
 #include "engine/LittleEndian.h"
+#include "engine/TraditionalCipher.h"
 #include "platform/TempFile.h"
 #include "unzdll/DeflateDecoder.h"
 #include "unzdll/TargetTree.h"
 #include "zipsfx/SfxArchive.h"
-#include "zipsfx/TraditionalCipher.h"
 
 #include <cerrno>
 #include <ctime>

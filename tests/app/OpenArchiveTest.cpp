@@ -74,6 +74,15 @@ TEST_F(MainFormTest, ADownloadInTheSharedTemporaryFolderMovesToTheDownloadFolder
     EXPECT_EQ(main->ZipMaster1.Count(), 2);
 }
 
+TEST_F(MainFormTest, AFileBesideTheSharedTemporaryFolderStaysWhereItIs) {
+    // A folder whose name only begins with the shared folder's name is another folder.
+    WriteArchive(SharedTemp() + "x/Tool.zip", kTool);
+    dialogs->Act([](QWidget*) { return 0; });
+    Start({SharedTemp() + "x/Tool.zip"});
+    EXPECT_TRUE(HostExists(SharedTemp() + "x/Tool.zip"));
+    EXPECT_EQ(main->ZipMaster1.Count(), 2);
+}
+
 struct HandOffRow {
     const char* name;
     bool targetPresent;

@@ -2,6 +2,7 @@
 // position around, or reach past the end of any file. Each must end quickly, move only forward
 // and be treated like any entry whose data runs past the end.
 #include "ReaderFixture.h"
+#include "RunawayGuard.h"
 
 #include <chrono>
 
@@ -27,6 +28,8 @@ TEST_F(Reader, Zip64SizesBeyondTheFileAreDroppedQuickly) {
         "zip64-size-2pow63.zip",            // negative as a signed 64-bit number
         "zip64-size-max.zip",               // 2^64 - 1: one byte back
     };
+    // A position that wraps around would walk for ever: the test ends after 30 seconds at most.
+    const TimeLimit limit(std::chrono::seconds(30));
     for (const char* seed : seeds) {
         messages.clear();
         const auto start = std::chrono::steady_clock::now();

@@ -309,3 +309,27 @@ TEST_F(Bridge, MoreSpecificationsThanTheRecordHoldsGoInSeveralCalls) {
     EXPECT_EQ(zipLog->specs.size(), 10u);
     EXPECT_EQ(zip.ResultCount(), 4);
 }
+
+TEST_F(Bridge, TheReadingAfterAChangeLetsTheWindowsInAndYieldsToAReadTheyStarted) {
+    // Long names make the walk of 60,000 entries take some tens of milliseconds.
+    std::vector<zipbytes::Entry> entries;
+    for (int i = 0; i < 60000; ++i)
+        entries.push_back({std::to_string(i) + std::string(200, 'n'), ""});
+    WriteHostFile(DriveC() + "/large.zip", zipbytes::Archive(entries));
+    Archive("C:\\large.zip");
+    ASSERT_EQ(zip.Count(), 60000);
+    // While the archive is read after an add, the user opens another one.
+    int turns = 0;
+    platform::SetEventPump([&] {
+        if (++turns == 1)
+            zip.SetZipFilename("C:\\a.zip");
+    });
+    zipScript->result = 1;
+    zip.FSpecArgs = {"x"};
+    zip.Add();
+    platform::SetEventPump(nullptr);
+    EXPECT_GE(turns, 1);
+    EXPECT_EQ(zip.ZipFilename(), "C:\\a.zip");
+    EXPECT_EQ(zip.Count(), 1); // the listing of the archive opened last stands
+    EXPECT_EQ(rereads, 1);
+}

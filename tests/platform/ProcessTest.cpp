@@ -38,9 +38,10 @@ TEST(Process, AProgramWhosePathHoldsBlanksAndShellCharactersStarts) {
     ::stat(host.c_str(), &st);
     EXPECT_TRUE(st.st_mode & S_IXUSR); // an extracted script gets its execute bit
 
-    // Arguments follow the program; quotes group them.
-    EXPECT_GT(WinExec("\"C:\\Temp dir\\my setup; rm -rf x.sh\" /s \"a b\"", SW_SHOWNORMAL), 31u);
-    EXPECT_EQ(record.starts[1].hostArgv, (std::vector<std::string>{host, "/s", "a b"}));
+    // Arguments follow the program; quotes group them, and an empty pair is an empty argument.
+    EXPECT_GT(WinExec("\"C:\\Temp dir\\my setup; rm -rf x.sh\" /s \"a b\" \"\" b", SW_SHOWNORMAL),
+              31u);
+    EXPECT_EQ(record.starts[1].hostArgv, (std::vector<std::string>{host, "/s", "a b", "", "b"}));
 }
 
 TEST(Process, ProgramsThatCannotRunHereFail) {

@@ -73,6 +73,28 @@ TEST_F(UnzFolders, FoldersMadeForAnEntryThatFailedGoAgainHoweverDeep) {
     EXPECT_TRUE(fs::is_directory(DriveC() + "/out/b"));
 }
 
+TEST_F(UnzFolders, AFolderMovedAwayMeanwhileIsNotRemovedWhereItWent) {
+    // The folder y, made for an entry that fails, is still open when 16 folders later its parent
+    // has been closed; meanwhile another program moves it out of the target, on the same disk.
+    zipbytes::Entry bad{"x/y/bad.txt", "damaged"};
+    bad.crc = 0x12345678;
+    std::vector<zipbytes::Entry> entries{bad};
+    for (int i = 0; i < 15; ++i)
+        entries.push_back({"f" + std::to_string(i) + "/a.txt", "a"});
+    WriteHostFile(DriveC() + "/moved.zip", zipbytes::Archive(entries));
+    fs::create_directories(DriveC() + "/out");
+    fs::create_directories(DriveC() + "/elsewhere");
+    zip.OnProgress = [](TZipMaster*, ProgressType type, const std::string& name, std::int32_t) {
+        if (type == ProgressType::FileStart && name == "f14/a.txt")
+            fs::rename(DriveC() + "/out/x/y", DriveC() + "/elsewhere/y");
+    };
+    EXPECT_EQ(Extract("C:\\moved.zip", "C:\\out", {"*.*"}, kAll), 15);
+    // Going up from y finds another folder than the x it came from: x is opened again from the
+    // target, and the folder that went elsewhere stays.
+    EXPECT_TRUE(fs::is_directory(DriveC() + "/elsewhere/y"));
+    EXPECT_FALSE(fs::exists(DriveC() + "/out/x"));
+}
+
 TEST_F(UnzFolders, EntriesThatDifferOnlyInLetterCaseAreFilesOfTheirOwn) {
     WriteHostFile(DriveC() + "/twins.zip", zipbytes::Archive({{"README.txt", "upper"},
                                                               {"readme.txt", "lower"},

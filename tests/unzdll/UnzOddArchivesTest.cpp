@@ -179,6 +179,8 @@ TEST_F(UnzOddArchives, BytesAfterTheEndRecordAreSteppedOver) {
         {"comment-then-trailing", WithComment(plain, "a comment") + "\r\n", 0, 2},
         {"false-end-record-in-trailing", plain + falseEnd + "tail", 0, falseEnd.size() + 4},
         {"trailing-64-kib", plain + std::string(65536, 'x'), 0, 65536},
+        {"longest-comment-then-trailing-64-kib",
+         WithComment(plain, std::string(65535, 'c')) + std::string(65536, 'x'), 0, 65536},
         {"prefix-offsets-from-archive", prefix + plain + std::string(100, '\n'), prefix.size(),
          100},
         {"prefix-offsets-from-file", absolute + std::string(14, '\0'), 0, 14},

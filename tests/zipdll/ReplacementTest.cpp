@@ -1,7 +1,8 @@
-// The replacement of a changed archive is flushed in pieces with the caller asked between them,
-// and an abort heard then leaves the archive as it was.
+// The replacement of a changed archive goes to the disk aside from the engine's thread, which
+// keeps the caller alive meanwhile, and an abort answered by then leaves the archive as it was.
 #include "zipdll/Replacement.h"
 
+#include "ReportProbe.h"
 #include "TestMachine.h"
 
 #include <filesystem>
@@ -22,18 +23,15 @@ protected:
         ASSERT_EQ(::stat(archive.c_str(), &st), 0);
         original = ArchiveIdentity::Of(st);
     }
-    // Writes 40 MB (three pieces of the flush) and commits, keepAlive answering false from its
-    // call abortAt on (never when 0); the calls made.
-    int WriteAndCommit(int abortAt, bool& committed) {
+    // Writes 40 MB and commits through the probe's report.
+    bool WriteAndCommit(ReportProbe& probe) {
         Replacement replacement;
         EXPECT_TRUE(replacement.Create(archive, original));
         const std::string piece(1 << 20, 'n');
         for (int i = 0; i < 40; ++i)
             EXPECT_EQ(::write(replacement.Fd(), piece.data(), piece.size()),
                       static_cast<ssize_t>(piece.size()));
-        int calls = 0;
-        committed = replacement.Commit([&] { return ++calls != abortAt; });
-        return calls;
+        return replacement.Commit(probe.report);
     }
     std::vector<std::string> Folder() const {
         std::vector<std::string> names;
@@ -48,16 +46,19 @@ protected:
 
 } // namespace
 
-TEST_F(Replacing, TheFlushAsksBetweenPiecesAndAnAbortThenKeepsTheOldArchive) {
-    bool committed = true;
-    EXPECT_EQ(WriteAndCommit(2, committed), 2);
-    EXPECT_FALSE(committed);
+TEST_F(Replacing, AnAbortAnsweredBeforeTheRenameKeepsTheOldArchive) {
+    ReportProbe aborted;
+    aborted.abortAt = 1;
+    aborted.report.Message(kMsgProcessed, "the caller aborts");
+    EXPECT_FALSE(WriteAndCommit(aborted));
     EXPECT_EQ(errno, ECANCELED);
     EXPECT_EQ(ReadHostFile(archive), "the old archive");
     EXPECT_EQ(Folder(), (std::vector<std::string>{"a.zip"})); // the temporary file is gone
 
-    EXPECT_EQ(WriteAndCommit(0, committed), 3);
-    EXPECT_TRUE(committed);
+    ReportProbe going;
+    EXPECT_TRUE(WriteAndCommit(going));
     EXPECT_EQ(fs::file_size(archive), 40u << 20);
     EXPECT_EQ(Folder(), (std::vector<std::string>{"a.zip"}));
+    for (const auto& seen : going.seen) // whatever the flush took, the caller was kept here
+        EXPECT_EQ(seen.thread, std::this_thread::get_id());
 }

@@ -4,6 +4,7 @@
 // followed. Checked with Python's zipfile.
 #include "EngineTest.h"
 #include "RunTool.h"
+#include "RunawayGuard.h"
 #include "TestMachine.h"
 
 #include "engine/EngineReport.h"
@@ -148,10 +149,13 @@ TEST_F(ZipNames, LinksToFoldersAreNeverFollowedAndEachLeftOutFileIsNamedOnce) {
     fs::create_symlink("../outside.txt", DriveC() + "/data/file-link.txt");
     fs::create_symlink(DriveC() + "/nowhere", DriveC() + "/data/sub/dangling.txt");
     ASSERT_EQ(::mkfifo((DriveC() + "/data/sub/pipe").c_str(), 0644), 0);
-    // The second specification meets sub's links and files again.
+    // The second specification meets sub's links and files again. A walk that followed the
+    // links would never end: it is stopped after 10 seconds or 200 MB.
+    const RunawayGuard guard(zip, std::chrono::seconds(10), 200);
     EXPECT_EQ(
         Add("C:\\links.zip", {"C:\\data\\*.*", "C:\\data\\sub\\*.*"}, AddDirNames | AddRecurseDirs),
         3);
+    ASSERT_FALSE(guard.Tripped()) << "the walk ran away";
     // A link to a file is added as that file, under the link's name.
     EXPECT_EQ(
         Contents({"links.zip"})["links.zip"],

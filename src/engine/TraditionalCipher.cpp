@@ -1,6 +1,6 @@
 // The traditional encryption of archive entries. The keys move on through the CRC-32 of single
 // bytes, taken from zlib's crc32 (which inverts before and after).
-#include "zipsfx/TraditionalCipher.h"
+#include "engine/TraditionalCipher.h"
 
 #include <zlib.h>
 
@@ -23,10 +23,22 @@ void TraditionalCipher::Update(unsigned char plain) {
     keys_[2] = CrcStep(keys_[2], static_cast<unsigned char>(keys_[1] >> 24));
 }
 
+unsigned char TraditionalCipher::KeyByte() const {
+    const std::uint32_t temp = (keys_[2] | 2) & 0xFFFF;
+    return static_cast<unsigned char>((temp * (temp ^ 1)) >> 8);
+}
+
 void TraditionalCipher::Decrypt(unsigned char* data, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
-        const std::uint32_t temp = (keys_[2] | 2) & 0xFFFF;
-        data[i] ^= static_cast<unsigned char>((temp * (temp ^ 1)) >> 8);
+        data[i] ^= KeyByte();
         Update(data[i]);
+    }
+}
+
+void TraditionalCipher::Encrypt(unsigned char* data, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+        const unsigned char plain = data[i];
+        data[i] ^= KeyByte();
+        Update(plain);
     }
 }

@@ -1,5 +1,6 @@
-// The traditional encryption of archive entries, for decrypting: three keys set up from the
-// password and moved on by every plain byte.
+// The traditional encryption of archive entries, for decrypting (the stub and the engines read
+// it) and encrypting (the engine adds with it): three keys set up from the password and moved on
+// by every plain byte.
 #pragma once
 
 #include <cstddef>
@@ -12,8 +13,11 @@ public:
 
     // Decrypts size bytes in place.
     void Decrypt(unsigned char* data, std::size_t size);
+    // Encrypts size bytes in place.
+    void Encrypt(unsigned char* data, std::size_t size);
 
 private:
+    unsigned char KeyByte() const;
     void Update(unsigned char plain);
 
     std::uint32_t keys_[3] = {0x12345678, 0x23456789, 0x34567890};

@@ -1,0 +1,52 @@
+// Writes the new entries of an add into the new archive: a file's local header, its data (the
+// stream the deflate pool made, or the file read and compressed here as it goes, for files beyond
+// the pool's bound and for level 0) encrypted with the traditional scheme when a password is
+// given, and after an encrypted entry a data descriptor. It reports each file's start and its
+// blocks of 32768 bytes, and notes in the file's record how it was stored.
+#pragma once
+
+#include "engine/EngineReport.h"
+#include "engine/TraditionalCipher.h"
+#include "zipdll/ArchiveOutput.h"
+#include "zipdll/DeflatePool.h"
+#include "zipdll/FileList.h"
+#include "zipdll/ZipRecords.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class EntryWriter {
+public:
+    // level: 0 stores, 1 to 9 deflate; password: encrypts every entry when not empty.
+    EntryWriter(ArchiveOutput& out, EngineReport& report, int level, std::string password);
+
+    enum class Result {
+        Written,
+        Unreadable, // the file could not be read (errno says why): nothing of it stays written
+        Failed,     // the archive could not be written (errno says why), or the caller aborted
+    };
+    Result Folder(ListedFile& folder, std::string_view name);
+    Result Compressed(ListedFile& file, std::string_view name, const DeflatedFile& data);
+    Result Streamed(ListedFile& file, std::string_view name, const std::string& hostPath);
+
+    // The entry a record describes, as its central record gives it.
+    static NewEntry EntryOf(const ListedFile& file, std::string_view name);
+
+private:
+    // Starts the entry: its local header and, when encrypting, the encryption header.
+    bool Begin(ListedFile& file, std::string_view name);
+    // Writes size bytes of the entry's data (encrypted when encrypting).
+    bool Data(const unsigned char* bytes, std::size_t size);
+    // Ends the entry: the sizes known only now over its local header, a descriptor after it.
+    bool End(const ListedFile& file, std::string_view name, bool patch);
+    Result Failed() const;
+
+    ArchiveOutput& out_;
+    EngineReport& report_;
+    int level_;
+    std::string password_;
+    std::optional<TraditionalCipher> cipher_;         // the entry's, while it is written
+    std::unique_ptr<unsigned char[]> input_, output_; // for streamed files, made when needed
+    Bytes header_;
+};

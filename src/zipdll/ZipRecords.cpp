@@ -1,0 +1,219 @@
+// The records a changed archive is made of.
+#include "zipdll/ZipRecords.h"
+
+#include "engine/LittleEndian.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::uint32_t kLocalSignature = 0x04034B50;
+constexpr std::uint32_t kCentralSignature = 0x02014B50;
+constexpr std::uint32_t kDescriptorSignature = 0x08074B50;
+constexpr std::uint32_t kEndSignature = 0x06054B50;
+constexpr std::uint32_t kZip64EndSignature = 0x06064B50;
+constexpr std::uint32_t kZip64LocatorSignature = 0x07064B50;
+constexpr std::uint16_t kZip64Tag = 0x0001;
+constexpr std::size_t kCentralHeaderSize = 46;
+constexpr std::uint32_t kFull32 = 0xFFFFFFFF;
+constexpr std::uint16_t kFull16 = 0xFFFF;
+// Made by: Unix (its attributes are in the high half of the external attributes), 6.3.
+constexpr std::uint16_t kMadeBy = 3 << 8 | 63;
+constexpr std::uint16_t kNeeded = 20;
+constexpr std::uint16_t kNeededZip64 = 45;
+// The Unix attributes of what an add stores, as other tools give them: the extracting user's
+// umask decides.
+constexpr std::uint32_t kFileAttributes = 0100666u << 16;
+constexpr std::uint32_t kFolderAttributes = 040777u << 16;
+
+void Put16(Bytes& out, std::uint64_t value) {
+    const std::size_t at = out.size();
+    out.resize(at + 2);
+    SetLe16(&out[at], value);
+}
+
+void Put32(Bytes& out, std::uint64_t value) {
+    const std::size_t at = out.size();
+    out.resize(at + 4);
+    SetLe32(&out[at], value);
+}
+
+void Put64(Bytes& out, std::uint64_t value) {
+    const std::size_t at = out.size();
+    out.resize(at + 8);
+    SetLe64(&out[at], value);
+}
+
+void PutBytes(Bytes& out, std::string_view bytes) {
+    out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+// A 32-bit field that holds value, or says that the Zip64 field does.
+std::uint32_t Field32(std::uint64_t value) {
+    return value >= kFull32 ? kFull32 : static_cast<std::uint32_t>(value);
+}
+
+// A value of a central record and whether its 32-bit field is full, so that it is in the Zip64
+// extra field.
+struct Value64 {
+    std::uint64_t value;
+    bool in64;
+};
+
+Value64 Of(std::uint64_t value) {
+    return {value, value >= kFull32};
+}
+
+// The Zip64 extra field holding the values that go there, in their fixed order; nothing when none
+// does.
+Bytes Zip64Extra(std::initializer_list<Value64> values) {
+    Bytes extra;
+    for (const Value64& value : values)
+        if (value.in64)
+            Put64(extra, value.value);
+    if (extra.empty())
+        return extra;
+    Bytes field;
+    Put16(field, kZip64Tag);
+    Put16(field, extra.size());
+    field.insert(field.end(), extra.begin(), extra.end());
+    return field;
+}
+
+} // namespace
+
+void AppendLocalHeader(Bytes& out, const NewEntry& entry) {
+    Put32(out, kLocalSignature);
+    Put16(out, entry.zip64Local ? kNeededZip64 : kNeeded);
+    Put16(out, entry.flags);
+    Put16(out, entry.method);
+    Put32(out, entry.dosTime);
+    const Bytes sizes = LocalSizes(entry);
+    out.insert(out.end(), sizes.begin(), sizes.begin() + kLocalSizesLength);
+    Put16(out, entry.name.size());
+    Put16(out, entry.zip64Local ? 20 : 0);
+    PutBytes(out, entry.name);
+    if (entry.zip64Local) {
+        Put16(out, kZip64Tag);
+        Put16(out, 16);
+        out.insert(out.end(), sizes.begin() + kLocalSizesLength, sizes.end());
+    }
+}
+
+Bytes LocalSizes(const NewEntry& entry) {
+    Bytes sizes;
+    Put32(sizes, entry.crc32);
+    if (entry.zip64Local) {
+        Put32(sizes, kFull32);
+        Put32(sizes, kFull32);
+        Put64(sizes, entry.size);
+        Put64(sizes, entry.compressedSize);
+    } else {
+        Put32(sizes, entry.compressedSize);
+        Put32(sizes, entry.size);
+    }
+    return sizes;
+}
+
+void AppendDataDescriptor(Bytes& out, const NewEntry& entry) {
+    Put32(out, kDescriptorSignature);
+    Put32(out, entry.crc32);
+    if (entry.zip64Local) {
+        Put64(out, entry.compressedSize);
+        Put64(out, entry.size);
+    } else {
+        Put32(out, entry.compressedSize);
+        Put32(out, entry.size);
+    }
+}
+
+void AppendCentralRecord(Bytes& out, const NewEntry& entry) {
+    const Bytes zip64 = Zip64Extra({Of(entry.size), Of(entry.compressedSize), Of(entry.offset)});
+    Put32(out, kCentralSignature);
+    Put16(out, kMadeBy);
+    Put16(out, zip64.empty() && !entry.zip64Local ? kNeeded : kNeededZip64);
+    Put16(out, entry.flags);
+    Put16(out, entry.method);
+    Put32(out, entry.dosTime);
+    Put32(out, entry.crc32);
+    Put32(out, Field32(entry.compressedSize));
+    Put32(out, Field32(entry.size));
+    Put16(out, entry.name.size());
+    Put16(out, zip64.size());
+    Put16(out, 0); // comment
+    Put16(out, 0); // disk
+    Put16(out, 0); // internal attributes
+    Put32(out, entry.isFolder ? kFolderAttributes : kFileAttributes);
+    Put32(out, Field32(entry.offset));
+    PutBytes(out, entry.name);
+    out.insert(out.end(), zip64.begin(), zip64.end());
+}
+
+void AppendKeptCentralRecord(Bytes& out, const ArchiveLayout& layout, const LayoutEntry& entry,
+                             std::uint64_t offset) {
+    const unsigned char* record = &layout.directory[entry.headerAt];
+    const std::size_t nameLength = Le16(record + 28), extraLength = Le16(record + 30),
+                      commentLength = Le16(record + 32);
+    const std::size_t at = out.size();
+    if (entry.offsetIn64 || offset < kFull32) {
+        // The offset has its field already: the record as it was, with the new offset in it.
+        out.insert(out.end(), record,
+                   record + kCentralHeaderSize + nameLength + extraLength + commentLength);
+        const std::size_t field = at + (entry.offsetFieldAt - entry.headerAt);
+        if (entry.offsetIn64)
+            SetLe64(&out[field], offset);
+        else
+            SetLe32(&out[field], offset);
+        return;
+    }
+    // The offset outgrew its 32-bit field: the record gets a Zip64 field that holds it, beside
+    // the sizes that were there already, and keeps its other extra fields.
+    const unsigned char* extra = record + kCentralHeaderSize + nameLength;
+    Bytes kept;
+    for (std::size_t pos = 0; pos + 4 <= extraLength;) {
+        const std::size_t end = std::min(extraLength, pos + 4 + Le16(extra + pos + 2));
+        if (Le16(extra + pos) != kZip64Tag)
+            kept.insert(kept.end(), extra + pos, extra + end);
+        pos = end;
+    }
+    const Bytes zip64 = Zip64Extra({{entry.uncompressedSize, Le32(record + 24) == kFull32},
+                                    {entry.compressedSize, Le32(record + 20) == kFull32},
+                                    {offset, true}});
+    out.insert(out.end(), record, record + kCentralHeaderSize + nameLength);
+    SetLe16(&out[at + 6], std::max<std::uint16_t>(Le16(record + 6), kNeededZip64));
+    SetLe16(&out[at + 30], zip64.size() + kept.size());
+    SetLe32(&out[at + 42], kFull32);
+    out.insert(out.end(), zip64.begin(), zip64.end());
+    out.insert(out.end(), kept.begin(), kept.end());
+    out.insert(out.end(), extra + extraLength, extra + extraLength + commentLength);
+}
+
+void AppendEndRecords(Bytes& out, std::uint64_t entries, std::uint64_t offset, std::uint64_t size,
+                      std::string_view comment) {
+    if (entries >= kFull16 || offset >= kFull32 || size >= kFull32) {
+        const std::uint64_t recordAt = offset + size;
+        Put32(out, kZip64EndSignature);
+        Put64(out, 44); // the size of the rest of this record
+        Put16(out, kMadeBy);
+        Put16(out, kNeededZip64);
+        Put32(out, 0); // this disk
+        Put32(out, 0); // the directory's disk
+        Put64(out, entries);
+        Put64(out, entries);
+        Put64(out, size);
+        Put64(out, offset);
+        Put32(out, kZip64LocatorSignature);
+        Put32(out, 0); // the Zip64 end record's disk
+        Put64(out, recordAt);
+        Put32(out, 1); // disks
+    }
+    Put32(out, kEndSignature);
+    Put16(out, 0);
+    Put16(out, 0);
+    Put16(out, std::min<std::uint64_t>(entries, kFull16));
+    Put16(out, std::min<std::uint64_t>(entries, kFull16));
+    Put32(out, Field32(size));
+    Put32(out, Field32(offset));
+    Put16(out, comment.size());
+    PutBytes(out, comment);
+}
