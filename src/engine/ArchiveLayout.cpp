@@ -61,7 +61,9 @@ void ApplyZip64(std::string_view extra, std::size_t extraAt, LayoutEntry& entry)
 // (at least its fixed part, name and extra field), read into entry; the record's whole length
 // with its comment.
 std::size_t ParseCentralHeader(const unsigned char* h, std::size_t pos, LayoutEntry& entry) {
-    entry = LayoutEntry{Le32(h + 42), Le32(h + 20), Le16(h + 28)};
+    entry = LayoutEntry{.localHeaderOffset = Le32(h + 42),
+                        .compressedSize = Le32(h + 20),
+                        .nameLength = Le16(h + 28)};
     entry.uncompressedSize = Le32(h + 24);
     entry.crc32 = Le32(h + 16);
     entry.madeBy = Le16(h + 4);
@@ -130,7 +132,7 @@ std::optional<DirectoryPlace> LocateDirectory(int fd, std::uint64_t endOffset,
 // of the directory from pos on, or null when the directory has fewer.
 template <typename Bytes, typename Visit>
 bool ParseDirectory(const DirectoryPlace& place, Bytes bytes, Visit visit) {
-    LayoutEntry entry{0, 0, 0};
+    LayoutEntry entry;
     std::uint64_t pos = 0;
     for (std::uint64_t count = 0; count < place.entryCount; ++count) {
         const unsigned char* h = bytes(pos, kCentralHeaderSize);

@@ -14,22 +14,25 @@
 #include <string_view>
 #include <vector>
 
+// What the central directory says of one entry, held for every entry: the members ordered so that
+// none needs padding (64 bytes).
 struct LayoutEntry {
-    std::uint64_t localHeaderOffset; // from the archive start
-    std::uint64_t compressedSize;
-    std::uint32_t nameLength;
-    std::uint64_t uncompressedSize = 0;
+    std::uint64_t localHeaderOffset = 0; // from the archive start
+    std::uint64_t compressedSize = 0;
+    std::uint32_t nameLength = 0;
     std::uint32_t crc32 = 0;
-    std::uint16_t flags = 0;
-    std::uint16_t method = 0;
-    std::uint16_t madeBy = 0;             // version made by: the system in the high byte
-    std::uint32_t externalAttributes = 0; // that system's attributes of the file
-    std::uint16_t extraLength = 0;        // of the extra field after the name
+    std::uint64_t uncompressedSize = 0;
     std::size_t headerAt = 0;             // the central header, from the directory start
     std::size_t offsetFieldAt = 0;        // the field that holds localHeaderOffset, likewise
-    bool offsetIn64 = false;              // that field is 8 bytes of the Zip64 extra field
-    bool zip64 = false;                   // some value came from the Zip64 extra field
+    std::uint32_t externalAttributes = 0; // that system's attributes of the file
+    std::uint16_t flags = 0;
+    std::uint16_t method = 0;
+    std::uint16_t madeBy = 0;      // version made by: the system in the high byte
+    std::uint16_t extraLength = 0; // of the extra field after the name
+    bool offsetIn64 = false;       // that field is 8 bytes of the Zip64 extra field
+    bool zip64 = false;            // some value came from the Zip64 extra field
 };
+static_assert(sizeof(LayoutEntry) <= 64);
 
 struct ArchiveLayout {
     std::uint64_t archiveStart = 0; // in the file

@@ -15,10 +15,13 @@ void CentralIndex::Load() {
     });
     if (!directoryAt_)
         records_.clear();
+    // Writers list the entries in the order of their headers; only another order is sorted.
     // Stable: of two records of one header, the first in the directory is the one found.
-    std::stable_sort(
-        records_.begin(), records_.end(),
-        [](const CentralFacts& a, const CentralFacts& b) { return a.headerAt < b.headerAt; });
+    const auto byHeader = [](const CentralFacts& a, const CentralFacts& b) {
+        return a.headerAt < b.headerAt;
+    };
+    if (!std::is_sorted(records_.begin(), records_.end(), byHeader))
+        std::stable_sort(records_.begin(), records_.end(), byHeader);
     records_.shrink_to_fit();
 }
 

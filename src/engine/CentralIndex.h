@@ -2,12 +2,12 @@
 // tell: the sizes of an entry whose writer put them after its data, whether an empty entry whose
 // name lacks the "/" is a folder by its attributes, and where the next entry starts after bytes
 // that are no header. The directory is read on the first question, once, a piece at a time; the
-// index keeps 32 bytes a record.
+// index keeps 32 bytes a record, in blocks, so that it grows without copying itself.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <optional>
-#include <vector>
 
 struct CentralFacts {
     std::uint64_t headerAt = 0; // the local header it points at, in the file
@@ -35,6 +35,6 @@ private:
 
     int fd_;
     bool loaded_ = false;
-    std::vector<CentralFacts> records_; // in the order of headerAt
+    std::deque<CentralFacts> records_; // in the order of headerAt
     std::optional<std::uint64_t> directoryAt_;
 };
