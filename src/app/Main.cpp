@@ -293,6 +293,7 @@ void TMainForm::ConnectHandlers() {
     onAction("ExtractAll1", [this] { btnExtractAllClick(); });
     onAction("ExtractAllFiles1", [this] { btnExtractAllClick(); });
     onButton("SpeedButton6", [this] { btnExtractAllClick(); });
+    onAction("Test1", [this] { Test1Click(); });
     onAction("ViewSelected1", [this] { btnViewSelectedClick(); });
     onAction("ViewSelected2", [this] { btnViewSelectedClick(); });
     onButton("SpeedButton4", [this] { btnViewSelectedClick(); });

@@ -32,6 +32,12 @@ std::string SetupEntryName(const TZipMaster& zip) {
     return {};
 }
 
+// The temp folder, with where it lies on this machine when that is known.
+std::string FolderOnThisMachine(const std::string& folder) {
+    const auto host = platform::HostPathOf(folder);
+    return folder + (host ? " (" + *host + " on this machine)" : "");
+}
+
 } // namespace
 
 std::string TMainForm::EntryPathOfRow(int index) const {
@@ -50,8 +56,17 @@ void TMainForm::AutoInstall() {
         platform::ui::ShowMessage("Setup.exe or Install.exe not found");
         return;
     }
-    // The setup program starts only when this extraction wrote it.
-    if (const auto file = ExtractForUse({name}, [this] { ExtractAllTo(TempDir); }); file.front())
+    // The setup program starts only when this extraction wrote it and every entry came out as
+    // the archive holds it: a setup run from a damaged download installs damaged files.
+    const auto file = ExtractForUse({name}, [this] {
+        const auto failed = NotExtracted(KeepingEngineNotes([this] { ExtractAllTo(TempDir); }));
+        if (failed.empty() || extractionStopped_)
+            return;
+        extractionStopped_ = true; // said here: nothing more is said, nothing starts
+        platform::ui::ShowMessage(QString::fromStdString(UnsoundDownload(
+            win::ExtractFileName(ZipMaster1.ZipFilename()), failed, FolderOnThisMachine(TempDir))));
+    });
+    if (file.front())
         RunFile(*file.front());
 }
 
@@ -76,11 +91,10 @@ void TMainForm::RunFile(const UsableFile& file) {
     if (failure == platform::StartFailure::None)
         return;
     // Without a word the user would wait for an installer that never comes.
-    const auto hostFolder = platform::HostPathOf(TempDir);
     platform::ui::ShowMessage(QString::fromStdString(
         "Pakrune could not " + std::string(program ? "start " : "open ") + path + ": " +
-        platform::StartFailureText(failure) + ". Its files were extracted to " + TempDir +
-        (hostFolder ? " (" + *hostFolder + " on this machine)." : ".")));
+        platform::StartFailureText(failure) + ". Its files were extracted to " +
+        FolderOnThisMachine(TempDir) + "."));
 }
 
 void TMainForm::SpeedButton3Click() {

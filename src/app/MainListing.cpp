@@ -18,6 +18,8 @@ void TMainForm::ZipMaster1DirUpdate() {
     const bool open = !ZipMaster1.ZipFilename().empty();
     SetActivePictures(open);
     EnableArchiveCommands(open);
+    // A test needs entries to read.
+    Item("Test1")->setEnabled(open && ZipMaster1.Count() > 0);
     if (open && ZipMaster1.Count() > 0) {
         BuildSortKeys();
         ComputeTotals();
