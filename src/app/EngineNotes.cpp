@@ -62,7 +62,7 @@ std::string TestResult(const std::string& archive, std::int32_t soundFiles,
                  [](const EngineNote& note) { return note.code >= kMsgNotFound; });
     if (failed.empty()) {
         if (soundFiles == 0)
-            return "No files were tested: the entries chosen are folders.";
+            return "No files were tested."; // folders only, or a call refused
         return (soundFiles == 1 ? "" : "All ") + Files(soundFiles) + " in " + archive +
                " tested and sound.";
     }

@@ -88,8 +88,9 @@ public:
     // The sum of the sizes of the entries of the selected rows.
     std::int64_t SelectedSize() const;
     void ExtractAllTo(const std::string& baseDir);
-    // Tests the selected entries, or all when none is selected, and says in one message whether
-    // they are sound or which failed and why. Nothing is written.
+    // Tests the entries of the rows the user selected, or all when the user selected none (the
+    // first row that a listing selects is not chosen), and says in one message whether they are
+    // sound or which failed and why. Nothing is written.
     void Test1Click();
     // The data of rows dragged out of the list: their entries extracted below the temp folder,
     // as file addresses. Nothing when no entry could be extracted.
@@ -113,11 +114,14 @@ public:
     // Running, installing, progress.
     std::string EntryPathOfRow(int index) const;
     std::string FindSetupEntry() const;
-    void AutoInstall();
+    // Extracts the download below the temp folder and starts its setup program when every entry
+    // came out whole; true when it started.
+    bool AutoInstall();
     void RunEntry(const std::string& name);
     // Starts a program, or opens a document, that an extraction wrote and that was checked: a
-    // program starts from the descriptor it was checked on.
-    void RunFile(const UsableFile& file);
+    // program starts from the descriptor it was checked on. False, and said why, when it could
+    // not start.
+    bool RunFile(const UsableFile& file);
     void SpeedButton3Click();
     void btnInstallClick();
     void ZipMaster1Progress(ProgressType type, const std::string& filename, std::int32_t fileSize);
@@ -272,6 +276,8 @@ private:
     bool engineRunning_ = false;
     bool engineCancelled_ = false;
     bool closePending_ = false;
+    // The selection changed since the listing selected its first row: the user chose the rows.
+    bool rowsChosen_ = false;
     std::vector<EngineNote> engineNotes_; // what the engine reported during the call
     bool keepNotes_ = false;              // the notes are for the caller (KeepingEngineNotes)
     // The last ExtractInto refused the archive or read one that changed meanwhile, and said so,

@@ -148,8 +148,9 @@ void TMainForm::Test1Click() {
         return;
     ResetProgress();
     ZipMaster1.FSpecArgs.clear();
-    for (const int row : ListView1->SelectedRows())
-        ZipMaster1.FSpecArgs.push_back(EntryPathOfRow(row));
+    if (rowsChosen_)
+        for (const int row : ListView1->SelectedRows())
+            ZipMaster1.FSpecArgs.push_back(EntryPathOfRow(row));
     // The bar follows the bytes tested, as an extraction's does.
     ProgressTotal = ZipMaster1.FSpecArgs.empty() ? ListingTotal : SelectedSize();
     if (ZipMaster1.FSpecArgs.empty())

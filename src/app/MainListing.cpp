@@ -73,6 +73,7 @@ void TMainForm::FillList(int first, int last) {
     ListView1->ShowRows(&SortRows);
     if (ListView1->RowCount() > 0)
         ListView1->SetSelected(0, true);
+    rowsChosen_ = false; // the first row's mark is the listing's, not the user's choice
 }
 
 void TMainForm::ExtractSortValues(const std::string& field) {
