@@ -21,8 +21,10 @@
 #include "platform/ui/ListView.h"
 #include "platform/ui/Pictures.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCloseEvent>
+#include <QItemSelectionModel>
 #include <QMenuBar>
 #include <QShortcut>
 #include <QTimer>
@@ -264,6 +266,8 @@ void TMainForm::ConnectHandlers() {
         ZipMaster1Message(errCode, message);
     };
     ListView1->SetDragSource([this](const std::vector<int>& rows) { return DragRowsOut(rows); });
+    connect(ListView1->CurrentView()->selectionModel(), &QItemSelectionModel::selectionChanged,
+            this, [this] { rowsChosen_ = true; });
     // Not through the idle guard: these act only while an engine call runs.
     ConnectCommand(CancelButton, &QToolButton::clicked, this, [this] { CancelEngineCall(); });
     CancelShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -293,6 +297,7 @@ void TMainForm::ConnectHandlers() {
     onAction("ExtractAll1", [this] { btnExtractAllClick(); });
     onAction("ExtractAllFiles1", [this] { btnExtractAllClick(); });
     onButton("SpeedButton6", [this] { btnExtractAllClick(); });
+    onAction("Test1", [this] { Test1Click(); });
     onAction("ViewSelected1", [this] { btnViewSelectedClick(); });
     onAction("ViewSelected2", [this] { btnViewSelectedClick(); });
     onButton("SpeedButton4", [this] { btnViewSelectedClick(); });

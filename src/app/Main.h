@@ -4,14 +4,14 @@
 //   MainMenu.cpp     the main menu and the list's popup menu
 //   MainListing.cpp  the listing: directory update, sort keys, totals, rows, sorting, views
 //   MainEdit.cpp     new, add, delete entries, convert, save as, close and delete the archive
-//   MainExtract.cpp  extracting into a folder, the window's engine calls, dragging rows out
-//   MainInstall.cpp  running entries, installing a download, progress
-//   MainSettings.cpp the settings file, the recent files, the list's appearance
-//   MainBrowsers.cpp the browser integration in the registry and on the desktop
-//   MainOptions.cpp  the options dialog's exchange with the settings
-//   MainHelp.cpp     the wizard, the Help menu and the about window
+//   MainExtract.cpp  extracting into a folder, testing, the window's engine calls, dragging rows
+//   out MainInstall.cpp  running entries, installing a download, progress MainSettings.cpp the
+//   settings file, the recent files, the list's appearance MainBrowsers.cpp the browser integration
+//   in the registry and on the desktop MainOptions.cpp  the options dialog's exchange with the
+//   settings MainHelp.cpp     the wizard, the Help menu and the about window
 #pragma once
 
+#include "app/EngineNotes.h"
 #include "app/ExtractedFile.h"
 #include "app/ListingRows.h"
 #include "app/NameOrder.h"
@@ -88,6 +88,10 @@ public:
     // The sum of the sizes of the entries of the selected rows.
     std::int64_t SelectedSize() const;
     void ExtractAllTo(const std::string& baseDir);
+    // Tests the entries of the rows the user selected, or all when the user selected none (the
+    // first row that a listing selects is not chosen), and says in one message whether they are
+    // sound or which failed and why. Nothing is written.
+    void Test1Click();
     // The data of rows dragged out of the list: their entries extracted below the temp folder,
     // as file addresses. Nothing when no entry could be extracted.
     QMimeData* DragRowsOut(const std::vector<int>& rows);
@@ -110,11 +114,14 @@ public:
     // Running, installing, progress.
     std::string EntryPathOfRow(int index) const;
     std::string FindSetupEntry() const;
-    void AutoInstall();
+    // Extracts the download below the temp folder and starts its setup program when every entry
+    // came out whole; true when it started.
+    bool AutoInstall();
     void RunEntry(const std::string& name);
     // Starts a program, or opens a document, that an extraction wrote and that was checked: a
-    // program starts from the descriptor it was checked on.
-    void RunFile(const UsableFile& file);
+    // program starts from the descriptor it was checked on. False, and said why, when it could
+    // not start.
+    bool RunFile(const UsableFile& file);
     void SpeedButton3Click();
     void btnInstallClick();
     void ZipMaster1Progress(ProgressType type, const std::string& filename, std::int32_t fileSize);
@@ -221,18 +228,24 @@ private:
     void EngineCall(const std::function<void()>& call);
     void ZipMaster1Message(std::int32_t errCode, const std::string& message);
     void ShowEngineMessages();
+    // Runs work, whose engine calls keep what the engine reported for the caller instead of
+    // showing it; returns that (nothing when a call was cancelled).
+    std::vector<EngineNote> KeepingEngineNotes(const std::function<void()>& work);
     // The folder picked in the extract-to window (opened at the download folder); nothing when
     // the archive has no entries or the window was cancelled.
     std::optional<std::string> ChooseExtractFolder();
     // The folder exists (the temp folder is made when missing); otherwise says so.
     bool BaseFolderReady(const std::string& baseDir);
-    // Whether an extraction into baseDir may go ahead (ExtractInto); says why not.
-    bool ExtractionAllowed(const std::string& baseDir);
+    // Whether an extraction into baseDir, or a test without it, may go ahead; says why not.
+    bool ExtractionAllowed(const std::optional<std::string>& baseDir);
     // Extracts FSpecArgs into baseDir with the folders of the entries, replacing files; asks
     // for the password first when they include an encrypted entry. Refuses, saying why, an
     // archive that changed on disk since it was listed, and an extraction into the temp folder
     // that would write into a folder there that another user owns or could change.
     void ExtractInto(const std::string& baseDir);
+    // Extracts FSpecArgs into baseDir as ExtractInto does once the folder is there, or tests
+    // them without baseDir.
+    void Unpack(const std::optional<std::string>& baseDir);
     // Runs extract, then gives for each entry name its file below the temp folder when this
     // extraction wrote it there, reporting the entries that it did not (unless the extraction
     // was refused or cancelled: then nothing more is said).
@@ -263,8 +276,10 @@ private:
     bool engineRunning_ = false;
     bool engineCancelled_ = false;
     bool closePending_ = false;
-    std::vector<std::string> engineMessages_;
-    int wrongPasswords_ = 0; // entries the call left out for a wrong or missing password
+    // The selection changed since the listing selected its first row: the user chose the rows.
+    bool rowsChosen_ = false;
+    std::vector<EngineNote> engineNotes_; // what the engine reported during the call
+    bool keepNotes_ = false;              // the notes are for the caller (KeepingEngineNotes)
     // The last ExtractInto refused the archive or read one that changed meanwhile, and said so,
     // or the user cancelled it (in the password box or during the engine call): none of what it
     // wrote is used, and nothing more is said.

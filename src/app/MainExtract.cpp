@@ -1,5 +1,5 @@
-// TMainForm: extracting entries into a folder the user picks, viewing them, the window's engine
-// calls, and dragging rows out.
+// TMainForm: extracting entries into a folder the user picks, testing them, viewing them, the
+// window's engine calls, and dragging rows out.
 #include "app/Main.h"
 
 #include "app/ExtractedFile.h"
@@ -11,6 +11,7 @@
 #include "platform/Files.h"
 #include "platform/OwnedFiles.h"
 #include "platform/PathMap.h"
+#include "platform/WinPath.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/HourGlass.h"
 #include "platform/ui/ListView.h"
@@ -23,17 +24,10 @@
 #include <QUrl>
 #include <climits>
 #include <cstdlib>
-
-namespace {
-
-// Engine messages shown in one box after a call; more are counted, not listed.
-constexpr int kMaxShownMessages = 20;
-
-} // namespace
+#include <utility>
 
 void TMainForm::EngineCall(const std::function<void()>& call) {
-    engineMessages_.clear();
-    wrongPasswords_ = 0;
+    engineNotes_.clear();
     engineRunning_ = true;
     engineCancelled_ = false;
     CancelButton->show();
@@ -60,11 +54,22 @@ void TMainForm::EngineCall(const std::function<void()>& call) {
     if (engineCancelled_) {
         extractionStopped_ = true;
         // The engine's own notes on what it left undone add nothing to this.
-        engineMessages_.clear();
-        wrongPasswords_ = 0;
+        engineNotes_.clear();
         platform::ui::ShowMessage("The operation was cancelled.");
     }
-    ShowEngineMessages();
+    if (!keepNotes_)
+        ShowEngineMessages();
+}
+
+std::vector<EngineNote> TMainForm::KeepingEngineNotes(const std::function<void()>& work) {
+    engineNotes_.clear();
+    keepNotes_ = true;
+    struct Done {
+        bool& keep;
+        ~Done() { keep = false; }
+    } done{keepNotes_};
+    work();
+    return std::exchange(engineNotes_, {});
 }
 
 void TMainForm::CancelEngineCall() {
@@ -75,27 +80,17 @@ void TMainForm::CancelEngineCall() {
 }
 
 void TMainForm::ZipMaster1Message(std::int32_t errCode, const std::string& message) {
-    // What went wrong is kept for the end of the call; progress notes are not errors. Entries
-    // left out for the password make one message, not one per entry.
-    if (errCode == kMsgWrongPassword)
-        ++wrongPasswords_;
-    else if (errCode >= kMsgNotFound)
-        engineMessages_.push_back(message);
+    // What was left undone or went wrong is kept for the end of the call; notes on the files
+    // processed are not.
+    if (errCode >= kMsgSkipped)
+        engineNotes_.push_back({errCode, message});
 }
 
 void TMainForm::ShowEngineMessages() {
-    if (wrongPasswords_ > 0)
-        engineMessages_.insert(engineMessages_.begin(), WrongPasswordMessage(wrongPasswords_));
-    wrongPasswords_ = 0;
-    if (engineMessages_.empty())
-        return;
-    QStringList lines;
-    for (std::size_t i = 0; i < engineMessages_.size() && i < kMaxShownMessages; ++i)
-        lines << QString::fromStdString(engineMessages_[i]);
-    if (engineMessages_.size() > kMaxShownMessages)
-        lines << QString("... and %1 more").arg(engineMessages_.size() - kMaxShownMessages);
-    engineMessages_.clear();
-    platform::ui::ShowMessage(lines.join('\n'));
+    const std::string errors = ExtractionErrors(engineNotes_);
+    engineNotes_.clear();
+    if (!errors.empty())
+        platform::ui::ShowMessage(QString::fromStdString(errors));
 }
 
 bool TMainForm::BaseFolderReady(const std::string& baseDir) {
@@ -148,21 +143,41 @@ void TMainForm::ExtractAllTo(const std::string& baseDir) {
     ExtractInto(baseDir);
 }
 
+void TMainForm::Test1Click() {
+    if (ZipMaster1.Count() == 0)
+        return;
+    ResetProgress();
+    ZipMaster1.FSpecArgs.clear();
+    if (rowsChosen_)
+        for (const int row : ListView1->SelectedRows())
+            ZipMaster1.FSpecArgs.push_back(EntryPathOfRow(row));
+    // The bar follows the bytes tested, as an extraction's does.
+    ProgressTotal = ZipMaster1.FSpecArgs.empty() ? ListingTotal : SelectedSize();
+    if (ZipMaster1.FSpecArgs.empty())
+        ZipMaster1.FSpecArgs = {"*.*"};
+    const auto notes = KeepingEngineNotes([this] { Unpack(std::nullopt); });
+    if (extractionStopped_)
+        return; // refused (and said why) or cancelled: there is no result
+    platform::ui::ShowMessage(QString::fromStdString(TestResult(
+        win::ExtractFileName(ZipMaster1.ZipFilename()), ZipMaster1.ResultCount(), notes)));
+}
+
 namespace {
 
-// An archive that changed since it was listed may hold anything: nothing is taken from it.
-QString ChangedSinceListed(const std::string& archive) {
-    return QString::fromStdString("Cannot extract from " + archive +
+// An archive that changed since it was listed may hold anything: nothing is taken from it, and
+// a test of it would not tell of what was listed.
+QString ChangedSinceListed(const std::string& archive, bool testing) {
+    return QString::fromStdString((testing ? "Cannot test " : "Cannot extract from ") + archive +
                                   ": another program changed it meanwhile. Open it again to see "
                                   "what it holds now.");
 }
 
 } // namespace
 
-bool TMainForm::ExtractionAllowed(const std::string& baseDir) {
+bool TMainForm::ExtractionAllowed(const std::optional<std::string>& baseDir) {
     // The listing is what the user chose from; a missing archive is the engine's to report.
     if (!ZipMaster1.StillAsListed() && platform::FileExists(ZipMaster1.ZipFilename())) {
-        platform::ui::ShowMessage(ChangedSinceListed(ZipMaster1.ZipFilename()));
+        platform::ui::ShowMessage(ChangedSinceListed(ZipMaster1.ZipFilename(), !baseDir));
         return false;
     }
     // What is viewed, run or installed is read from the temp folder: no folder there that
@@ -187,6 +202,11 @@ void TMainForm::ExtractInto(const std::string& baseDir) {
         ZipMaster1.FSpecArgs.clear();
         return;
     }
+    Unpack(baseDir);
+}
+
+void TMainForm::Unpack(const std::optional<std::string>& baseDir) {
+    extractionStopped_ = false;
     if (!ExtractionAllowed(baseDir)) {
         extractionStopped_ = true;
         ZipMaster1.FSpecArgs.clear();
@@ -204,13 +224,25 @@ void TMainForm::ExtractInto(const std::string& baseDir) {
         password.emplace(ZipMaster1, std::move(*typed));
     }
     platform::ui::HourGlass busy;
-    ZipMaster1.ExtrBaseDir = baseDir;
-    ZipMaster1.ExtrOptions |= ExtrDirNames | ExtrOverWrite;
-    EngineCall([this] { ZipMaster1.Extract(); });
-    // Changed while the engine read it: what was written came from something never listed.
+    if (baseDir) {
+        ZipMaster1.ExtrBaseDir = *baseDir;
+        ZipMaster1.ExtrOptions |= ExtrDirNames | ExtrOverWrite;
+        EngineCall([this] { ZipMaster1.Extract(); });
+    } else {
+        // A test writes nothing, so it needs no folder; the option holds for this call only.
+        ZipMaster1.ExtrBaseDir.clear();
+        ZipMaster1.ExtrOptions |= ExtrTest;
+        struct Done {
+            TZipMaster& zip;
+            ~Done() { zip.ExtrOptions &= static_cast<ExtrOpts>(~ExtrTest); }
+        } done{ZipMaster1};
+        EngineCall([this] { ZipMaster1.Extract(); });
+    }
+    // Changed while the engine read it: what was written (or tested) came from something never
+    // listed.
     if (!ZipMaster1.StillAsListed() && platform::FileExists(ZipMaster1.ZipFilename())) {
         extractionStopped_ = true;
-        platform::ui::ShowMessage(ChangedSinceListed(ZipMaster1.ZipFilename()));
+        platform::ui::ShowMessage(ChangedSinceListed(ZipMaster1.ZipFilename(), !baseDir));
     }
 }
 

@@ -32,6 +32,12 @@ std::string SetupEntryName(const TZipMaster& zip) {
     return {};
 }
 
+// The temp folder, with where it lies on this machine when that is known.
+std::string FolderOnThisMachine(const std::string& folder) {
+    const auto host = platform::HostPathOf(folder);
+    return folder + (host ? " (" + *host + " on this machine)" : "");
+}
+
 } // namespace
 
 std::string TMainForm::EntryPathOfRow(int index) const {
@@ -42,17 +48,25 @@ std::string TMainForm::FindSetupEntry() const {
     return win::LowerCase(SetupEntryName(ZipMaster1));
 }
 
-void TMainForm::AutoInstall() {
+bool TMainForm::AutoInstall() {
     // The file is found by the name the extraction writes: the lower-cased name would find an
     // older file of exactly its letters that the temp folder may hold beside it.
     const std::string name = SetupEntryName(ZipMaster1);
     if (name.empty()) {
         platform::ui::ShowMessage("Setup.exe or Install.exe not found");
-        return;
+        return false;
     }
-    // The setup program starts only when this extraction wrote it.
-    if (const auto file = ExtractForUse({name}, [this] { ExtractAllTo(TempDir); }); file.front())
-        RunFile(*file.front());
+    // The setup program starts only when this extraction wrote it and every entry came out as
+    // the archive holds it: a setup run from a damaged download installs damaged files.
+    const auto file = ExtractForUse({name}, [this] {
+        const auto failed = NotExtracted(KeepingEngineNotes([this] { ExtractAllTo(TempDir); }));
+        if (failed.empty() || extractionStopped_)
+            return;
+        extractionStopped_ = true; // said here: nothing more is said, nothing starts
+        platform::ui::ShowMessage(QString::fromStdString(UnsoundDownload(
+            win::ExtractFileName(ZipMaster1.ZipFilename()), failed, FolderOnThisMachine(TempDir))));
+    });
+    return file.front() && RunFile(*file.front());
 }
 
 void TMainForm::RunEntry(const std::string& name) {
@@ -64,7 +78,7 @@ void TMainForm::RunEntry(const std::string& name) {
         RunFile(*file.front());
 }
 
-void TMainForm::RunFile(const UsableFile& file) {
+bool TMainForm::RunFile(const UsableFile& file) {
     // A program starts as one argument, never split again at a blank or a quote (a name such as
     // `foo" bar.exe` must not start foo.exe), from the descriptor it was checked on; a document
     // opens in its program.
@@ -74,13 +88,13 @@ void TMainForm::RunFile(const UsableFile& file) {
         program ? platform::StartVerifiedProgram(path, file.verified.Get())
                 : platform::OpenDocument(path);
     if (failure == platform::StartFailure::None)
-        return;
+        return true;
     // Without a word the user would wait for an installer that never comes.
-    const auto hostFolder = platform::HostPathOf(TempDir);
     platform::ui::ShowMessage(QString::fromStdString(
         "Pakrune could not " + std::string(program ? "start " : "open ") + path + ": " +
-        platform::StartFailureText(failure) + ". Its files were extracted to " + TempDir +
-        (hostFolder ? " (" + *hostFolder + " on this machine)." : ".")));
+        platform::StartFailureText(failure) + ". Its files were extracted to " +
+        FolderOnThisMachine(TempDir) + "."));
+    return false;
 }
 
 void TMainForm::SpeedButton3Click() {
@@ -92,9 +106,10 @@ void TMainForm::SpeedButton3Click() {
 void TMainForm::btnInstallClick() {
     if (ZipMaster1.Count() == 0)
         return;
-    AutoInstall();
-    if (!FindSetupEntry().empty() && AutoExit)
-        platform::ui::TerminateApplication(); // the setup program runs on by itself
+    // The program ends only once the setup program runs on by itself: when nothing started, the
+    // window stays with what it said.
+    if (AutoInstall() && AutoExit)
+        platform::ui::TerminateApplication();
 }
 
 void TMainForm::ZipMaster1Progress(ProgressType type, const std::string&, std::int32_t fileSize) {

@@ -18,6 +18,8 @@ void TMainForm::ZipMaster1DirUpdate() {
     const bool open = !ZipMaster1.ZipFilename().empty();
     SetActivePictures(open);
     EnableArchiveCommands(open);
+    // A test needs entries to read.
+    Item("Test1")->setEnabled(open && ZipMaster1.Count() > 0);
     if (open && ZipMaster1.Count() > 0) {
         BuildSortKeys();
         ComputeTotals();
@@ -71,6 +73,7 @@ void TMainForm::FillList(int first, int last) {
     ListView1->ShowRows(&SortRows);
     if (ListView1->RowCount() > 0)
         ListView1->SetSelected(0, true);
+    rowsChosen_ = false; // the first row's mark is the listing's, not the user's choice
 }
 
 void TMainForm::ExtractSortValues(const std::string& field) {

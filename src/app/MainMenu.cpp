@@ -61,7 +61,7 @@ const std::vector<Menu>& MainMenu() {
          {Off("Install1", "&Auto Install"), Off("Run2", "Run"),
           Off("ViewSelected1", "&View  (Internal Text Viewer)", "F3"), Separator,
           Off("ExtractSelected1", "Extract &Selected", "Shift+E"),
-          Off("ExtractAll1", "Extract &All", "Shift+X"), Separator,
+          Off("ExtractAll1", "Extract &All", "Shift+X"), Off("Test1", "&Test", "Ctrl+T"), Separator,
           Off("AddToZip1", "A&dd To Zip", "Shift+A"),
           Off("DeleteFromZip1", "&Delete From Zip", "Shift+D"),
           Off("ConvertZiptoexe1", "Convert ZIP to EXE", "Shift+C")}},

@@ -219,6 +219,9 @@ void TZipMaster::FillZipCommand(bool deleting) {
 
 void TZipMaster::Extract() {
     writtenFiles_.clear(); // also when nothing is extracted: the last call's files are no more
+    // Nor is the last call's count: a refused call processed no file, and a caller that reads
+    // the count (a test's result) must not take an earlier call's for it.
+    resultCount_ = 0;
     if (!platform::FileExists(zipFilename_)) {
         platform::ShowMessage("Error - no zip file specified");
         return;

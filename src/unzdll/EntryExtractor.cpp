@@ -266,7 +266,8 @@ bool EntryExtractor::CopyDirect(std::uint64_t dataStart, int out, const std::str
 EntryExtractor::Result EntryExtractor::ExtractEntry(zip_uint64_t index, const std::string& name,
                                                     zip_stat_t stat) {
     auto parts = SafeComponents(name);
-    if (!parts) {
+    // A test writes nothing: an entry's data is checked whatever its name.
+    if (!parts && !options_.test) {
         report_.Message(kMsgUnsafeName, "Unsafe name, not extracted: " + name);
         return Result::Failed;
     }

@@ -408,3 +408,40 @@ TEST_F(Install, AProgramThatCannotStartIsNamedWithWhereItsFilesAre) {
     }
     ::setenv("PATH", path.c_str(), 1);
 }
+
+TEST_F(Install, ADamagedDownloadStartsNothingAndSaysWhichEntriesFailed) {
+    zipbytes::Entry damaged{"data/lib.bin", std::string(5000, 'd')};
+    damaged.crc = zipbytes::Crc(damaged.data);
+    damaged.data[2500] = 'x'; // one byte changed on the way
+    const std::vector<zipbytes::Entry> download = {
+        {"readme.txt", "r"}, damaged, {"setup.exe", kSetup}};
+    const QString said = QString::fromStdString(
+        "The download tool.zip is damaged: its setup program was not started. These entries did "
+        "not extract:\nCRC error in data/lib.bin\nThe files that did extract are in "
+        "C:\\WINDOWS\\Temp (" +
+        HostTemp() + " on this machine).");
+    // The Auto Install command: nothing starts, and the program stays with its message.
+    Open(download);
+    main->btnInstallClick();
+    EXPECT_EQ(dialogs->Messages(), QStringList{said});
+    EXPECT_TRUE(starts.empty());
+    EXPECT_EQ(terminations, 0);
+    EXPECT_EQ(ReadHostFile(HostTemp() + "/readme.txt"), "r"); // where the message says
+    // The choice window's Autoinstall button.
+    DestroyForms();
+    WriteArchive(DriveC() + "/dl/tool.zip", download);
+    dialogs->Act([](QWidget* window) {
+        window->findChild<QToolButton*>("SpeedButton2")->click();
+        return 0;
+    });
+    Start({DriveC() + "/dl/tool.zip"});
+    EXPECT_EQ(dialogs->Messages(), (QStringList{said, said}));
+    EXPECT_TRUE(starts.empty());
+    // Running the setup entry alone extracts and starts it, as before.
+    main->ListView1->SetSelected(0, false);
+    for (int row = 0; row < main->ListView1->RowCount(); ++row)
+        main->ListView1->SetSelected(row, main->ListView1->Cell(row, 0) == "setup.exe");
+    main->SpeedButton3Click();
+    EXPECT_EQ(Started(), HostTemp() + "/setup.exe");
+    EXPECT_EQ(dialogs->Messages().size(), 2);
+}

@@ -164,3 +164,47 @@ TEST_F(Password, RunAndViewAskOnlyForEncryptedEntries) {
     EXPECT_EQ(PasswordBoxes().size(), 3u);
     EXPECT_TRUE(main->ZipMaster1.Password.empty());
 }
+
+TEST_F(Password, TestAsksOnceAndNamesTheEntriesTheWrongPasswordFails) {
+    struct Row {
+        const char* method;
+        const char* typed; // nullptr: Cancel
+        QStringList said;
+    };
+    const Row rows[] = {
+        {"ZipCrypto", kPassword, {"All 3 files in enc.zip tested and sound."}},
+        {"AES256", kPassword, {"All 3 files in enc.zip tested and sound."}},
+        {"ZipCrypto", "wrong", {}},
+        {"AES256", "wrong", {}},
+        {"AES256", nullptr, {}}, // cancelled: no result, and nothing more said
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.method) + " " + (row.typed ? row.typed : "cancelled"));
+        OpenEncrypted(row.method);
+        const std::size_t shown = dialogs->Shown().size();
+        const qsizetype seen = dialogs->Messages().size();
+        const auto before = TreeBelow(MachineRoot());
+        if (row.typed)
+            dialogs->AnswerText(row.typed);
+        else
+            dialogs->AnswerCancel();
+        main->Item("Test1")->trigger();
+        EXPECT_EQ(PasswordBoxes(shown).size(), 1u);
+        const QStringList said = dialogs->Messages().mid(seen);
+        if (row.typed && std::string(row.typed) == "wrong") {
+            // Only the two encrypted entries are named, each with the password as the reason.
+            ASSERT_EQ(said.size(), 1);
+            const QStringList lines = said[0].split('\n');
+            ASSERT_EQ(lines.size(), 3) << said[0].toStdString();
+            EXPECT_EQ(lines[0], "2 of 3 files in enc.zip failed the test:");
+            EXPECT_TRUE(lines[1].startsWith("Wrong password") && lines[1].endsWith("secret.txt"))
+                << lines[1].toStdString();
+            EXPECT_TRUE(lines[2].startsWith("Wrong password") && lines[2].endsWith("tool.exe"))
+                << lines[2].toStdString();
+        } else {
+            EXPECT_EQ(said, row.said);
+        }
+        EXPECT_EQ(TreeBelow(MachineRoot()), before); // nothing written
+        EXPECT_TRUE(main->ZipMaster1.Password.empty());
+    }
+}

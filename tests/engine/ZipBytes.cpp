@@ -15,12 +15,34 @@ std::string U64(std::uint64_t v) {
     return U32(static_cast<std::uint32_t>(v)) + U32(static_cast<std::uint32_t>(v >> 32));
 }
 
-namespace {
-
 std::uint32_t Crc(const std::string& data) {
     return static_cast<std::uint32_t>(
         crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
 }
+
+std::string Deflated(const std::string& data) {
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, data.size()), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+Entry DeflatedEntry(const std::string& name, const std::string& data) {
+    return {.name = name,
+            .data = Deflated(data),
+            .method = 8,
+            .uncompressedSize = static_cast<std::uint32_t>(data.size()),
+            .crc = Crc(data)};
+}
+
+namespace {
 
 std::uint32_t CrcOf(const Entry& e) {
     return e.crc.value_or(Crc(e.data));

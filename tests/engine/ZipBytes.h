@@ -35,6 +35,11 @@ struct Entry {
 std::string U16(std::uint16_t v);
 std::string U32(std::uint32_t v);
 std::string U64(std::uint64_t v);
+std::uint32_t Crc(const std::string& data);
+// Raw deflate data, as an entry of method 8 holds it.
+std::string Deflated(const std::string& data);
+// An entry of method 8 holding data deflated.
+Entry DeflatedEntry(const std::string& name, const std::string& data);
 
 std::string LocalHeader(const Entry& entry);
 // The local header, the data and, for a streamed entry, its data descriptor.

@@ -43,6 +43,23 @@ def files_of(path):
                 if not info.is_dir()}
 
 
+def damage(path, name):
+    """Changes one byte in the middle of the data of the entry name, as a damaged download has
+    it; its headers still tell of the data as it was."""
+    with zipfile.ZipFile(path) as archive:
+        info = archive.getinfo(name)
+    with open(path, "r+b") as file:
+        file.seek(info.header_offset + 26)
+        name_length, extra_length = int.from_bytes(file.read(2), "little"), \
+            int.from_bytes(file.read(2), "little")
+        at = info.header_offset + 30 + name_length + extra_length + info.compress_size // 2
+        file.seek(at)
+        byte = file.read(1)[0]
+        file.seek(at)
+        file.write(bytes([byte ^ 0x55]))
+    return path
+
+
 def files_below(folder):
     found = {}
     for base, _, names in os.walk(folder):
@@ -373,6 +390,24 @@ class Journey(unittest.TestCase):
         self.app.key("Return")
         viewer = self.app.active("TfrmTextViewer")
         self.assertIn("The treasure is under the oak.", viewer["texts"][0]["text"])
+
+    def test_test_names_only_the_damaged_entry(self):
+        # No setup program: opening it would install at once.
+        entries = {"readme.txt": b"Read me first.\n", "notes/todo.txt": b"Nothing.\n",
+                   "docs/manual.txt": b"How to use the tool.\n" * 200}
+        path = damage(self.archive("damaged.zip", entries), "docs/manual.txt")
+        self.app.start()
+        self.open_with_dialog(path)
+        self.see_names(entries)
+        self.app.key("ctrl+t")  # Zip > Test
+        said = self.app.message("1 of 3 files in damaged.zip failed the test:").split("\n")
+        self.assertEqual(len(said), 2, said)
+        self.assertTrue(said[1].endswith(" in docs/manual.txt"), said)
+        self.assertEqual(len(self.app.messages()), 1, "one message")
+        self.app.key("Return")
+        self.app.wait("the message closes", lambda: not self.app.messages())
+        self.assertEqual(files_below(self.app.prefix + "/drive_c/WINDOWS/Temp"), {},
+                         "a test writes nothing")
 
 
 def main():

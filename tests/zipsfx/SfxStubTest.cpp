@@ -11,7 +11,6 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 using namespace testing_support;
 namespace fs = std::filesystem;
@@ -20,25 +19,8 @@ namespace {
 
 const std::string kStub = SFX_STUB;
 
-// Raw deflate data, as an entry of method 8 holds it.
-std::string Deflated(const std::string& data) {
-    z_stream z{};
-    deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, data.size()), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
-
-std::uint32_t Crc(const std::string& data) {
-    return static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
-}
+using zipbytes::Crc;
+using zipbytes::Deflated;
 
 class SfxStub : public EngineTest {
 protected:
