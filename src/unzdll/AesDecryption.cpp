@@ -41,7 +41,7 @@ AesInput::Start AesInput::Begin(const std::string& password) {
         !cipher_.SetKeys(password, salt, expected))
         return Start::Damaged;
     return std::equal(check, check + aes::kPasswordCheckSize, expected) ? Start::Ready
-                                                                         : Start::WrongPassword;
+                                                                        : Start::WrongPassword;
 }
 
 std::ptrdiff_t AesInput::Read(unsigned char* buffer, std::size_t capacity) {

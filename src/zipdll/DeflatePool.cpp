@@ -86,9 +86,9 @@ bool DeflatePool::Keep(DeflatedFile& result, const unsigned char* compressed,
     result.stream = std::make_unique_for_overwrite<unsigned char[]>(result.streamSize);
     unsigned char* stream = result.stream.get();
     std::memcpy(stream + header, compressed, size);
-    return !cipher || (cipher->StartEntry(password_, stream) &&
-                       cipher->Encrypt(stream + header, size) &&
-                       cipher->AuthenticationCode(stream + header + size));
+    return !cipher ||
+           (cipher->StartEntry(password_, stream) && cipher->Encrypt(stream + header, size) &&
+            cipher->AuthenticationCode(stream + header + size));
 }
 
 void DeflatePool::Work() {

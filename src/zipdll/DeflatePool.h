@@ -35,7 +35,7 @@ struct DeflatedFile {
     bool ok = false;
     int systemError = 0; // when reading the file failed
     std::uint32_t crc32 = 0;
-    std::uint64_t size = 0;                  // of the file as it was read
+    std::uint64_t size = 0; // of the file as it was read
     // The raw deflate stream, exactly its size; with a password, encrypted as an entry's data
     // is (AesCipher: salt and password check before it, the authentication code after it).
     std::unique_ptr<unsigned char[]> stream;

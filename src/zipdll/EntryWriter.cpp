@@ -73,8 +73,7 @@ private:
 
 EntryWriter::EntryWriter(ArchiveOutput& out, EngineReport& report, int level,
                          std::string_view password)
-    : out_(out), report_(report), level_(level), password_(password),
-      cipher_(aes::kStrength256) {}
+    : out_(out), report_(report), level_(level), password_(password), cipher_(aes::kStrength256) {}
 
 NewEntry EntryWriter::EntryOf(const ListedFile& file, std::string_view name) {
     NewEntry entry;

@@ -5,8 +5,8 @@
 // stored.
 #pragma once
 
-#include "engine/EngineReport.h"
 #include "engine/AesCipher.h"
+#include "engine/EngineReport.h"
 #include "zipdll/ArchiveOutput.h"
 #include "zipdll/DeflatePool.h"
 #include "zipdll/FileList.h"

@@ -106,10 +106,18 @@ i = zipfile.ZipFile(sys.argv[1]).getinfo("far.txt")
 print(i.compress_type, i.CRC, i.header_offset, i.flag_bits & 1, i.extract_version, i.extra.hex())
 )",
                                 {path});
-    // The central record's extra field: the Zip64 offset, then AE-2 ("AE"), AES-256, stored.
-    EXPECT_EQ(read.output, "99 0 5368709120 1 51 "
-                           "0100" "0800" "0000004001000000"
-                           "0199" "0700" "0200" "4145" "03" "0000\n");
+    // The central record's extra field: the Zip64 offset (0001, 8 bytes), then the AES field
+    // (9901, 7 bytes): AE-2, "AE", AES-256, stored.
+    const std::string extra = "0100"
+                              "0800"
+                              "0000004001000000"
+                              "0199"
+                              "0700"
+                              "0200"
+                              "4145"
+                              "03"
+                              "0000";
+    EXPECT_EQ(read.output, "99 0 5368709120 1 51 " + extra + "\n");
     const auto opened = RunTool({"7zz", "t", "-ppw", path});
     EXPECT_EQ(opened.exitCode, 0) << opened.output;
     const auto refused = RunTool({"7zz", "t", "-pwrong", path});
