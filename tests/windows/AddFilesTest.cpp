@@ -125,6 +125,9 @@ TEST_F(AddFiles, TheControlsAreFoundByTheirNamesAndLaidOutAsDesigned) {
     EXPECT_GT(protect->y(), window->DirnameCB->y());
     EXPECT_TRUE(protect->parentWidget()->rect().contains(protect->geometry()));
     EXPECT_GE(protect->height(), protect->sizeHint().height());
+    // The panes' bottom panels grew alike to hold it, so their lists still end level.
+    EXPECT_EQ(window->findChild<QWidget*>("AddButtonsPanel")->height(),
+              window->findChild<QWidget*>("SelectionButtonsPanel")->height());
     EXPECT_EQ(window->Panel2->width(), 321);
     EXPECT_EQ(window->FileDrop1->DropControl(), window->AddListView2);
     EXPECT_TRUE(window->FileDrop1->EnableDrop());
