@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <libdeflate.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
