@@ -1,7 +1,8 @@
 // Benchmark driver for the archive engine: lists, adds, extracts or deletes as the program would,
 // through TZipMaster and the engine libraries, and prints the seconds it took.
-//   engine_bench list ARCHIVE | add ARCHIVE FOLDER [LEVEL] | extract ARCHIVE FOLDER
-//              | delete ARCHIVE NAME...
+//   engine_bench list ARCHIVE | add ARCHIVE FOLDER [LEVEL [PASSWORD]]
+//              | extract ARCHIVE FOLDER [PASSWORD] | delete ARCHIVE NAME...
+// With a password, adding protects the files with it (AES-256) and extracting decrypts them.
 // Paths are host paths; a relative FOLDER to add is stored with its relative path, as the peers
 // store it. The platform's prefix comes from PAKRUNE_PREFIX.
 #include "engine/ZipMstr.h"
@@ -56,8 +57,9 @@ double Median(std::vector<double> values) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: engine_bench list ARCHIVE | add ARCHIVE FOLDER [LEVEL] | "
-                             "extract ARCHIVE FOLDER | "
+        std::fprintf(stderr, "usage: engine_bench list ARCHIVE | add ARCHIVE FOLDER [LEVEL "
+                             "[PASSWORD]] | "
+                             "extract ARCHIVE FOLDER [PASSWORD] | "
                              "delete ARCHIVE NAME...\n");
         return 2;
     }
@@ -88,6 +90,10 @@ int main(int argc, char** argv) {
         zip.FSpecArgs = {folder + "\\*.*"};
         zip.AddOptions = AddDirNames | AddRecurseDirs | AddHiddenFiles;
         zip.AddCompLevel = argc > 4 ? std::atoi(argv[4]) : 9;
+        if (argc > 5) {
+            zip.AddOptions |= AddEncrypt;
+            zip.Password = argv[5];
+        }
         zip.Add();
         std::printf("added %d\n", zip.ResultCount());
     } else if (command == "extract") {
@@ -95,6 +101,8 @@ int main(int argc, char** argv) {
         zip.FSpecArgs = {"*.*"};
         zip.ExtrBaseDir = folder;
         zip.ExtrOptions = ExtrDirNames | ExtrOverWrite;
+        if (argc > 4)
+            zip.Password = argv[4];
         zip.Extract();
         std::printf("extracted %d\n", zip.ResultCount());
     } else if (command == "delete") {

@@ -29,17 +29,19 @@ bool NamesEncryptedEntry(const TZipMaster& zip, const std::vector<std::string>& 
     return false;
 }
 
-std::optional<std::string> AskExtractionPassword(const std::string& archive) {
+std::optional<std::string> AskPassword(const std::string& prompt) {
     QString typed;
-    if (auto answer = platform::ui::PasswordQuery(
-            "Password", QString::fromStdString("Files in " + win::ExtractFileName(archive) +
-                                               " are encrypted. Password:")))
+    if (auto answer = platform::ui::PasswordQuery("Password", QString::fromStdString(prompt)))
         typed.swap(*answer);
     else
         return std::nullopt;
     std::string password = typed.toStdString();
     typed.fill(QChar(' '));
     return password;
+}
+
+std::optional<std::string> AskExtractionPassword(const std::string& archive) {
+    return AskPassword("Files in " + win::ExtractFileName(archive) + " are encrypted. Password:");
 }
 
 std::string WrongPasswordMessage(int files) {

@@ -12,6 +12,10 @@
 // Whether the entries that specs name (as an extraction names them) include an encrypted one.
 bool NamesEncryptedEntry(const TZipMaster& zip, const std::vector<std::string>& specs);
 
+// The password typed in the masked password box with this prompt; nothing for Cancel. The box's
+// own copy is blanked.
+std::optional<std::string> AskPassword(const std::string& prompt);
+
 // Asks for the password of the encrypted files in archive (a Windows path); nothing for Cancel.
 std::optional<std::string> AskExtractionPassword(const std::string& archive);
 

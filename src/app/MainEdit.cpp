@@ -2,6 +2,8 @@
 // self-extracting program, save as, close and delete the archive.
 #include "app/Main.h"
 
+#include "app/AddPassword.h"
+#include "app/ExtractionPassword.h"
 #include "app/Forms.h"
 #include "platform/Files.h"
 #include "platform/WinPath.h"
@@ -90,6 +92,15 @@ void TMainForm::AddToArchive() {
         Say("There are no files selected");
         return;
     }
+    // Protected files need their password, held for the engine call alone; Cancel adds nothing.
+    std::optional<PasswordForCall> password;
+    if (add->EncryptCB->isChecked()) {
+        std::optional<std::string> typed = AskAddPassword(CurrentArchive);
+        if (!typed)
+            return;
+        password.emplace(ZipMaster1, *typed);
+        std::fill(typed->begin(), typed->end(), '\0');
+    }
     AddOpts options = 0;
     if (add->RecurseCB->isChecked())
         options |= AddRecurseDirs;
@@ -107,6 +118,7 @@ void TMainForm::AddToArchive() {
     } catch (const std::exception&) {
         Say("Error in Add; Fatal DLL Exception in mainunit");
     }
+    password.reset();
     // Only a call that added files says so; a failed one has already shown why.
     const std::int32_t added = ZipMaster1.ResultCount();
     Say(added > 0 ? std::to_string(added) + " files were successfully added!"

@@ -34,11 +34,3 @@ void TraditionalCipher::Decrypt(unsigned char* data, std::size_t size) {
         Update(data[i]);
     }
 }
-
-void TraditionalCipher::Encrypt(unsigned char* data, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) {
-        const unsigned char plain = data[i];
-        data[i] ^= KeyByte();
-        Update(plain);
-    }
-}

@@ -1,6 +1,6 @@
 // The traditional encryption of archive entries, for decrypting (the stub and the engines read
-// it) and encrypting (the engine adds with it): three keys set up from the password and moved on
-// by every plain byte.
+// it; adding encrypts with AES): three keys set up from the password and moved on by every plain
+// byte.
 #pragma once
 
 #include <cstddef>
@@ -13,8 +13,6 @@ public:
 
     // Decrypts size bytes in place.
     void Decrypt(unsigned char* data, std::size_t size);
-    // Encrypts size bytes in place.
-    void Encrypt(unsigned char* data, std::size_t size);
 
 private:
     unsigned char KeyByte() const;

@@ -67,9 +67,18 @@ void Unload(Engine& engine) {
 }
 
 // NUL-terminated copies of the texts a command record points to, alive for one call. A buffer
-// holds at least the record's documented size and always the whole text, so nothing is cut.
+// holds at least the record's documented size and always the whole text, so nothing is cut. They
+// are blanked when the call is over: one holds the password.
 class TextBuffers {
 public:
+    TextBuffers() = default;
+    ~TextBuffers() {
+        for (auto& buffer : buffers_)
+            std::fill(buffer.begin(), buffer.end(), '\0');
+    }
+    TextBuffers(const TextBuffers&) = delete;
+    TextBuffers& operator=(const TextBuffers&) = delete;
+
     char* Add(const std::string& text, std::size_t minimumSize) {
         auto& buffer = buffers_.emplace_back(std::max(minimumSize, text.size() + 1), '\0');
         std::copy(text.begin(), text.end(), buffer.begin());

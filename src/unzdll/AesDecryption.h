@@ -1,14 +1,15 @@
 // Entries encrypted with WinZip's AES (method 99): the packed data behind a salt and a 2-byte
 // password check, encrypted with AES in counter mode and followed by 10 bytes of HMAC-SHA1 over the
 // encrypted data, which stand for the CRC in the AE-2 kind (whose CRC field is 0). The engine
-// decrypts them itself, with OpenSSL's primitives: libzip 1.7.3 ends every AE-2 entry with a CRC
-// error, stored ones even when asked for the data without its decompression.
+// decrypts them itself with the cipher the compression engine encrypts with (AesCipher):
+// libzip 1.7.3 ends every AE-2 entry with a CRC error, stored ones even when asked for the data
+// without its decompression.
 #pragma once
 
+#include "engine/AesCipher.h"
 #include "unzdll/PackedReader.h"
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,9 +21,6 @@ struct AesField {
     std::uint16_t method = 0;  // the compression method of the data inside
 };
 std::optional<AesField> AesFieldOf(std::string_view extra);
-
-// The salt, password check and authentication code around the encrypted data.
-std::uint64_t AesOverhead(std::uint8_t strength);
 
 // The decrypted packed data of an entry, read from its raw data of rawSize bytes.
 class AesInput {
@@ -42,13 +40,11 @@ public:
     bool Unauthentic() const { return unauthentic_; }
 
 private:
-    struct Crypto;
     bool ReadRaw(unsigned char* out, std::size_t size);
 
     const PackedInput& raw_;
     std::uint64_t encryptedLeft_;
     std::uint8_t strength_;
-    std::uint64_t decrypted_ = 0; // bytes of encrypted data done
     bool unauthentic_ = false;
-    std::unique_ptr<Crypto> crypto_;
+    AesCipher cipher_;
 };

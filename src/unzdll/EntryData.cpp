@@ -187,7 +187,7 @@ Unpacked EntryData::Streamed(std::uint64_t dataStart, const zip_stat_t& stat,
     case AesInput::Start::Damaged:
         return Unpacked::Damaged;
     }
-    entry.packedSize -= std::min(entry.packedSize, AesOverhead(aes->strength));
+    entry.packedSize -= std::min(entry.packedSize, aes::Overhead(aes->strength));
     // AE-2 leaves the CRC 0: the authentication code stands for it.
     entry.checkCrc = aes->version != 2;
     const Unpacked outcome = Unpack(

@@ -59,11 +59,11 @@ std::uint64_t EncryptionOverhead(const zip_stat_t& stat) {
     case ZIP_EM_TRAD_PKWARE:
         return 12;
     case ZIP_EM_AES_128:
-        return AesOverhead(1);
+        return aes::Overhead(1);
     case ZIP_EM_AES_192:
-        return AesOverhead(2);
+        return aes::Overhead(2);
     case ZIP_EM_AES_256:
-        return AesOverhead(3);
+        return aes::Overhead(3);
     default:
         return 0;
     }

@@ -127,6 +127,7 @@ TAddform::TAddform(QWidget* parent) : Form("TAddform", "Add files to ZIP", 640, 
     Splitter2->addWidget(BuildRightPane());
     Splitter2->setStretchFactor(0, 0);
     Splitter2->setStretchFactor(1, 1);
+    FitBottomPanels();
     QVBoxLayout* client = Column(this, 0, 0);
     client->addWidget(Splitter2);
     // The splitter takes the client's size first, so that the left pane keeps its designed width.
@@ -199,7 +200,6 @@ QWidget* TAddform::BuildAddOptions(QWidget* parent) {
     RecurseCB = MakeCheckBox(options, "RecurseCB", "Include Subfolders");
     DirnameCB = MakeCheckBox(options, "DirnameCB", "Save Path Info");
     EncryptCB = MakeCheckBox(options, "EncryptCB", "Protect With Password");
-    EncryptCB->hide();
     for (QCheckBox* box : {RecurseCB, DirnameCB, EncryptCB})
         boxes->addWidget(box);
     row->addWidget(options, 1);
@@ -214,6 +214,17 @@ QWidget* TAddform::BuildAddOptions(QWidget* parent) {
     buttons->addWidget(AddDirbtn);
     row->addLayout(buttons);
     return panel;
+}
+
+void TAddform::FitBottomPanels() {
+    // The designed height held three check boxes of the system's 17 pixels; a style that draws
+    // them taller would crowd them into each other, so both panels grow alike and the panes'
+    // lists still end level.
+    auto* options = findChild<QWidget*>("AddButtonsPanel");
+    const int height =
+        std::max(Design().Y(kBottomPanelHeight), options->layout()->sizeHint().height());
+    for (const char* name : {"AddButtonsPanel", "SelectionButtonsPanel"})
+        findChild<QWidget*>(name)->setFixedHeight(height);
 }
 
 QWidget* TAddform::BuildSelectionButtons(QWidget* parent) {

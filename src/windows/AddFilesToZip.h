@@ -72,7 +72,7 @@ public:
     platform::ui::ListView* AddListView2; // the selection
     QCheckBox* RecurseCB;
     QCheckBox* DirnameCB;
-    QCheckBox* EncryptCB; // never shown
+    QCheckBox* EncryptCB; // "Protect With Password"
     QToolButton* AddFilesbtn;
     QToolButton* AddDirbtn;
     QToolButton* RemoveItembtn;
@@ -129,6 +129,8 @@ private:
     QWidget* BuildRightPane();
     QWidget* BuildAddOptions(QWidget* parent);
     QWidget* BuildSelectionButtons(QWidget* parent);
+    // Gives both bottom panels the room the three option boxes need, the designed height at least.
+    void FitBottomPanels();
     void BuildTree();
     void BuildDropTarget();
     void ConnectHandlers();

@@ -29,17 +29,18 @@ constexpr std::size_t kRecordsPiece = 1 << 20;
 // Writes the new archive as the plan says.
 class AddWriter {
 public:
+    // password: encrypts every file when not empty; the caller's, which outlives the writer.
     AddWriter(FileList& files, const ExistingArchive& archive, const AddPlan& plan,
-              EngineReport& report, int level, std::string password)
+              EngineReport& report, int level, std::string_view password)
         : files_(files), archive_(archive), plan_(plan), report_(report),
-          out_(replacement_, report), writer_(out_, report, level, std::move(password)),
+          out_(replacement_, report), writer_(out_, report, level, password),
           pool_(
               plan.pooled.size(),
               [this](std::size_t job) {
                   const ListedFile& file = files_[plan_.pooled[job]];
                   return DeflatePool::Job{files_.HostPath(file), file.size};
               },
-              level),
+              level, password),
           keptAt_(archive.Count(), 0) {}
 
     // False with errno set when the archive cannot be written (ECANCELED: the caller aborted).
@@ -166,8 +167,15 @@ std::int32_t AddToArchive(const ZipCommand& command, EngineReport& report) {
     if (struct stat st{}; ::stat(path->host.c_str(), &st) == 0)
         options.excluded = std::pair{st.st_dev, st.st_ino};
     const int level = std::clamp(command.CompressionLevel, 0, 9);
-    const std::string password = command.PasswordText ? command.PasswordText : "";
-    const bool encrypt = command.EncryptFlag && !password.empty();
+    // Encrypted only when asked to, and then never without a password: the files would go in
+    // unprotected. The password stays in the caller's buffer, which the call does not outlive.
+    const std::string_view password =
+        command.EncryptFlag && command.PasswordText ? command.PasswordText : "";
+    if (command.EncryptFlag && password.empty()) {
+        report.Message(kMsgWrongPassword,
+                       "No password to protect the files with, nothing added to " + path->name);
+        return 0;
+    }
 
     // What goes in and where, found aside: a large tree takes a while to walk, and the look-ups
     // in a large archive a while to make.
@@ -189,7 +197,7 @@ std::int32_t AddToArchive(const ZipCommand& command, EngineReport& report) {
 
     {
         std::optional<AddWriter> writer;
-        writer.emplace(files, archive, plan, report, level, encrypt ? password : "");
+        writer.emplace(files, archive, plan, report, level, password);
         const bool written = writer->Write(path->host);
         const int error = errno;
         // Aside: after an abort the pool's workers still finish the files they hold.

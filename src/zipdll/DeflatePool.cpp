@@ -6,15 +6,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <libdeflate.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-// What a file needs while it is compressed: itself and the largest stream it can become.
-std::uint64_t Footprint(std::uint64_t size) {
-    return size + libdeflate_deflate_compress_bound(nullptr, static_cast<std::size_t>(size));
-}
 
 // A buffer that a worker keeps from one file to the next, so its pages are touched once.
 struct Scratch {
@@ -59,8 +55,8 @@ bool ReadWhole(int fd, std::uint64_t limit, Scratch& input, std::size_t& size) {
 
 } // namespace
 
-DeflatePool::DeflatePool(std::size_t jobs, JobOf jobOf, int level)
-    : jobs_(jobs), jobOf_(std::move(jobOf)), level_(std::clamp(level, 1, 9)) {
+DeflatePool::DeflatePool(std::size_t jobs, JobOf jobOf, int level, std::string_view password)
+    : jobs_(jobs), jobOf_(std::move(jobOf)), level_(std::clamp(level, 1, 9)), password_(password) {
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t count = std::min<std::size_t>(cores, jobs_);
     for (std::size_t i = 0; i < count; ++i)
@@ -77,9 +73,30 @@ DeflatePool::~DeflatePool() {
         worker.join();
 }
 
+std::uint64_t DeflatePool::Footprint(std::uint64_t size) const {
+    return size + libdeflate_deflate_compress_bound(nullptr, static_cast<std::size_t>(size)) +
+           (password_.empty() ? 0 : aes::Overhead(aes::kStrength256));
+}
+
+bool DeflatePool::Keep(DeflatedFile& result, const unsigned char* compressed,
+                       AesCipher* cipher) const {
+    const std::size_t header = cipher ? cipher->HeaderSize() : 0;
+    const std::size_t size = result.streamSize;
+    result.streamSize += cipher ? aes::Overhead(aes::kStrength256) : 0;
+    result.stream = std::make_unique_for_overwrite<unsigned char[]>(result.streamSize);
+    unsigned char* stream = result.stream.get();
+    std::memcpy(stream + header, compressed, size);
+    return !cipher ||
+           (cipher->StartEntry(password_, stream) && cipher->Encrypt(stream + header, size) &&
+            cipher->AuthenticationCode(stream + header + size));
+}
+
 void DeflatePool::Work() {
     libdeflate_compressor* compressor = libdeflate_alloc_compressor(level_);
     Scratch input, output;
+    std::optional<AesCipher> cipher;
+    if (!password_.empty())
+        cipher.emplace(aes::kStrength256);
     for (;;) {
         std::size_t job = 0;
         Job file;
@@ -120,9 +137,12 @@ void DeflatePool::Work() {
             result.streamSize = libdeflate_deflate_compress(compressor, input.bytes.get(), size,
                                                             output.Get(bound), bound);
             // Only the stream waits for the writer, in memory of exactly its size.
-            result.stream = std::make_unique_for_overwrite<unsigned char[]>(result.streamSize);
-            std::memcpy(result.stream.get(), output.bytes.get(), result.streamSize);
-            result.ok = true;
+            result.ok = Keep(result, output.bytes.get(), cipher ? &*cipher : nullptr);
+            if (!result.ok) {
+                result.systemError = EIO;
+                result.stream.reset();
+                result.streamSize = 0;
+            }
         }
         if (fd >= 0)
             ::close(fd);

@@ -5,8 +5,11 @@
 // nothing for a file before a worker takes it or after the writer is done with it. Only files up
 // to kWholeFileLimit come here; larger ones are streamed by the writer itself. Each worker also
 // keeps the buffers it reads and compresses files in (at most the largest file it met and its
-// bound) from one file to the next.
+// bound) from one file to the next. With a password the workers also encrypt each stream, so the
+// keys made for every file (a thousand rounds of hashing each) are made on every core too.
 #pragma once
+
+#include "engine/AesCipher.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -15,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -31,8 +35,10 @@ struct DeflatedFile {
     bool ok = false;
     int systemError = 0; // when reading the file failed
     std::uint32_t crc32 = 0;
-    std::uint64_t size = 0;                  // of the file as it was read
-    std::unique_ptr<unsigned char[]> stream; // the raw deflate stream, exactly its size
+    std::uint64_t size = 0; // of the file as it was read
+    // The raw deflate stream, exactly its size; with a password, encrypted as an entry's data
+    // is (AesCipher: salt and password check before it, the authentication code after it).
+    std::unique_ptr<unsigned char[]> stream;
     std::size_t streamSize = 0;
 };
 
@@ -45,8 +51,9 @@ public:
     // The file of job number i, asked on a worker thread once, when a worker takes it.
     using JobOf = std::function<Job(std::size_t i)>;
 
-    // jobs: how many files; level: 1 (fastest) to 9 (smallest).
-    DeflatePool(std::size_t jobs, JobOf jobOf, int level);
+    // jobs: how many files; level: 1 (fastest) to 9 (smallest); password: encrypts each stream
+    // with AES-256 when not empty (the caller's, which outlives the pool).
+    DeflatePool(std::size_t jobs, JobOf jobOf, int level, std::string_view password = {});
     ~DeflatePool(); // stops the workers and waits for them
     DeflatePool(const DeflatePool&) = delete;
     DeflatePool& operator=(const DeflatePool&) = delete;
@@ -68,10 +75,17 @@ private:
     };
 
     void Work();
+    // The stream of result, compressed into compressed, as it waits for the writer: encrypted by
+    // cipher when there is a password. False when the encryption fails.
+    bool Keep(DeflatedFile& result, const unsigned char* compressed, AesCipher* cipher) const;
+    // What a file of size bytes needs while it is compressed: itself and the largest stream it can
+    // become.
+    std::uint64_t Footprint(std::uint64_t size) const;
 
     std::size_t jobs_;
     JobOf jobOf_;
     int level_;
+    std::string_view password_;
     std::unordered_map<std::size_t, Taken> taken_;
     std::size_t next_ = 0; // the next job a worker takes
     std::uint64_t inUse_ = 0;

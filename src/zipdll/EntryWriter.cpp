@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <libdeflate.h>
-#include <sys/random.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -17,7 +17,6 @@ namespace {
 
 constexpr std::uint8_t kStored = 0;
 constexpr std::uint8_t kDeflated = 8;
-constexpr std::size_t kEncryptionHeaderSize = 12;
 // Streamed files are read and compressed in pieces of this size, compressed streams written so.
 constexpr std::size_t kPiece = 1 << 20;
 constexpr std::size_t kWritePiece = 1 << 16;
@@ -73,8 +72,9 @@ private:
 
 } // namespace
 
-EntryWriter::EntryWriter(ArchiveOutput& out, EngineReport& report, int level, std::string password)
-    : out_(out), report_(report), level_(level), password_(std::move(password)) {}
+EntryWriter::EntryWriter(ArchiveOutput& out, EngineReport& report, int level,
+                         std::string_view password)
+    : out_(out), report_(report), level_(level), password_(password), cipher_(aes::kStrength256) {}
 
 NewEntry EntryWriter::EntryOf(const ListedFile& file, std::string_view name) {
     NewEntry entry;
@@ -88,6 +88,7 @@ NewEntry EntryWriter::EntryOf(const ListedFile& file, std::string_view name) {
     entry.offset = file.offset;
     entry.isFolder = file.isFolder;
     entry.zip64Local = file.zip64Local;
+    entry.aes = (file.flags & kFlagEncrypted) != 0; // the only encryption this writer makes
     return entry;
 }
 
@@ -101,61 +102,37 @@ bool EntryWriter::Begin(ListedFile& file, std::string_view name) {
     file.offset = out_.Length();
     if (NeedsUtf8Flag(name))
         file.flags |= kFlagUtf8;
-    cipher_.reset();
-    if (!password_.empty() && !file.isFolder) {
-        // The check byte comes from the time, since the CRC of a streamed file is not known yet;
-        // readers look there when the sizes follow the data.
-        file.flags |= kFlagEncrypted | kFlagDescriptor;
-        cipher_.emplace(password_);
-    }
+    if (!password_.empty() && !file.isFolder)
+        file.flags |= kFlagEncrypted;
     header_.clear();
     AppendLocalHeader(header_, EntryOf(file, name));
-    if (cipher_) {
-        unsigned char check[kEncryptionHeaderSize];
-        if (::getrandom(check, sizeof check, 0) != static_cast<ssize_t>(sizeof check))
-            return false;
-        check[kEncryptionHeaderSize - 1] =
-            static_cast<unsigned char>(EntryOf(file, name).dosTime >> 8);
-        cipher_->Encrypt(check, sizeof check);
-        header_.insert(header_.end(), check, check + sizeof check);
-    }
     return out_.Write(header_.data(), header_.size());
 }
 
 bool EntryWriter::Data(const unsigned char* bytes, std::size_t size) {
-    if (!cipher_)
+    if (!encrypting_)
         return out_.Write(bytes, size);
     unsigned char piece[kWritePiece];
     for (std::size_t at = 0; at < size; at += kWritePiece) {
         const std::size_t n = std::min(kWritePiece, size - at);
         std::copy(bytes + at, bytes + at + n, piece);
-        cipher_->Encrypt(piece, n);
-        if (!out_.Write(piece, n))
+        if (!cipher_.Encrypt(piece, n) || !out_.Write(piece, n))
             return false;
     }
     return true;
 }
 
-bool EntryWriter::End(const ListedFile& file, std::string_view name, bool patch) {
-    const NewEntry entry = EntryOf(file, name);
-    if (patch) {
-        const Bytes sizes = LocalSizes(entry);
-        if (!out_.Patch(file.offset + kLocalSizesAt, sizes.data(), kLocalSizesLength) ||
-            (entry.zip64Local &&
-             !out_.Patch(file.offset + kLocalHeaderSize + name.size() + 4,
-                         sizes.data() + kLocalSizesLength, sizes.size() - kLocalSizesLength)))
-            return false;
-    }
-    if (!(file.flags & kFlagDescriptor))
-        return true;
-    header_.clear();
-    AppendDataDescriptor(header_, entry);
-    return out_.Write(header_.data(), header_.size());
+bool EntryWriter::PatchSizes(const ListedFile& file, std::string_view name) {
+    const Bytes sizes = LocalSizes(EntryOf(file, name));
+    return out_.Patch(file.offset + kLocalSizesAt, sizes.data(), kLocalSizesLength) &&
+           (!file.zip64Local ||
+            out_.Patch(file.offset + kLocalHeaderSize + name.size() + 4,
+                       sizes.data() + kLocalSizesLength, sizes.size() - kLocalSizesLength));
 }
 
 EntryWriter::Result EntryWriter::Folder(ListedFile& folder, std::string_view name) {
     folder.method = kStored;
-    return Begin(folder, name) && End(folder, name, false) ? Result::Written : Failed();
+    return Begin(folder, name) ? Result::Written : Failed();
 }
 
 EntryWriter::Result EntryWriter::Compressed(ListedFile& file, std::string_view name,
@@ -168,7 +145,7 @@ EntryWriter::Result EntryWriter::Compressed(ListedFile& file, std::string_view n
     file.crc32 = data.crc32;
     file.method = kDeflated;
     file.flags = LevelFlags(level_);
-    file.compressedSize = data.streamSize + (password_.empty() ? 0 : kEncryptionHeaderSize);
+    file.compressedSize = data.streamSize;
     if (!report_.FileStart(std::string(name), static_cast<std::int64_t>(file.size)) ||
         !Begin(file, name))
         return Failed();
@@ -176,7 +153,7 @@ EntryWriter::Result EntryWriter::Compressed(ListedFile& file, std::string_view n
     std::uint64_t reported = 0;
     for (std::size_t sent = 0; sent < data.streamSize;) {
         const std::size_t n = std::min(kWritePiece, data.streamSize - sent);
-        if (!Data(data.stream.get() + sent, n))
+        if (!out_.Write(data.stream.get() + sent, n))
             return Failed();
         sent += n;
         const std::uint64_t done =
@@ -188,7 +165,7 @@ EntryWriter::Result EntryWriter::Compressed(ListedFile& file, std::string_view n
             return Failed();
         reported = done;
     }
-    return End(file, name, false) ? Result::Written : Failed();
+    return Result::Written;
 }
 
 EntryWriter::Result EntryWriter::Streamed(ListedFile& file, std::string_view name,
@@ -227,8 +204,15 @@ EntryWriter::Result EntryWriter::Streamed(ListedFile& file, std::string_view nam
     if (!report_.FileStart(std::string(name), static_cast<std::int64_t>(st.st_size)) ||
         !Begin(file, name))
         return failed();
-    // The encryption header counts as data.
-    const std::uint64_t dataStart = out_.Length() - (cipher_ ? kEncryptionHeaderSize : 0);
+    // The salt and password check, then the encrypted data, then its authentication code: all
+    // of it counts as the entry's data.
+    const std::uint64_t dataStart = out_.Length();
+    encrypting_ = (file.flags & kFlagEncrypted) != 0;
+    if (encrypting_) {
+        unsigned char header[aes::kMaxSaltSize + aes::kPasswordCheckSize];
+        if (!cipher_.StartEntry(password_, header) || !out_.Write(header, cipher_.HeaderSize()))
+            return failed();
+    }
     std::optional<StreamDeflater> deflater;
     if (file.method == kDeflated)
         deflater.emplace(level_);
@@ -252,6 +236,11 @@ EntryWriter::Result EntryWriter::Streamed(ListedFile& file, std::string_view nam
             return failed();
     }
     ::close(fd);
+    if (encrypting_) {
+        unsigned char code[aes::kAuthenticationCodeSize];
+        if (!cipher_.AuthenticationCode(code) || !out_.Write(code, sizeof code))
+            return Failed();
+    }
     file.compressedSize = out_.Length() - dataStart;
     if (!file.zip64Local && (file.size >= kFull32 || file.compressedSize >= kFull32)) {
         // It grew past what its local header can say since it was found.
@@ -259,5 +248,5 @@ EntryWriter::Result EntryWriter::Streamed(ListedFile& file, std::string_view nam
         errno = EFBIG;
         return Result::Unreadable;
     }
-    return End(file, name, true) ? Result::Written : Failed();
+    return PatchSizes(file, name) ? Result::Written : Failed();
 }

@@ -1,6 +1,8 @@
 // The records a changed archive is made of.
 #include "zipdll/ZipRecords.h"
 
+#include "engine/AesCipher.h"
+#include "engine/CompressionMethods.h"
 #include "engine/LittleEndian.h"
 
 #include <algorithm>
@@ -9,7 +11,6 @@ namespace {
 
 constexpr std::uint32_t kLocalSignature = 0x04034B50;
 constexpr std::uint32_t kCentralSignature = 0x02014B50;
-constexpr std::uint32_t kDescriptorSignature = 0x08074B50;
 constexpr std::uint32_t kEndSignature = 0x06054B50;
 constexpr std::uint32_t kZip64EndSignature = 0x06064B50;
 constexpr std::uint32_t kZip64LocatorSignature = 0x07064B50;
@@ -21,6 +22,9 @@ constexpr std::uint16_t kFull16 = 0xFFFF;
 constexpr std::uint16_t kMadeBy = 3 << 8 | 63;
 constexpr std::uint16_t kNeeded = 20;
 constexpr std::uint16_t kNeededZip64 = 45;
+constexpr std::uint16_t kNeededAes = 51;
+constexpr std::size_t kZip64LocalExtraSize = 20;
+constexpr std::size_t kAesExtraSize = 4 + aes::kExtraDataSize;
 // The Unix attributes of what an add stores, as other tools give them: the extracting user's
 // umask decides.
 constexpr std::uint32_t kFileAttributes = 0100666u << 16;
@@ -80,29 +84,52 @@ Bytes Zip64Extra(std::initializer_list<Value64> values) {
     return field;
 }
 
+// The version a reader needs, of what the entry uses the most.
+std::uint16_t Needed(const NewEntry& entry, bool zip64) {
+    return entry.aes ? kNeededAes : zip64 ? kNeededZip64 : kNeeded;
+}
+
+std::uint16_t RecordedMethod(const NewEntry& entry) {
+    return entry.aes ? std::uint16_t{kMethodAes} : entry.method;
+}
+
+// An AES entry's extra field: the AE-2 kind, AES-256, and the method of the data inside.
+void PutAesExtra(Bytes& out, const NewEntry& entry) {
+    if (!entry.aes)
+        return;
+    Put16(out, aes::kExtraTag);
+    Put16(out, aes::kExtraDataSize);
+    Put16(out, aes::kVersionAe2);
+    PutBytes(out, "AE");
+    out.push_back(aes::kStrength256);
+    Put16(out, entry.method);
+}
+
 } // namespace
 
 void AppendLocalHeader(Bytes& out, const NewEntry& entry) {
     Put32(out, kLocalSignature);
-    Put16(out, entry.zip64Local ? kNeededZip64 : kNeeded);
+    Put16(out, Needed(entry, entry.zip64Local));
     Put16(out, entry.flags);
-    Put16(out, entry.method);
+    Put16(out, RecordedMethod(entry));
     Put32(out, entry.dosTime);
     const Bytes sizes = LocalSizes(entry);
     out.insert(out.end(), sizes.begin(), sizes.begin() + kLocalSizesLength);
     Put16(out, entry.name.size());
-    Put16(out, entry.zip64Local ? 20 : 0);
+    Put16(out, (entry.zip64Local ? kZip64LocalExtraSize : 0) + (entry.aes ? kAesExtraSize : 0));
     PutBytes(out, entry.name);
+    // The Zip64 field first, where the sizes are patched once known (LocalSizes).
     if (entry.zip64Local) {
         Put16(out, kZip64Tag);
-        Put16(out, 16);
+        Put16(out, kZip64LocalExtraSize - 4);
         out.insert(out.end(), sizes.begin() + kLocalSizesLength, sizes.end());
     }
+    PutAesExtra(out, entry);
 }
 
 Bytes LocalSizes(const NewEntry& entry) {
     Bytes sizes;
-    Put32(sizes, entry.crc32);
+    Put32(sizes, entry.aes ? 0 : entry.crc32);
     if (entry.zip64Local) {
         Put32(sizes, kFull32);
         Put32(sizes, kFull32);
@@ -115,31 +142,19 @@ Bytes LocalSizes(const NewEntry& entry) {
     return sizes;
 }
 
-void AppendDataDescriptor(Bytes& out, const NewEntry& entry) {
-    Put32(out, kDescriptorSignature);
-    Put32(out, entry.crc32);
-    if (entry.zip64Local) {
-        Put64(out, entry.compressedSize);
-        Put64(out, entry.size);
-    } else {
-        Put32(out, entry.compressedSize);
-        Put32(out, entry.size);
-    }
-}
-
 void AppendCentralRecord(Bytes& out, const NewEntry& entry) {
     const Bytes zip64 = Zip64Extra({Of(entry.size), Of(entry.compressedSize), Of(entry.offset)});
     Put32(out, kCentralSignature);
     Put16(out, kMadeBy);
-    Put16(out, zip64.empty() && !entry.zip64Local ? kNeeded : kNeededZip64);
+    Put16(out, Needed(entry, !zip64.empty() || entry.zip64Local));
     Put16(out, entry.flags);
-    Put16(out, entry.method);
+    Put16(out, RecordedMethod(entry));
     Put32(out, entry.dosTime);
-    Put32(out, entry.crc32);
+    Put32(out, entry.aes ? 0 : entry.crc32);
     Put32(out, Field32(entry.compressedSize));
     Put32(out, Field32(entry.size));
     Put16(out, entry.name.size());
-    Put16(out, zip64.size());
+    Put16(out, zip64.size() + (entry.aes ? kAesExtraSize : 0));
     Put16(out, 0); // comment
     Put16(out, 0); // disk
     Put16(out, 0); // internal attributes
@@ -147,6 +162,7 @@ void AppendCentralRecord(Bytes& out, const NewEntry& entry) {
     Put32(out, Field32(entry.offset));
     PutBytes(out, entry.name);
     out.insert(out.end(), zip64.begin(), zip64.end());
+    PutAesExtra(out, entry);
 }
 
 void AppendKeptCentralRecord(Bytes& out, const ArchiveLayout& layout, const LayoutEntry& entry,

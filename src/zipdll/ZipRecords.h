@@ -1,7 +1,7 @@
 // The records a changed archive is made of, as bytes: the local header and central record of a
-// new entry, the central record of an entry that stays (moved to another offset), the data
-// descriptor, and the end records. Values that do not fit their 16- or 32-bit fields go into
-// Zip64 fields and records, as readers expect them.
+// new entry, the central record of an entry that stays (moved to another offset), and the end
+// records. Values that do not fit their 16- or 32-bit fields go into Zip64 fields and records, as
+// readers expect them; an entry encrypted with AES gets its AES extra field after them.
 #pragma once
 
 #include "engine/ArchiveLayout.h"
@@ -24,11 +24,13 @@ struct NewEntry {
     std::uint64_t offset = 0; // of the local header
     bool isFolder = false;
     bool zip64Local = false; // the local header carries Zip64 sizes (a file of 4 GiB or more)
+    // Encrypted with AES-256 in the AE-2 kind: recorded as method 99 with method (0 or 8) in its
+    // AES extra field, and a CRC of 0 whatever crc32 says.
+    bool aes = false;
 };
 
 // General purpose bits.
 constexpr std::uint16_t kFlagEncrypted = 1 << 0;
-constexpr std::uint16_t kFlagDescriptor = 1 << 3;
 constexpr std::uint16_t kFlagUtf8 = 1 << 11;
 
 constexpr std::size_t kLocalHeaderSize = 30;
@@ -41,7 +43,6 @@ void AppendLocalHeader(Bytes& out, const NewEntry& entry);
 // be patched over it once they are known: kLocalSizesLength bytes at kLocalSizesAt, then, for a
 // Zip64 header, 16 bytes right after the name.
 Bytes LocalSizes(const NewEntry& entry);
-void AppendDataDescriptor(Bytes& out, const NewEntry& entry);
 void AppendCentralRecord(Bytes& out, const NewEntry& entry);
 // The central record of an entry of layout that stays, its local header now at offset.
 void AppendKeptCentralRecord(Bytes& out, const ArchiveLayout& layout, const LayoutEntry& entry,

@@ -1,14 +1,18 @@
 // Encrypted archives: an extraction that meets encrypted entries asks once for the password in a
 // masked box; the right one extracts, a wrong one gives one message and no file, Cancel extracts
 // nothing; the password is forgotten after the call and written nowhere. The archives are made by
-// 7-Zip with both kinds of encryption.
+// 7-Zip with both kinds of encryption, and by the add window's "Protect With Password", which asks
+// for the password twice and encrypts with AES-256.
 #include "MainFormTest.h"
 
 #include "RunTool.h"
 
 #include "platform/ui/ListView.h"
+#include "windows/AddFilesToZip.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
+#include <QPushButton>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -207,4 +211,83 @@ TEST_F(Password, TestAsksOnceAndNamesTheEntriesTheWrongPasswordFails) {
         EXPECT_EQ(TreeBelow(MachineRoot()), before); // nothing written
         EXPECT_TRUE(main->ZipMaster1.Password.empty());
     }
+}
+
+TEST_F(Password, ProtectedAddAsksTwiceAndItsFilesOpenOnlyWithThePassword) {
+    Start();
+    main->AutoRun = false;
+    WriteArchive(DriveC() + "/prot.zip", {{"plain.txt", "plain"}});
+    main->OpenArchive("C:\\prot.zip");
+    WriteHostFile(DriveC() + "/in/docs/secret.txt", kSecret);
+    WriteHostFile(DriveC() + "/in/tool.exe", kProgram);
+    const std::string archive = DriveC() + "/prot.zip";
+    const std::string before = ReadHostFile(archive);
+    const QString first = "Password for the files added to prot.zip:";
+    const QString again = "Type the password again:";
+    struct Row {
+        const char* what;
+        std::vector<const char*> typed; // nullptr: Cancel
+        QStringList prompts;
+        QStringList messages;
+    };
+    const Row rows[] = {
+        {"cancelled at first", {nullptr}, {first}, {}},
+        {"cancelled when typed again", {"x", nullptr}, {first, again}, {}},
+        {"empty, then two that differ, then the same twice",
+         {"", "one", "other", kPassword, kPassword},
+         {first, first, again, first, again},
+         {"The password must not be empty.", "The passwords do not match. Type them again.",
+          "2 files were successfully added!"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        dialogs->Act([](QWidget* window) {
+            auto* add = static_cast<TAddform*>(window);
+            EXPECT_FALSE(add->EncryptCB->isHidden());
+            EXPECT_EQ(add->EncryptCB->text(), "Protect With Password");
+            add->EncryptCB->setChecked(true);
+            add->RecurseCB->setChecked(true);
+            add->DirnameCB->setChecked(true);
+            add->ListBox1->Add("C:\\in\\*.*");
+            add->BitBtn1->click();
+            return add->result();
+        });
+        for (const char* typed : row.typed)
+            typed ? dialogs->AnswerText(typed) : dialogs->AnswerCancel();
+        const std::size_t shown = dialogs->Shown().size();
+        const qsizetype said = dialogs->Messages().size();
+        main->AddZipButClick();
+        QStringList prompts;
+        for (const ShownDialog& box : PasswordBoxes(shown))
+            prompts << box.text;
+        EXPECT_EQ(prompts, row.prompts);
+        EXPECT_EQ(dialogs->Messages().mid(said), row.messages);
+        EXPECT_TRUE(main->ZipMaster1.Password.empty());
+        if (row.messages.isEmpty()) {
+            EXPECT_TRUE(ReadHostFile(archive) == before) << "a cancelled add changed the archive";
+        }
+    }
+    // The new files are AES-256; the entry that was there stays unencrypted, and so does the
+    // folder, which holds no data.
+    EXPECT_EQ(SevenZipMethods(archive), "in/docs Store\n"
+                                        "in/docs/secret.txt AES-256 Deflate\n"
+                                        "in/tool.exe AES-256 Deflate\n"
+                                        "plain.txt Store\n");
+    const auto tested = RunTool({"7zz", "t", std::string("-p") + kPassword, archive});
+    EXPECT_EQ(tested.exitCode, 0) << tested.output;
+    EXPECT_NE(RunTool({"7zz", "t", archive}).exitCode, 0);
+    const auto extracted =
+        RunTool({"bsdtar", "-x", "-C", HostTemp(), "--passphrase", kPassword, "-f", archive});
+    EXPECT_EQ(extracted.exitCode, 0) << extracted.output;
+    EXPECT_TRUE(ReadHostFile(HostTemp() + "/in/docs/secret.txt") == kSecret);
+    // Pakrune extracts them after asking for the password.
+    fs::create_directories(Out());
+    dialogs->AnswerText(kPassword);
+    main->ExtractAllTo("C:\\out");
+    EXPECT_EQ(PasswordBoxes().back().text, "Files in prot.zip are encrypted. Password:");
+    EXPECT_TRUE(ReadHostFile(Out() + "/in/docs/secret.txt") == kSecret);
+    EXPECT_EQ(ReadHostFile(Out() + "/in/tool.exe"), kProgram);
+    EXPECT_TRUE(main->ZipMaster1.Password.empty());
+    Restart(); // the settings are written
+    EXPECT_EQ(FilesHolding(kPassword), std::vector<std::string>{});
 }

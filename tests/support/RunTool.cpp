@@ -42,6 +42,10 @@ ToolResult RunTool(const std::vector<std::string>& argv) {
     return result;
 }
 
+bool ToolInstalled(const std::string& name) {
+    return RunTool({"sh", "-c", "command -v \"$0\"", name}).exitCode == 0;
+}
+
 const char* const kPythonUnseekable = R"(
 import io
 class Unseekable(io.RawIOBase):
@@ -55,6 +59,21 @@ ToolResult RunPython(const std::string& code, const std::vector<std::string>& ar
     std::vector<std::string> argv = {"python3", "-c", code};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     return RunTool(argv);
+}
+
+std::string SevenZipMethods(const std::string& archive) {
+    return RunPython(R"(
+import subprocess, sys
+listing = subprocess.run(["7zz", "l", "-slt", sys.argv[1]], capture_output=True, text=True).stdout
+path, lines = None, []
+for line in listing.splitlines():
+    if line.startswith("Path = "): path = line[7:]
+    if line.startswith("Method = ") and path != sys.argv[1]:
+        lines.append(path + " " + line[9:].split(":")[0] + "\n")
+print("".join(sorted(lines)), end="")
+)",
+                     {archive})
+        .output;
 }
 
 std::string PeerFailures(const std::string& archive) {

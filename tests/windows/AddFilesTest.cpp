@@ -116,7 +116,18 @@ TEST_F(AddFiles, TheControlsAreFoundByTheirNamesAndLaidOutAsDesigned) {
 
     window->show();
     EXPECT_TRUE(window->RecurseCB->isVisible());
-    EXPECT_FALSE(window->EncryptCB->isVisible());
+    // "Protect With Password", unticked, the last of the three boxes, whole inside their group.
+    QCheckBox* protect = window->EncryptCB;
+    EXPECT_TRUE(protect->isVisible());
+    EXPECT_FALSE(protect->isChecked());
+    EXPECT_EQ(protect->text(), "Protect With Password");
+    EXPECT_EQ(protect->parentWidget(), window->DirnameCB->parentWidget());
+    EXPECT_GT(protect->y(), window->DirnameCB->y());
+    EXPECT_TRUE(protect->parentWidget()->rect().contains(protect->geometry()));
+    EXPECT_GE(protect->height(), protect->sizeHint().height());
+    // The panes' bottom panels grew alike to hold it, so their lists still end level.
+    EXPECT_EQ(window->findChild<QWidget*>("AddButtonsPanel")->height(),
+              window->findChild<QWidget*>("SelectionButtonsPanel")->height());
     EXPECT_EQ(window->Panel2->width(), 321);
     EXPECT_EQ(window->FileDrop1->DropControl(), window->AddListView2);
     EXPECT_TRUE(window->FileDrop1->EnableDrop());

@@ -1,7 +1,8 @@
 // How the compression engine stores files at each level: every level writes archives that peers
 // read back byte for byte with every CRC checked, level 9 packs tightest and level 0 stores, and
 // each file reports its start and one block per 32768 bytes, whether it was compressed on the
-// worker threads (up to the memory bound) or streamed (beyond it).
+// worker threads (up to the memory bound) or streamed (beyond it). With a password every file is
+// encrypted with AES-256, which peers read only with the password.
 #include "EngineTest.h"
 #include "ProgressLog.h"
 #include "RunTool.h"
@@ -104,3 +105,53 @@ TEST_F(ZipPacking, HigherLevelsPackTighterAndLevelZeroStores) {
         previous = size;
     }
 }
+
+using ZipProtected = ZipLevels;
+
+TEST_P(ZipProtected, EveryFileIsEncryptedWithAes256AndPeersReadItOnlyWithThePassword) {
+    if (!ToolInstalled("7zz") || !ToolInstalled("bsdtar"))
+        GTEST_SKIP() << "7zz or bsdtar is not installed";
+    const int level = GetParam();
+    const std::string password = "pa55 w\xc3\xb6rd";
+    zip.Password = password;
+    ASSERT_EQ(Add("C:\\out.zip", {"C:\\in\\*.*"}, AddEncrypt, level), 7);
+    const std::string archive = DriveC() + "/out.zip";
+    std::map<std::string, std::string> lines; // by name, as printed
+    for (const auto& [name, size] : kFiles)
+        lines[name] = std::string(name) + (level == 0 ? " AES-256 Store\n" : " AES-256 Deflate\n");
+    std::string expected;
+    for (const auto& [name, line] : lines)
+        expected += line;
+    EXPECT_EQ(SevenZipMethods(archive), expected);
+    // AE-2: the CRC is 0 everywhere, the authentication code stands for it.
+    const auto crcs = RunPython(R"(
+import sys, zipfile
+print({i.CRC for i in zipfile.ZipFile(sys.argv[1]).infolist()})
+)",
+                                {archive});
+    EXPECT_EQ(crcs.output, "{0}\n");
+    const auto tested = RunTool({"7zz", "t", "-p" + password, archive});
+    EXPECT_EQ(tested.exitCode, 0) << tested.output;
+    for (const auto& refusing : {std::vector<std::string>{"7zz", "t", archive},
+                                 std::vector<std::string>{"7zz", "t", "-pwrong", archive}}) {
+        const auto refused = RunTool(refusing);
+        EXPECT_NE(refused.exitCode, 0) << refused.output;
+    }
+    // bsdtar and the engine's own extraction give every file back.
+    for (const bool ours : {false, true}) {
+        const std::string out = DriveC() + (ours ? "/ours" : "/bsdtar");
+        std::filesystem::create_directories(out);
+        if (ours) {
+            ASSERT_EQ(Extract("C:\\out.zip", "C:\\ours", {"*.*"}, 0), 7);
+        } else {
+            const auto extracted =
+                RunTool({"bsdtar", "-x", "-C", out, "--passphrase", password, "-f", archive});
+            ASSERT_EQ(extracted.exitCode, 0) << extracted.output;
+        }
+        for (const auto& [name, size] : kFiles)
+            EXPECT_TRUE(ReadHostFile(out + "/" + name) == ReadHostFile(DriveC() + "/in/" + name))
+                << name << (ours ? " by the engine" : " by bsdtar");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, ZipProtected, ::testing::Values(0, 1, 9));

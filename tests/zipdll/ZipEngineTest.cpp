@@ -104,17 +104,31 @@ TEST_F(ZipEngine, StoredNamesFollowTheOptions) {
     EXPECT_EQ(Add("C:\\folder.zip", {"C:\\data\\docs"}, AddDirNames | AddRecurseDirs), 2);
 }
 
-TEST_F(ZipEngine, EncryptsWithTheTraditionalScheme) {
+TEST_F(ZipEngine, ProtectedFilesJoinEntriesThatKeepTheirOwnProtection) {
+    if (!ToolInstalled("7zz"))
+        GTEST_SKIP() << "7zz is not installed";
+    // An entry without and one with the traditional encryption, then a protected file added.
+    const auto made = RunTool({"sh", "-c",
+                               "cd \"$0\" && 7zz a -bd -tzip ../mixed.zip docs/guide.TXT && "
+                               "7zz a -bd -tzip -ps3cret -mem=ZipCrypto ../mixed.zip .hidden",
+                               DriveC() + "/data"});
+    ASSERT_EQ(made.exitCode, 0) << made.output;
     zip.Password = "s3cret";
-    // Compressed in memory first, or streamed (level 0).
-    EXPECT_EQ(Add("C:\\secret.zip", {"C:\\data\\readme.txt"}, AddEncrypt), 1);
-    EXPECT_EQ(Add("C:\\stored.zip", {"C:\\data\\readme.txt"}, AddEncrypt, 0), 1);
-    EXPECT_EQ(Python("secret.zip", "s3cret"), "readme.txt 8 1\ntestzip: None\n");
-    EXPECT_EQ(Python("stored.zip", "s3cret"), "readme.txt 0 1\ntestzip: None\n");
-    for (const char* archive : {"/secret.zip", "/stored.zip"}) {
-        const auto sevenZip = RunTool({"7zz", "t", "-ps3cret", DriveC() + archive});
-        EXPECT_EQ(sevenZip.exitCode, 0) << sevenZip.output;
-    }
+    EXPECT_EQ(Add("C:\\mixed.zip", {"C:\\data\\readme.txt"}, AddEncrypt), 1);
+    EXPECT_EQ(SevenZipMethods(DriveC() + "/mixed.zip"), ".hidden ZipCrypto Store\n"
+                                                        "docs/guide.TXT Store\n"
+                                                        "readme.txt AES-256 Deflate\n");
+    const auto tested = RunTool({"7zz", "t", "-ps3cret", DriveC() + "/mixed.zip"});
+    EXPECT_EQ(tested.exitCode, 0) << tested.output;
+    // A password alone protects nothing; protection without a password is refused.
+    EXPECT_EQ(Add("C:\\open.zip", {"C:\\data\\readme.txt"}, 0), 1);
+    EXPECT_EQ(SevenZipMethods(DriveC() + "/open.zip"), "readme.txt Deflate\n");
+    zip.Password.clear();
+    EXPECT_EQ(Add("C:\\none.zip", {"C:\\data\\readme.txt"}, AddEncrypt), 0);
+    EXPECT_EQ(MessagesWith(kMsgWrongPassword),
+              std::vector<std::string>{
+                  "No password to protect the files with, nothing added to C:\\none.zip"});
+    EXPECT_FALSE(std::filesystem::exists(DriveC() + "/none.zip"));
 }
 
 TEST_F(ZipEngine, AFileGoneBeforeItIsWrittenIsLeftOutAndTheEntryItWouldReplaceStays) {
