@@ -2,6 +2,7 @@
 #include "engine/ArchiveLayout.h"
 #include "engine/ExtraField.h"
 #include "engine/LittleEndian.h"
+#include "engine/ZipFormat.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,19 +11,12 @@
 
 namespace {
 
-constexpr std::uint32_t kEndRecord = 0x06054B50;
-constexpr std::uint32_t kZip64Locator = 0x07064B50;
-constexpr std::uint32_t kZip64EndRecord = 0x06064B50;
-constexpr std::uint32_t kCentralHeader = 0x02014B50;
-constexpr std::size_t kEndRecordSize = 22;
 constexpr std::size_t kMaxCommentSize = 65535;
-constexpr std::size_t kCentralHeaderSize = 46;
 // How many bytes after the end record's comment the search for the end record still reaches, and
 // how many candidate end records it reads the directory of before it gives up (each read may be
 // large, so a file full of false signatures cannot make it slow).
 constexpr std::size_t kMaxTrailingBytes = 1 << 16;
 constexpr int kMaxCandidates = 16;
-constexpr std::uint64_t kLocalHeaderSize = 30;
 constexpr std::uint64_t kToleratedOverlap = 2;
 // The piece of the directory a scan holds; larger than any record (46 bytes and three fields of
 // up to 65535 bytes).
@@ -101,12 +95,12 @@ std::optional<DirectoryPlace> LocateDirectory(int fd, std::uint64_t endOffset,
 
     unsigned char locator[20];
     if (endOffset >= 20 + 56 && ReadWhole(fd, endOffset - 20, locator, 20) &&
-        Le32(locator) == kZip64Locator) {
+        Le32(locator) == kZip64LocatorSignature) {
         unsigned char record[56];
         // The record sits right before the locator (its own offset in the locator counts from
         // the archive start, which is still unknown here).
         const std::uint64_t recordInFile = endOffset - 20 - 56;
-        if (ReadWhole(fd, recordInFile, record, 56) && Le32(record) == kZip64EndRecord) {
+        if (ReadWhole(fd, recordInFile, record, 56) && Le32(record) == kZip64EndRecordSignature) {
             place.entryCount = Le64(record + 32);
             place.directorySize = Le64(record + 40);
             directoryOffset = Le64(record + 48);
@@ -122,8 +116,8 @@ std::optional<DirectoryPlace> LocateDirectory(int fd, std::uint64_t endOffset,
     place.archiveStart = place.directoryInFile - directoryOffset;
     // A directory with records starts with one: checked before the whole directory is read.
     unsigned char signature[4];
-    if (place.entryCount > 0 &&
-        (!ReadWhole(fd, place.directoryInFile, signature, 4) || Le32(signature) != kCentralHeader))
+    if (place.entryCount > 0 && (!ReadWhole(fd, place.directoryInFile, signature, 4) ||
+                                 Le32(signature) != kCentralHeaderSignature))
         return std::nullopt;
     return place;
 }
@@ -136,7 +130,7 @@ bool ParseDirectory(const DirectoryPlace& place, Bytes bytes, Visit visit) {
     std::uint64_t pos = 0;
     for (std::uint64_t count = 0; count < place.entryCount; ++count) {
         const unsigned char* h = bytes(pos, kCentralHeaderSize);
-        if (!h || Le32(h) != kCentralHeader)
+        if (!h || Le32(h) != kCentralHeaderSignature)
             return false;
         const std::size_t fixedAndVariable =
             kCentralHeaderSize + Le16(h + 28) + static_cast<std::size_t>(Le16(h + 30));
@@ -165,7 +159,8 @@ template <typename Visit> void SearchEndRecords(int fd, Visit visit) {
         return;
     int tried = 0;
     for (std::size_t i = tail - kEndRecordSize + 1; i-- > 0 && tried < kMaxCandidates;) {
-        if (Le32(&buffer[i]) != kEndRecord || Le16(&buffer[i + 20]) > tail - kEndRecordSize - i)
+        if (Le32(&buffer[i]) != kEndRecordSignature ||
+            Le16(&buffer[i + 20]) > tail - kEndRecordSize - i)
             continue;
         ++tried;
         if (visit(fileSize - tail + i, &buffer[i]))

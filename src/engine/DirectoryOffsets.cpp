@@ -3,6 +3,7 @@
 
 #include "engine/ArchiveLayout.h"
 #include "engine/LittleEndian.h"
+#include "engine/ZipFormat.h"
 
 #include <unistd.h>
 
@@ -10,7 +11,6 @@ namespace {
 
 constexpr std::uint64_t kDirectoryOffsetInEndRecord = 16;
 constexpr std::uint64_t kDirectoryOffsetInZip64Record = 48;
-constexpr std::uint64_t kZip64LocatorSize = 20;
 constexpr std::uint64_t kRecordOffsetInZip64Locator = 8;
 constexpr std::uint32_t kInZip64Record = 0xFFFFFFFF;
 

@@ -9,18 +9,15 @@
 #include "engine/ExtraField.h"
 #include "engine/LittleEndian.h"
 #include "engine/StreamedEntry.h"
+#include "engine/ZipFormat.h"
 
 #include <optional>
 #include <vector>
 
 namespace {
 
-constexpr std::uint32_t kLocalHeader = 0x04034B50;
-constexpr std::uint32_t kCentralHeader = 0x02014B50;
-constexpr std::uint32_t kEndOfCentralDirectory = 0x06054B50;
 constexpr int kMaxScanCandidates = 60000;
 constexpr std::uint64_t kExeSearchStart = 14000;
-constexpr std::uint64_t kEndRecordSize = 22;
 constexpr std::uint32_t kInZip64 = 0xFFFFFFFF;
 constexpr std::uint16_t kSizesAfterData = 1 << 3; // general flag: sizes and CRC follow the data
 
@@ -112,9 +109,9 @@ WalkResult WalkLocalHeaders(int fd, bool fromExeStart,
             if (in.Read(signature, 4) != 4)
                 return ended(WalkEnd::ErrorReading);
             const std::uint32_t value = Le32(signature);
-            if (value == kLocalHeader)
+            if (value == kLocalHeaderSignature)
                 state = State::LocalHeader;
-            else if (value == kCentralHeader || value == kEndOfCentralDirectory)
+            else if (value == kCentralHeaderSignature || value == kEndRecordSignature)
                 return ended(WalkEnd::Complete);
             else if (const auto next = directory.NextHeaderAfter(in.Position() - 4))
                 in.Seek(*next); // bytes no record points into are stepped over

@@ -12,6 +12,7 @@
 #include "engine/EntryNames.h"
 #include "engine/SfxCapability.h"
 #include "engine/WriteFailure.h"
+#include "engine/ZipFormat.h"
 #include "platform/AtomicFile.h"
 #include "platform/Files.h"
 #include "platform/PathMap.h"
@@ -36,7 +37,6 @@ constexpr std::int32_t kFailed = -9;
 // A usable stub is at least this long; the directory reader looks for the archive inside an
 // .exe from byte 14000 on.
 constexpr std::uint64_t kMinimumStubSize = 28000;
-constexpr std::size_t kCentralHeaderSize = 46;
 
 const char* const kStubName = "ZIPSFX.BIN";
 const char* const kNoZipFile = "Error - no zip file specified";

@@ -3,6 +3,7 @@
 
 #include "engine/ArchiveLayout.h"
 #include "engine/LittleEndian.h"
+#include "engine/ZipFormat.h"
 
 #include <array>
 #include <sys/stat.h>
@@ -11,11 +12,11 @@
 
 namespace {
 
-constexpr std::uint32_t kDescriptorSignature = 0x08074B50;
 // What may follow an entry: the next local header, the central directory, an end record (plain or
 // Zip64) or the archive extra data record.
-constexpr std::array<std::uint32_t, 5> kFollowers = {0x04034B50, 0x02014B50, 0x06054B50, 0x06064B50,
-                                                     0x08064B50};
+constexpr std::array<std::uint32_t, 5> kFollowers = {kLocalHeaderSignature, kCentralHeaderSignature,
+                                                     kEndRecordSignature, kZip64EndRecordSignature,
+                                                     kExtraDataSignature};
 // The longest descriptor (signature, CRC, two 8-byte sizes) and the signature after it.
 constexpr std::size_t kLongestDescriptor = 24 + 4;
 constexpr std::size_t kScanBlock = 1 << 16;

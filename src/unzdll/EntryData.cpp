@@ -4,6 +4,7 @@
 #include "engine/CompressionMethods.h"
 #include "engine/DosDateTime.h"
 #include "engine/LittleEndian.h"
+#include "engine/ZipFormat.h"
 #include "unzdll/AesDecryption.h"
 
 #include <algorithm>
@@ -15,8 +16,6 @@
 namespace {
 
 constexpr std::size_t kWindowSize = 1 << 20;
-constexpr std::uint32_t kLocalHeader = 0x04034B50;
-constexpr std::size_t kLocalHeaderSize = 30;
 constexpr std::uint16_t kEncrypted = 0x0001;
 
 bool IsAes(const zip_stat_t& stat) {
@@ -110,7 +109,7 @@ std::optional<std::uint64_t> EntryData::DataStart(zip_uint64_t index, const zip_
         return std::nullopt;
     const std::uint64_t header = layout_.archiveStart + entry.localHeaderOffset;
     const unsigned char* fixed = Range(header, kLocalHeaderSize);
-    if (!fixed || Le32(fixed) != kLocalHeader)
+    if (!fixed || Le32(fixed) != kLocalHeaderSignature)
         return std::nullopt;
     const std::uint64_t dataStart = header + kLocalHeaderSize + Le16(fixed + 26) + Le16(fixed + 28);
     if (dataStart > fileSize_ || stat.comp_size > fileSize_ - dataStart)

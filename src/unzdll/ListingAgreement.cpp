@@ -4,14 +4,12 @@
 #include "engine/EntryNames.h"
 #include "engine/LittleEndian.h"
 #include "engine/LocalHeaderWalk.h"
+#include "engine/ZipFormat.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace {
-
-constexpr std::size_t kLocalHeaderSize = 30;
-constexpr std::uint32_t kLocalHeader = 0x04034B50;
 
 // A stored name as a message shows it: decoded, control characters as "_".
 std::string Shown(std::string_view raw) {
@@ -35,7 +33,7 @@ std::string Unreached(int fd, const ArchiveLayout& layout, const LayoutEntry& en
     if (!inside ||
         ReadAt(fd, layout.archiveStart + entry.localHeaderOffset, header.data(), header.size()) !=
             header.size() ||
-        Le32(header.data()) != kLocalHeader)
+        Le32(header.data()) != kLocalHeaderSignature)
         return "the directory's entry " + Shown(central) + " points at no local header";
     const std::string_view local(reinterpret_cast<const char*>(&header[kLocalHeaderSize]),
                                  std::min<std::size_t>(Le16(&header[26]), central.size()));

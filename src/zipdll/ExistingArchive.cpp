@@ -3,6 +3,7 @@
 
 #include "engine/DosDateTime.h"
 #include "engine/LittleEndian.h"
+#include "engine/ZipFormat.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,12 +11,6 @@
 #include <numeric>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-constexpr std::size_t kEndRecordSize = 22;
-
-} // namespace
 
 ExistingArchive::~ExistingArchive() {
     if (fd_ >= 0)

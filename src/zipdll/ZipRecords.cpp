@@ -4,18 +4,13 @@
 #include "engine/AesCipher.h"
 #include "engine/CompressionMethods.h"
 #include "engine/LittleEndian.h"
+#include "engine/ZipFormat.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr std::uint32_t kLocalSignature = 0x04034B50;
-constexpr std::uint32_t kCentralSignature = 0x02014B50;
-constexpr std::uint32_t kEndSignature = 0x06054B50;
-constexpr std::uint32_t kZip64EndSignature = 0x06064B50;
-constexpr std::uint32_t kZip64LocatorSignature = 0x07064B50;
 constexpr std::uint16_t kZip64Tag = 0x0001;
-constexpr std::size_t kCentralHeaderSize = 46;
 constexpr std::uint32_t kFull32 = 0xFFFFFFFF;
 constexpr std::uint16_t kFull16 = 0xFFFF;
 // Made by: Unix (its attributes are in the high half of the external attributes), 6.3.
@@ -108,7 +103,7 @@ void PutAesExtra(Bytes& out, const NewEntry& entry) {
 } // namespace
 
 void AppendLocalHeader(Bytes& out, const NewEntry& entry) {
-    Put32(out, kLocalSignature);
+    Put32(out, kLocalHeaderSignature);
     Put16(out, Needed(entry, entry.zip64Local));
     Put16(out, entry.flags);
     Put16(out, RecordedMethod(entry));
@@ -144,7 +139,7 @@ Bytes LocalSizes(const NewEntry& entry) {
 
 void AppendCentralRecord(Bytes& out, const NewEntry& entry) {
     const Bytes zip64 = Zip64Extra({Of(entry.size), Of(entry.compressedSize), Of(entry.offset)});
-    Put32(out, kCentralSignature);
+    Put32(out, kCentralHeaderSignature);
     Put16(out, kMadeBy);
     Put16(out, Needed(entry, !zip64.empty() || entry.zip64Local));
     Put16(out, entry.flags);
@@ -208,7 +203,7 @@ void AppendEndRecords(Bytes& out, std::uint64_t entries, std::uint64_t offset, s
                       std::string_view comment) {
     if (entries >= kFull16 || offset >= kFull32 || size >= kFull32) {
         const std::uint64_t recordAt = offset + size;
-        Put32(out, kZip64EndSignature);
+        Put32(out, kZip64EndRecordSignature);
         Put64(out, 44); // the size of the rest of this record
         Put16(out, kMadeBy);
         Put16(out, kNeededZip64);
@@ -223,7 +218,7 @@ void AppendEndRecords(Bytes& out, std::uint64_t entries, std::uint64_t offset, s
         Put64(out, recordAt);
         Put32(out, 1); // disks
     }
-    Put32(out, kEndSignature);
+    Put32(out, kEndRecordSignature);
     Put16(out, 0);
     Put16(out, 0);
     Put16(out, std::min<std::uint64_t>(entries, kFull16));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/ArchiveLayout.h"
+#include "engine/ZipFormat.h"
 
 #include <cstdint>
 #include <string_view>
@@ -33,7 +34,6 @@ struct NewEntry {
 constexpr std::uint16_t kFlagEncrypted = 1 << 0;
 constexpr std::uint16_t kFlagUtf8 = 1 << 11;
 
-constexpr std::size_t kLocalHeaderSize = 30;
 // Where the CRC and sizes lie in a local header, and how many bytes they take.
 constexpr std::size_t kLocalSizesAt = 14;
 constexpr std::size_t kLocalSizesLength = 12;

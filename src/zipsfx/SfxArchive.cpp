@@ -5,16 +5,13 @@
 #include "engine/EntryNames.h"
 #include "engine/LittleEndian.h"
 #include "engine/SfxCapability.h"
+#include "engine/ZipFormat.h"
 #include "unzdll/SafeName.h"
 
 #include <unistd.h>
 
 namespace {
 
-constexpr std::size_t kEndRecordSize = 22;
-constexpr std::size_t kZip64EndRecordSize = 56;
-constexpr std::size_t kCentralHeaderSize = 46;
-constexpr std::uint64_t kLocalHeaderSize = 30;
 constexpr std::uint16_t kEncrypted = 0x0001;
 constexpr std::uint16_t kStreamed = 0x0008;
 constexpr std::uint16_t kStored = 0;

@@ -4,6 +4,7 @@
 #include "engine/DosDateTime.h"
 #include "engine/LittleEndian.h"
 #include "engine/TraditionalCipher.h"
+#include "engine/ZipFormat.h"
 #include "platform/TempFile.h"
 #include "unzdll/DeflateDecoder.h"
 #include "unzdll/TargetTree.h"
@@ -19,7 +20,6 @@
 namespace {
 
 constexpr std::size_t kBlock = 1 << 15;
-constexpr std::uint64_t kLocalHeaderSize = 30;
 
 // "PK" 3 4, put together at run time: the stub must not hold these four bytes from byte 14000
 // on, or the directory reader would take them for the first entry of the archive behind it.
