@@ -88,6 +88,9 @@ StreamEnd DecodePpmd(PackedReader& in, const UnpackedOutput& out, std::uint64_t 
     if (!reader)
         return StreamEnd::NeedsMemory;
     archive_read_support_format_zip_streamable(reader);
+    // The engine checks the CRC itself. libarchive's own check would fail every AES entry of the
+    // kind whose CRC field is 0, and holds back the last block of data when it fails.
+    archive_read_set_format_option(reader, "zip", "ignorecrc32", "1");
     struct archive_entry* entry = nullptr;
     StreamEnd end = StreamEnd::Damaged;
     if (archive_read_open(reader, &source, nullptr, ReadBlock, nullptr) == ARCHIVE_OK &&
@@ -95,8 +98,8 @@ StreamEnd DecodePpmd(PackedReader& in, const UnpackedOutput& out, std::uint64_t 
         std::vector<unsigned char> piece(kOutputPiece);
         for (;;) {
             const la_ssize_t made = archive_read_data(reader, piece.data(), piece.size());
-            // A warning comes at the end of the data, when libarchive's own check of the CRC or
-            // the size fails; the engine checks both itself and names what failed.
+            // A warning comes at the end of the data, when libarchive's own check of the size
+            // fails; the engine checks it itself and names what failed.
             if (made == 0 || made == ARCHIVE_WARN) {
                 end = StreamEnd::Ended;
                 break;
