@@ -1,6 +1,7 @@
 // Little-endian numbers in archive headers, read and written.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 inline std::uint16_t Le16(const unsigned char* p) {
@@ -28,4 +29,23 @@ inline void SetLe32(unsigned char* p, std::uint64_t value) {
 inline void SetLe64(unsigned char* p, std::uint64_t value) {
     SetLe32(p, value);
     SetLe32(p + 4, value >> 32);
+}
+
+// Appends value to a byte string or vector, as a header field is written.
+template <typename Bytes> void PutLe16(Bytes& out, std::uint64_t value) {
+    const std::size_t at = out.size();
+    out.resize(at + 2);
+    SetLe16(reinterpret_cast<unsigned char*>(&out[at]), value);
+}
+
+template <typename Bytes> void PutLe32(Bytes& out, std::uint64_t value) {
+    const std::size_t at = out.size();
+    out.resize(at + 4);
+    SetLe32(reinterpret_cast<unsigned char*>(&out[at]), value);
+}
+
+template <typename Bytes> void PutLe64(Bytes& out, std::uint64_t value) {
+    const std::size_t at = out.size();
+    out.resize(at + 8);
+    SetLe64(reinterpret_cast<unsigned char*>(&out[at]), value);
 }

@@ -5,6 +5,8 @@
 #include "unzdll/LibraryDecoders.h"
 
 #include "engine/CompressionMethods.h"
+#include "engine/LittleEndian.h"
+#include "engine/ZipFormat.h"
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -17,38 +19,27 @@ namespace {
 constexpr std::size_t kOutputPiece = 1 << 18;
 constexpr std::uint32_t kInZip64 = 0xFFFFFFFF;
 
-void Put16(std::string& out, std::uint16_t value) {
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>(value >> 8);
-}
-
-void Put32(std::string& out, std::uint32_t value) {
-    Put16(out, static_cast<std::uint16_t>(value));
-    Put16(out, static_cast<std::uint16_t>(value >> 16));
-}
-
 // A local header for an entry of the method, sizes and CRC, its sizes in a Zip64 extra field when
 // they do not fit 32 bits.
 std::string LocalHeader(std::uint64_t packedSize, std::uint64_t size, std::uint32_t crc) {
     const bool zip64 = packedSize >= kInZip64 || size >= kInZip64;
-    std::string header = "PK\x03\x04";
-    Put16(header, 63); // version needed
-    Put16(header, 0);  // flags
-    Put16(header, kMethodPpmd);
-    Put32(header, 0); // time and date
-    Put32(header, crc);
-    Put32(header, zip64 ? kInZip64 : static_cast<std::uint32_t>(packedSize));
-    Put32(header, zip64 ? kInZip64 : static_cast<std::uint32_t>(size));
-    Put16(header, 1); // name length
-    Put16(header, zip64 ? 20 : 0);
+    std::string header;
+    PutLe32(header, kLocalHeaderSignature);
+    PutLe16(header, 63); // version needed
+    PutLe16(header, 0);  // flags
+    PutLe16(header, kMethodPpmd);
+    PutLe32(header, 0); // time and date
+    PutLe32(header, crc);
+    PutLe32(header, zip64 ? kInZip64 : static_cast<std::uint32_t>(packedSize));
+    PutLe32(header, zip64 ? kInZip64 : static_cast<std::uint32_t>(size));
+    PutLe16(header, 1); // name length
+    PutLe16(header, zip64 ? 20 : 0);
     header += 'x';
     if (zip64) {
-        Put16(header, 0x0001);
-        Put16(header, 16);
-        Put32(header, static_cast<std::uint32_t>(size));
-        Put32(header, static_cast<std::uint32_t>(size >> 32));
-        Put32(header, static_cast<std::uint32_t>(packedSize));
-        Put32(header, static_cast<std::uint32_t>(packedSize >> 32));
+        PutLe16(header, 0x0001);
+        PutLe16(header, 16);
+        PutLe64(header, size);
+        PutLe64(header, packedSize);
     }
     return header;
 }

@@ -25,24 +25,6 @@ constexpr std::size_t kAesExtraSize = 4 + aes::kExtraDataSize;
 constexpr std::uint32_t kFileAttributes = 0100666u << 16;
 constexpr std::uint32_t kFolderAttributes = 040777u << 16;
 
-void Put16(Bytes& out, std::uint64_t value) {
-    const std::size_t at = out.size();
-    out.resize(at + 2);
-    SetLe16(&out[at], value);
-}
-
-void Put32(Bytes& out, std::uint64_t value) {
-    const std::size_t at = out.size();
-    out.resize(at + 4);
-    SetLe32(&out[at], value);
-}
-
-void Put64(Bytes& out, std::uint64_t value) {
-    const std::size_t at = out.size();
-    out.resize(at + 8);
-    SetLe64(&out[at], value);
-}
-
 void PutBytes(Bytes& out, std::string_view bytes) {
     out.insert(out.end(), bytes.begin(), bytes.end());
 }
@@ -69,12 +51,12 @@ Bytes Zip64Extra(std::initializer_list<Value64> values) {
     Bytes extra;
     for (const Value64& value : values)
         if (value.in64)
-            Put64(extra, value.value);
+            PutLe64(extra, value.value);
     if (extra.empty())
         return extra;
     Bytes field;
-    Put16(field, kZip64Tag);
-    Put16(field, extra.size());
+    PutLe16(field, kZip64Tag);
+    PutLe16(field, extra.size());
     field.insert(field.end(), extra.begin(), extra.end());
     return field;
 }
@@ -92,31 +74,31 @@ std::uint16_t RecordedMethod(const NewEntry& entry) {
 void PutAesExtra(Bytes& out, const NewEntry& entry) {
     if (!entry.aes)
         return;
-    Put16(out, aes::kExtraTag);
-    Put16(out, aes::kExtraDataSize);
-    Put16(out, aes::kVersionAe2);
+    PutLe16(out, aes::kExtraTag);
+    PutLe16(out, aes::kExtraDataSize);
+    PutLe16(out, aes::kVersionAe2);
     PutBytes(out, "AE");
     out.push_back(aes::kStrength256);
-    Put16(out, entry.method);
+    PutLe16(out, entry.method);
 }
 
 } // namespace
 
 void AppendLocalHeader(Bytes& out, const NewEntry& entry) {
-    Put32(out, kLocalHeaderSignature);
-    Put16(out, Needed(entry, entry.zip64Local));
-    Put16(out, entry.flags);
-    Put16(out, RecordedMethod(entry));
-    Put32(out, entry.dosTime);
+    PutLe32(out, kLocalHeaderSignature);
+    PutLe16(out, Needed(entry, entry.zip64Local));
+    PutLe16(out, entry.flags);
+    PutLe16(out, RecordedMethod(entry));
+    PutLe32(out, entry.dosTime);
     const Bytes sizes = LocalSizes(entry);
     out.insert(out.end(), sizes.begin(), sizes.begin() + kLocalSizesLength);
-    Put16(out, entry.name.size());
-    Put16(out, (entry.zip64Local ? kZip64LocalExtraSize : 0) + (entry.aes ? kAesExtraSize : 0));
+    PutLe16(out, entry.name.size());
+    PutLe16(out, (entry.zip64Local ? kZip64LocalExtraSize : 0) + (entry.aes ? kAesExtraSize : 0));
     PutBytes(out, entry.name);
     // The Zip64 field first, where the sizes are patched once known (LocalSizes).
     if (entry.zip64Local) {
-        Put16(out, kZip64Tag);
-        Put16(out, kZip64LocalExtraSize - 4);
+        PutLe16(out, kZip64Tag);
+        PutLe16(out, kZip64LocalExtraSize - 4);
         out.insert(out.end(), sizes.begin() + kLocalSizesLength, sizes.end());
     }
     PutAesExtra(out, entry);
@@ -124,37 +106,37 @@ void AppendLocalHeader(Bytes& out, const NewEntry& entry) {
 
 Bytes LocalSizes(const NewEntry& entry) {
     Bytes sizes;
-    Put32(sizes, entry.aes ? 0 : entry.crc32);
+    PutLe32(sizes, entry.aes ? 0 : entry.crc32);
     if (entry.zip64Local) {
-        Put32(sizes, kFull32);
-        Put32(sizes, kFull32);
-        Put64(sizes, entry.size);
-        Put64(sizes, entry.compressedSize);
+        PutLe32(sizes, kFull32);
+        PutLe32(sizes, kFull32);
+        PutLe64(sizes, entry.size);
+        PutLe64(sizes, entry.compressedSize);
     } else {
-        Put32(sizes, entry.compressedSize);
-        Put32(sizes, entry.size);
+        PutLe32(sizes, entry.compressedSize);
+        PutLe32(sizes, entry.size);
     }
     return sizes;
 }
 
 void AppendCentralRecord(Bytes& out, const NewEntry& entry) {
     const Bytes zip64 = Zip64Extra({Of(entry.size), Of(entry.compressedSize), Of(entry.offset)});
-    Put32(out, kCentralHeaderSignature);
-    Put16(out, kMadeBy);
-    Put16(out, Needed(entry, !zip64.empty() || entry.zip64Local));
-    Put16(out, entry.flags);
-    Put16(out, RecordedMethod(entry));
-    Put32(out, entry.dosTime);
-    Put32(out, entry.aes ? 0 : entry.crc32);
-    Put32(out, Field32(entry.compressedSize));
-    Put32(out, Field32(entry.size));
-    Put16(out, entry.name.size());
-    Put16(out, zip64.size() + (entry.aes ? kAesExtraSize : 0));
-    Put16(out, 0); // comment
-    Put16(out, 0); // disk
-    Put16(out, 0); // internal attributes
-    Put32(out, entry.isFolder ? kFolderAttributes : kFileAttributes);
-    Put32(out, Field32(entry.offset));
+    PutLe32(out, kCentralHeaderSignature);
+    PutLe16(out, kMadeBy);
+    PutLe16(out, Needed(entry, !zip64.empty() || entry.zip64Local));
+    PutLe16(out, entry.flags);
+    PutLe16(out, RecordedMethod(entry));
+    PutLe32(out, entry.dosTime);
+    PutLe32(out, entry.aes ? 0 : entry.crc32);
+    PutLe32(out, Field32(entry.compressedSize));
+    PutLe32(out, Field32(entry.size));
+    PutLe16(out, entry.name.size());
+    PutLe16(out, zip64.size() + (entry.aes ? kAesExtraSize : 0));
+    PutLe16(out, 0); // comment
+    PutLe16(out, 0); // disk
+    PutLe16(out, 0); // internal attributes
+    PutLe32(out, entry.isFolder ? kFolderAttributes : kFileAttributes);
+    PutLe32(out, Field32(entry.offset));
     PutBytes(out, entry.name);
     out.insert(out.end(), zip64.begin(), zip64.end());
     PutAesExtra(out, entry);
@@ -203,28 +185,28 @@ void AppendEndRecords(Bytes& out, std::uint64_t entries, std::uint64_t offset, s
                       std::string_view comment) {
     if (entries >= kFull16 || offset >= kFull32 || size >= kFull32) {
         const std::uint64_t recordAt = offset + size;
-        Put32(out, kZip64EndRecordSignature);
-        Put64(out, 44); // the size of the rest of this record
-        Put16(out, kMadeBy);
-        Put16(out, kNeededZip64);
-        Put32(out, 0); // this disk
-        Put32(out, 0); // the directory's disk
-        Put64(out, entries);
-        Put64(out, entries);
-        Put64(out, size);
-        Put64(out, offset);
-        Put32(out, kZip64LocatorSignature);
-        Put32(out, 0); // the Zip64 end record's disk
-        Put64(out, recordAt);
-        Put32(out, 1); // disks
+        PutLe32(out, kZip64EndRecordSignature);
+        PutLe64(out, 44); // the size of the rest of this record
+        PutLe16(out, kMadeBy);
+        PutLe16(out, kNeededZip64);
+        PutLe32(out, 0); // this disk
+        PutLe32(out, 0); // the directory's disk
+        PutLe64(out, entries);
+        PutLe64(out, entries);
+        PutLe64(out, size);
+        PutLe64(out, offset);
+        PutLe32(out, kZip64LocatorSignature);
+        PutLe32(out, 0); // the Zip64 end record's disk
+        PutLe64(out, recordAt);
+        PutLe32(out, 1); // disks
     }
-    Put32(out, kEndRecordSignature);
-    Put16(out, 0);
-    Put16(out, 0);
-    Put16(out, std::min<std::uint64_t>(entries, kFull16));
-    Put16(out, std::min<std::uint64_t>(entries, kFull16));
-    Put32(out, Field32(size));
-    Put32(out, Field32(offset));
-    Put16(out, comment.size());
+    PutLe32(out, kEndRecordSignature);
+    PutLe16(out, 0);
+    PutLe16(out, 0);
+    PutLe16(out, std::min<std::uint64_t>(entries, kFull16));
+    PutLe16(out, std::min<std::uint64_t>(entries, kFull16));
+    PutLe32(out, Field32(size));
+    PutLe32(out, Field32(offset));
+    PutLe16(out, comment.size());
     PutBytes(out, comment);
 }
