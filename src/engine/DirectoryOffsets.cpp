@@ -12,7 +12,6 @@ namespace {
 constexpr std::uint64_t kDirectoryOffsetInEndRecord = 16;
 constexpr std::uint64_t kDirectoryOffsetInZip64Record = 48;
 constexpr std::uint64_t kRecordOffsetInZip64Locator = 8;
-constexpr std::uint32_t kInZip64Record = 0xFFFFFFFF;
 
 } // namespace
 
@@ -37,7 +36,7 @@ std::optional<std::vector<OffsetCorrection>> OffsetCorrections(int fd, std::uint
     if (::pread(fd, end, sizeof end, static_cast<off_t>(layout->endRecordAt)) !=
         static_cast<ssize_t>(sizeof end))
         return std::nullopt;
-    if (Le32(end + kDirectoryOffsetInEndRecord) != kInZip64Record)
+    if (Le32(end + kDirectoryOffsetInEndRecord) != kInZip64)
         correct(layout->endRecordAt + kDirectoryOffsetInEndRecord, 4,
                 Le32(end + kDirectoryOffsetInEndRecord));
     if (layout->zip64EndRecordAt) {

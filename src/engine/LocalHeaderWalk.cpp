@@ -18,7 +18,6 @@ namespace {
 
 constexpr int kMaxScanCandidates = 60000;
 constexpr std::uint64_t kExeSearchStart = 14000;
-constexpr std::uint32_t kInZip64 = 0xFFFFFFFF;
 constexpr std::uint16_t kSizesAfterData = 1 << 3; // general flag: sizes and CRC follow the data
 
 // The sizes of a header whose 32-bit fields hold 0xFFFFFFFF, from its Zip64 extra field; a field

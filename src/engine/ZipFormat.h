@@ -13,6 +13,9 @@ constexpr std::uint32_t kEndRecordSignature = 0x06054B50;
 constexpr std::uint32_t kZip64EndRecordSignature = 0x06064B50;
 constexpr std::uint32_t kZip64LocatorSignature = 0x07064B50;
 
+// A 32-bit size or offset of this value stands in a Zip64 field instead.
+constexpr std::uint32_t kInZip64 = 0xFFFFFFFF;
+
 constexpr std::size_t kLocalHeaderSize = 30;
 constexpr std::size_t kCentralHeaderSize = 46;
 constexpr std::size_t kEndRecordSize = 22;

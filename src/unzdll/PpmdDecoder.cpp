@@ -17,7 +17,6 @@
 namespace {
 
 constexpr std::size_t kOutputPiece = 1 << 18;
-constexpr std::uint32_t kInZip64 = 0xFFFFFFFF;
 
 // A local header for an entry of the method, sizes and CRC, its sizes in a Zip64 extra field when
 // they do not fit 32 bits.

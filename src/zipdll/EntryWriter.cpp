@@ -2,6 +2,7 @@
 #include "zipdll/EntryWriter.h"
 
 #include "engine/DosDateTime.h"
+#include "engine/ZipFormat.h"
 #include "platform/Utf8.h"
 
 #include <algorithm>
@@ -23,7 +24,6 @@ constexpr std::size_t kWritePiece = 1 << 16;
 // A file this large gets Zip64 sizes in its local header: its compressed size may outgrow 32 bits
 // (deflate adds a few bytes to every block it cannot shrink).
 constexpr std::uint64_t kZip64Size = 0xFFFFFFFFull - (0xFFFFFFFFull >> 10);
-constexpr std::uint64_t kFull32 = 0xFFFFFFFF;
 
 // The deflate level as the general purpose bits tell it: maximum, fast or super fast.
 std::uint16_t LevelFlags(int level) {
@@ -242,7 +242,7 @@ EntryWriter::Result EntryWriter::Streamed(ListedFile& file, std::string_view nam
             return Failed();
     }
     file.compressedSize = out_.Length() - dataStart;
-    if (!file.zip64Local && (file.size >= kFull32 || file.compressedSize >= kFull32)) {
+    if (!file.zip64Local && (file.size >= kInZip64 || file.compressedSize >= kInZip64)) {
         // It grew past what its local header can say since it was found.
         out_.Truncate(start);
         errno = EFBIG;

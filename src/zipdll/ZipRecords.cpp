@@ -11,7 +11,6 @@
 namespace {
 
 constexpr std::uint16_t kZip64Tag = 0x0001;
-constexpr std::uint32_t kFull32 = 0xFFFFFFFF;
 constexpr std::uint16_t kFull16 = 0xFFFF;
 // Made by: Unix (its attributes are in the high half of the external attributes), 6.3.
 constexpr std::uint16_t kMadeBy = 3 << 8 | 63;
@@ -31,7 +30,7 @@ void PutBytes(Bytes& out, std::string_view bytes) {
 
 // A 32-bit field that holds value, or says that the Zip64 field does.
 std::uint32_t Field32(std::uint64_t value) {
-    return value >= kFull32 ? kFull32 : static_cast<std::uint32_t>(value);
+    return value >= kInZip64 ? kInZip64 : static_cast<std::uint32_t>(value);
 }
 
 // A value of a central record and whether its 32-bit field is full, so that it is in the Zip64
@@ -42,7 +41,7 @@ struct Value64 {
 };
 
 Value64 Of(std::uint64_t value) {
-    return {value, value >= kFull32};
+    return {value, value >= kInZip64};
 }
 
 // The Zip64 extra field holding the values that go there, in their fixed order; nothing when none
@@ -108,8 +107,8 @@ Bytes LocalSizes(const NewEntry& entry) {
     Bytes sizes;
     PutLe32(sizes, entry.aes ? 0 : entry.crc32);
     if (entry.zip64Local) {
-        PutLe32(sizes, kFull32);
-        PutLe32(sizes, kFull32);
+        PutLe32(sizes, kInZip64);
+        PutLe32(sizes, kInZip64);
         PutLe64(sizes, entry.size);
         PutLe64(sizes, entry.compressedSize);
     } else {
@@ -148,7 +147,7 @@ void AppendKeptCentralRecord(Bytes& out, const ArchiveLayout& layout, const Layo
     const std::size_t nameLength = Le16(record + 28), extraLength = Le16(record + 30),
                       commentLength = Le16(record + 32);
     const std::size_t at = out.size();
-    if (entry.offsetIn64 || offset < kFull32) {
+    if (entry.offsetIn64 || offset < kInZip64) {
         // The offset has its field already: the record as it was, with the new offset in it.
         out.insert(out.end(), record,
                    record + kCentralHeaderSize + nameLength + extraLength + commentLength);
@@ -169,13 +168,13 @@ void AppendKeptCentralRecord(Bytes& out, const ArchiveLayout& layout, const Layo
             kept.insert(kept.end(), extra + pos, extra + end);
         pos = end;
     }
-    const Bytes zip64 = Zip64Extra({{entry.uncompressedSize, Le32(record + 24) == kFull32},
-                                    {entry.compressedSize, Le32(record + 20) == kFull32},
+    const Bytes zip64 = Zip64Extra({{entry.uncompressedSize, Le32(record + 24) == kInZip64},
+                                    {entry.compressedSize, Le32(record + 20) == kInZip64},
                                     {offset, true}});
     out.insert(out.end(), record, record + kCentralHeaderSize + nameLength);
     SetLe16(&out[at + 6], std::max<std::uint16_t>(Le16(record + 6), kNeededZip64));
     SetLe16(&out[at + 30], zip64.size() + kept.size());
-    SetLe32(&out[at + 42], kFull32);
+    SetLe32(&out[at + 42], kInZip64);
     out.insert(out.end(), zip64.begin(), zip64.end());
     out.insert(out.end(), kept.begin(), kept.end());
     out.insert(out.end(), extra + extraLength, extra + extraLength + commentLength);
@@ -183,7 +182,7 @@ void AppendKeptCentralRecord(Bytes& out, const ArchiveLayout& layout, const Layo
 
 void AppendEndRecords(Bytes& out, std::uint64_t entries, std::uint64_t offset, std::uint64_t size,
                       std::string_view comment) {
-    if (entries >= kFull16 || offset >= kFull32 || size >= kFull32) {
+    if (entries >= kFull16 || offset >= kInZip64 || size >= kInZip64) {
         const std::uint64_t recordAt = offset + size;
         PutLe32(out, kZip64EndRecordSignature);
         PutLe64(out, 44); // the size of the rest of this record
